@@ -1,0 +1,29 @@
+// Polyphase synthesis filterbank and conversion to interleaved PCM.
+#pragma once
+
+#include <cstdint>
+
+#include "mp3/decoder_options.h"
+#include "mp3/layer3_types.h"
+
+namespace sonarel::mp3 {
+
+class SynthesisFilterbank {
+public:
+    SynthesisFilterbank(const FrameParams& params, const DecoderOptions& options);
+
+    // Clears the ring; the next slot is written at position 0.
+    void Reset();
+
+    // Synthesises one granule (18 time slots, synth_in laid out time-major: 32t + s)
+    // and writes the PCM interleaved to out. Returns the pointer after the written bytes.
+    uint8_t* Run(const float (*synth_in)[kGranuleLines], uint8_t* out);
+
+private:
+    const FrameParams& params_;
+    DecoderOptions options_;
+    float v_[kMaxChannels][512];
+    int ring_pos_ = 32;
+};
+
+} // namespace sonarel::mp3

@@ -1,0 +1,47 @@
+#include "support/test_paths.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <unistd.h>
+
+namespace sonarel::test {
+
+namespace fs = std::filesystem;
+
+fs::path VectorsDir() {
+    fs::path dir = fs::path(SONAREL_SHARED_DIR) / "vectors";
+    std::error_code ec;
+    return fs::is_directory(dir, ec) ? dir : fs::path();
+}
+
+fs::path FixturesDir() { return fs::path(SONAREL_SOURCE_DIR) / "tests" / "fixtures"; }
+
+fs::path BinDir() { return fs::path(SONAREL_BIN_DIR); }
+
+ScratchDir::ScratchDir() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    path_ = fs::temp_directory_path() / ("sonarel-test-" + std::to_string(getpid()) + "-" +
+                                         std::to_string(counter++) + "-" + std::to_string(rd()));
+    fs::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::vector<unsigned char> ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace sonarel::test

@@ -1,0 +1,37 @@
+// Where tests find their data: the shared conformance streams beside the checkout,
+// the project's own fixtures and a scratch folder per test program.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sonarel::test {
+
+// Folder of the conformance streams; empty when ../shared is not there.
+std::filesystem::path VectorsDir();
+
+// Folder of the project's committed fixtures (tests/fixtures).
+std::filesystem::path FixturesDir();
+
+// Folder of the built programs (build/bin).
+std::filesystem::path BinDir();
+
+// A fresh, empty scratch folder that is removed with the returned guard.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+
+} // namespace sonarel::test
