@@ -1,0 +1,40 @@
+// Reads a file as it is: the input reader for raw MPEG audio streams.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "io/file_source.h"
+
+namespace sonarel {
+
+class RawFileReader : public FileSource {
+public:
+    explicit RawFileReader(std::string_view path) : FileSource(path) {}
+    ~RawFileReader() override;
+
+    // Closes first if open; -1 when the file cannot be opened for reading, else 0.
+    int Open() override;
+    void Close() override;
+    int IsOpen() const override { return file_ != nullptr ? 1 : 0; }
+    // Not open or length <= 0: 0. Otherwise the bytes read, 0 at the end.
+    int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
+    // Moves to a byte offset from the start; 1 on success, 0 on failure. The
+    // delivered-bytes count is left alone.
+    int Seek(int32_t offset) override;
+
+    // The file length taken at Open; files of 4 GiB and more report 0xFFFFFFFF.
+    uint32_t GetSize() const override { return length_.load(std::memory_order_relaxed); }
+    // Bytes delivered since construction (not reset by Open); stops at
+    // 0xFFFFFFFF instead of wrapping.
+    uint32_t GetPosition() const override { return position_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<uint32_t> position_{0};
+    std::atomic<uint32_t> length_{0};
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace sonarel

@@ -1,0 +1,56 @@
+// Reads the audio payload of a RIFF/WAVE file: the bytes of its "data" chunk,
+// with the file's format record (PCM or MPEG Layer-3).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+#include "io/file_source.h"
+#include "io/riff_reader.h"
+#include "io/wave_format.h"
+
+namespace sonarel {
+
+class RiffWaveReader : public FileSource {
+public:
+    // Results of Open.
+    static constexpr int kOpenOk = 0;
+    static constexpr int kCannotOpen = 1;   // the file cannot be opened
+    static constexpr int kBadStructure = 2; // not RIFF/WAVE, "fmt " or "data" missing, short read
+    static constexpr int kBadFormatTag = 3; // neither PCM nor MPEG Layer-3
+
+    explicit RiffWaveReader(std::string_view path) : FileSource(path) {}
+    ~RiffWaveReader() override;
+
+    int Open() override;
+    void Close() override;
+    int IsOpen() const override { return state_ == 2 ? 1 : 0; }
+    // No open file: 0. Delivers at most up to the end of the data chunk;
+    // -1 once it is used up or on a read error.
+    int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
+    // Moves to the given second of the payload (by the format's average bytes
+    // per second): 1 on success, 0 without a format or on failure, -1 when the
+    // target lies past the data chunk. The position follows the move.
+    int Seek(int32_t seconds) override;
+
+    int IsPcm() const override;
+    const WaveFormatHolder* GetFormat() const override;
+
+    // Length of the data chunk (cut to the bytes present when the file is truncated).
+    uint32_t GetSize() const override { return data_length_.load(std::memory_order_relaxed); }
+    uint32_t GetPosition() const override { return position_.load(std::memory_order_relaxed); }
+
+private:
+    int OpenFile();
+    int ReadFormat(const RiffChunk& riff);
+
+    WaveFormatHolder format_;
+    int state_ = 0; // 0 closed, 2 open
+    std::atomic<uint32_t> position_{0};
+    RiffReader file_;
+    std::atomic<uint32_t> data_length_{0};
+    uint64_t data_offset_ = 0;
+};
+
+} // namespace sonarel

@@ -1,0 +1,125 @@
+// Pure string rules for splitting and joining file names, in two styles: the
+// host's (POSIX: '/' only, no drive letters) and the Windows style (drive
+// letters, network names, '\' written, both '\' and '/' recognised). Nothing
+// here touches the file system.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sonarel {
+
+struct PathStyle {
+    bool windows;      // drives, network names and '\' as separators
+    char separator;    // written when joining
+    bool dot_files;    // a leading dot belongs to the name (".profile" has no extension)
+    size_t part_limit; // longest folder, base name or extension; 0: no limit
+};
+
+// Windows: parts are cut to 255 characters as the C runtime's split does.
+inline constexpr PathStyle kWindowsStyle{true, '\\', false, 255};
+// POSIX: no cut (a cut would silently name another file); the system refuses
+// over-long names itself.
+inline constexpr PathStyle kHostStyle{false, '/', true, 0};
+
+struct PathParts {
+    std::string drive;     // "C:" or empty
+    std::string folder;    // up to and including the last separator
+    std::string base_name; // between folder and extension
+    std::string extension; // from the last dot of the name, dot included
+};
+
+bool IsSeparator(const PathStyle& style, char c);
+PathParts SplitPath(const PathStyle& style, std::string_view path);
+std::string JoinPath(const PathStyle& style, const PathParts& parts);
+
+std::string RootOf(const PathStyle& style, std::string_view path);
+std::string FolderOf(const PathStyle& style, std::string_view path);
+std::string BaseNameOf(const PathStyle& style, std::string_view path);
+std::string ExtensionOf(const PathStyle& style, std::string_view path);
+std::string FileNameOf(const PathStyle& style, std::string_view path);
+std::string DriveAndFolderOf(const PathStyle& style, std::string_view path);
+
+std::string WithBaseName(const PathStyle& style, std::string_view path, std::string_view name);
+std::string WithExtension(const PathStyle& style, std::string_view path, std::string_view ext);
+std::string WithFileName(const PathStyle& style, std::string_view path, std::string_view name);
+std::string WithFolder(const PathStyle& style, std::string_view path, std::string_view folder);
+std::string WithRoot(const PathStyle& style, std::string_view path, std::string_view root);
+std::string WithoutTrailingSeparator(const PathStyle& style, std::string_view path);
+
+// The assignment rule: a name with a folder part stays as it is; a bare file
+// name is placed in current_folder ("." and ".." name that folder and its
+// parent); anything else (empty, a bare drive, only an extension) becomes
+// current_folder.
+std::string AssignPath(const PathStyle& style, std::string_view name,
+                       std::string_view current_folder);
+
+// Finds the name under which the folder `folder` stores the entry `component`;
+// `folder` is the expanded path so far, ending with a separator, or empty for
+// the current folder. Returns nothing when there is no such entry.
+using StoredNameLookup = std::function<std::optional<std::string>(const std::string& folder,
+                                                                  const std::string& component)>;
+
+// Replaces every folder component and the file name of path by its stored
+// name; the root is kept as written. Empty components (doubled separators)
+// are dropped. Nothing when a component is missing.
+std::optional<std::string> ExpandStoredNames(const PathStyle& style, std::string_view path,
+                                             const StoredNameLookup& lookup);
+
+// The Windows rules as plain string functions.
+namespace winpath {
+inline PathParts Split(std::string_view p) {
+    return SplitPath(kWindowsStyle, p);
+}
+inline std::string Join(const PathParts& parts) {
+    return JoinPath(kWindowsStyle, parts);
+}
+inline std::string GetRoot(std::string_view p) {
+    return RootOf(kWindowsStyle, p);
+}
+inline std::string GetFolder(std::string_view p) {
+    return FolderOf(kWindowsStyle, p);
+}
+inline std::string GetBaseName(std::string_view p) {
+    return BaseNameOf(kWindowsStyle, p);
+}
+inline std::string GetExtension(std::string_view p) {
+    return ExtensionOf(kWindowsStyle, p);
+}
+inline std::string GetFileName(std::string_view p) {
+    return FileNameOf(kWindowsStyle, p);
+}
+inline std::string GetDriveAndFolder(std::string_view p) {
+    return DriveAndFolderOf(kWindowsStyle, p);
+}
+inline std::string SetBaseName(std::string_view p, std::string_view name) {
+    return WithBaseName(kWindowsStyle, p, name);
+}
+inline std::string SetExtension(std::string_view p, std::string_view ext) {
+    return WithExtension(kWindowsStyle, p, ext);
+}
+inline std::string SetFileName(std::string_view p, std::string_view name) {
+    return WithFileName(kWindowsStyle, p, name);
+}
+inline std::string SetFolder(std::string_view p, std::string_view folder) {
+    return WithFolder(kWindowsStyle, p, folder);
+}
+inline std::string SetRoot(std::string_view p, std::string_view root) {
+    return WithRoot(kWindowsStyle, p, root);
+}
+inline std::string RemoveTrailingBackslash(std::string_view p) {
+    return WithoutTrailingSeparator(kWindowsStyle, p);
+}
+inline std::string Assign(std::string_view name, std::string_view current_folder) {
+    return AssignPath(kWindowsStyle, name, current_folder);
+}
+inline std::optional<std::string> ExpandLongNames(std::string_view p,
+                                                  const StoredNameLookup& lookup) {
+    return ExpandStoredNames(kWindowsStyle, p, lookup);
+}
+} // namespace winpath
+
+} // namespace sonarel
