@@ -1,0 +1,38 @@
+// The decoder's input ring: finds frames, confirms each by the header that follows it,
+// and keeps the parsed header of the frame at the read position.
+#pragma once
+
+#include <cstdint>
+
+#include "mp3/bit_ring_buffer.h"
+#include "mp3/frame_header.h"
+#include "mp3/mp3_status.h"
+
+namespace sonarel::mp3 {
+
+class FrameSyncBuffer : public BitRingBuffer {
+public:
+    explicit FrameSyncBuffer(int requested_size);
+
+    // Empties the ring and forgets the stream it was locked to.
+    void Reset() override;
+
+    // MP3_OK when a whole frame, confirmed by the next header (or ending exactly at the
+    // end of the written data), starts at the read position; consumed bits are then 0 and
+    // Header() describes the frame. Otherwise one of the MP3_W_ codes.
+    Mp3Status Sync();
+
+    const FrameHeader& Header() const { return header_; }
+    Mp3Status Status() const { return status_; }
+    uint32_t LockedPattern() const { return locked_pattern_; }
+
+private:
+    Mp3Status Search();
+    Mp3Status Verify();
+
+    FrameHeader header_;
+    uint32_t locked_pattern_ = 0;
+    Mp3Status status_ = MP3_W_SEARCHING;
+};
+
+} // namespace sonarel::mp3

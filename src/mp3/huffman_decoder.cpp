@@ -1,0 +1,176 @@
+#include "mp3/huffman_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "mp3/sf_band_table.h"
+
+namespace sonarel::mp3 {
+
+namespace {
+
+constexpr int kLastLongBound = 22;
+
+int LongBound(const SfBandTable& bands, int index) {
+    // Valid streams stay within the 23 boundaries; larger region counts mean "to the end".
+    return bands.long_bounds[std::min(index, kLastLongBound)];
+}
+
+void RegionEnds(const GranuleInfo& gi, const FrameParams& params, int* ends) {
+    const SfBandTable& bands = SfBandTableFor(params);
+    const int16_t* s = bands.short_bounds;
+    if (!IsShortBlock(gi)) {
+        ends[0] = LongBound(bands, gi.region0_count + 1);
+        ends[1] = LongBound(bands, gi.region0_count + gi.region1_count + 2);
+    } else if (!gi.mixed_block_flag) {
+        ends[0] = 3 * s[(gi.region0_count + 1) / 3];
+        ends[1] = kGranuleLines;
+    } else if (params.is_mpeg1) {
+        ends[0] = LongBound(bands, gi.region0_count + 1);
+        ends[1] = kGranuleLines;
+    } else {
+        ends[0] = bands.long_bounds[6] + 2 * (s[4] - s[3]);
+        ends[1] = kGranuleLines;
+    }
+    const int big_end = 2 * gi.big_values;
+    ends[0] = std::min(ends[0], big_end);
+    ends[1] = std::min(ends[1], big_end);
+    ends[2] = big_end;
+}
+
+int32_t Signed(BitRingBuffer& reader, int32_t magnitude) {
+    if (magnitude == 0) {
+        return 0;
+    }
+    return reader.GetBits(1) ? -magnitude : magnitude;
+}
+
+int32_t Escaped(BitRingBuffer& reader, int32_t magnitude, int linbits) {
+    if (magnitude == 15) {
+        magnitude += static_cast<int32_t>(reader.GetBits(linbits));
+    }
+    return Signed(reader, magnitude);
+}
+
+int DecodeRegion(BitRingBuffer& reader, int32_t* ix, int i, int end, const HuffmanTable& table) {
+    if (table.trie == nullptr) {
+        for (; i < end; ++i) {
+            ix[i] = 0;
+        }
+        return i;
+    }
+    const int linbits = table.linbits;
+    for (; i < end; i += 2) {
+        const int value = HuffmanStep(reader, table.trie);
+        if (linbits == 0) {
+            ix[i] = Signed(reader, value >> 4);
+            ix[i + 1] = Signed(reader, value & 15);
+        } else {
+            ix[i] = Escaped(reader, value >> 4, linbits);
+            ix[i + 1] = Escaped(reader, value & 15, linbits);
+        }
+    }
+    return i;
+}
+
+// Smallest k in [0, limit] with bound(k) >= count, or limit when there is none.
+template <typename Bound> int FirstBandReaching(int count, int limit, Bound bound) {
+    for (int k = 0; k < limit; ++k) {
+        if (bound(k) >= count) {
+            return k;
+        }
+    }
+    return limit;
+}
+
+bool WindowBandHasLines(const int32_t* ix, const int16_t* s, int band, int window) {
+    const int width = s[band + 1] - s[band];
+    const int32_t* lines = ix + 3 * s[band] + window * width;
+    for (int j = 0; j < width; ++j) {
+        if (lines[j] != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ShortBandCounts(const int32_t* ix, GranuleInfo& gi, const SfBandTable& bands) {
+    const int16_t* s = bands.short_bounds;
+    gi.short_band_count = FirstBandReaching(gi.nonzero_count, 13, [s](int k) { return 3 * s[k]; });
+    for (int window = 0; window < 3; ++window) {
+        gi.window_band_count[window] = gi.short_band_count;
+        for (int band = gi.short_band_count - 1; band >= 0; --band) {
+            if (WindowBandHasLines(ix, s, band, window)) {
+                gi.window_band_count[window] = band + 1;
+                break;
+            }
+        }
+    }
+}
+
+void BandCounts(const int32_t* ix, GranuleInfo& gi, const FrameParams& params) {
+    const SfBandTable& bands = SfBandTableFor(params);
+    const int16_t* l = bands.long_bounds;
+    if (!IsShortBlock(gi)) {
+        gi.long_bands_apply = 1;
+    } else if (!gi.mixed_block_flag) {
+        gi.long_bands_apply = 0;
+    } else {
+        gi.long_bands_apply = gi.nonzero_count <= l[params.is_mpeg1 ? 7 : 5] ? 1 : 0;
+    }
+    if (gi.long_bands_apply) {
+        gi.long_band_count = FirstBandReaching(gi.nonzero_count, 22, [l](int k) { return l[k]; });
+    } else {
+        ShortBandCounts(ix, gi, bands);
+    }
+}
+
+} // namespace
+
+int DecodeBigValues(BitRingBuffer& reader, int32_t* ix, const int32_t* tables, const int* ends) {
+    int i = 0;
+    for (int region = 0; region < 3; ++region) {
+        i = DecodeRegion(reader, ix, i, ends[region], kHuffmanTables[tables[region]]);
+    }
+    return i;
+}
+
+int DecodeCount1(BitRingBuffer& reader, int32_t* ix, int table, int first, int end_bits) {
+    const uint32_t* trie = kHuffmanTables[table].trie;
+    int i = first;
+    while (reader.ConsumedBits() < end_bits && i <= kGranuleLines - 4) {
+        const int q = HuffmanStep(reader, trie);
+        for (int k = 0; k < 4; ++k) {
+            ix[i + k] = Signed(reader, (q >> (3 - k)) & 1);
+        }
+        i += 4;
+    }
+    if (reader.ConsumedBits() > end_bits) {
+        i -= 4;
+    }
+    const int overrun = reader.ConsumedBits() - end_bits;
+    if (overrun > 0) {
+        reader.Rewind(overrun);
+    } else {
+        reader.Skip(-overrun);
+    }
+    int n = i - 1;
+    while (n > 0 && ix[n] == 0) {
+        --n;
+    }
+    const int nonzero_count = (i == 0) ? 0 : n + 1;
+    std::memset(ix + nonzero_count, 0, sizeof(int32_t) * (kGranuleLines - nonzero_count));
+    return nonzero_count;
+}
+
+void DecodeSpectrum(BitRingBuffer& reservoir, int32_t* ix, GranuleInfo& gi,
+                    const FrameParams& params) {
+    int ends[3];
+    RegionEnds(gi, params, ends);
+    const int first = DecodeBigValues(reservoir, ix, gi.table_select, ends);
+    gi.nonzero_count =
+        DecodeCount1(reservoir, ix, 32 + gi.count1table_select, first, gi.part2_3_length);
+    BandCounts(ix, gi, params);
+}
+
+} // namespace sonarel::mp3

@@ -1,0 +1,55 @@
+#include "mp3/mp3_decoder.h"
+
+#include <algorithm>
+
+namespace sonarel::mp3 {
+
+namespace {
+
+DecoderOptions Sanitised(DecoderOptions options) {
+    options.downsample_shift = std::clamp(options.downsample_shift, 0, 2);
+    return options;
+}
+
+} // namespace
+
+Mp3Decoder::Mp3Decoder(const DecoderOptions& options)
+    : options_(Sanitised(options)), input_(kInputRingBytes), layer3_(input_, options_) {
+    Reset();
+}
+
+int Mp3Decoder::Feed(const uint8_t* bytes, int length) {
+    if (bytes == nullptr || length <= 0) {
+        return 0;
+    }
+    return input_.WriteBytes(bytes, length);
+}
+
+void Mp3Decoder::SetEndOfInput() {
+    input_.SetEnd();
+}
+
+Mp3Status Mp3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) {
+    if (produced != nullptr) {
+        *produced = 0;
+    }
+    const Mp3Status status = input_.Sync();
+    if (status != MP3_OK) {
+        if (status == MP3_W_END) {
+            finished_ = true;
+        } else if (status == MP3_W_SYNC_LOST) {
+            // Nothing from before the break may reach the audio after it.
+            layer3_.Reset(true);
+        }
+        return status;
+    }
+    return layer3_.DecodeFrame(out, capacity, produced);
+}
+
+void Mp3Decoder::Reset() {
+    finished_ = false;
+    input_.Reset();
+    layer3_.Reset(true);
+}
+
+} // namespace sonarel::mp3

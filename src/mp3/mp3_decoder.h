@@ -1,0 +1,54 @@
+// The MPEG audio Layer III decoder: bytes are pushed in, one frame of PCM comes out per
+// call. The bytes may be cut anywhere; the decoder finds and checks frame boundaries.
+#pragma once
+
+#include <cstdint>
+
+#include "mp3/decoder_options.h"
+#include "mp3/frame_header.h"
+#include "mp3/frame_sync_buffer.h"
+#include "mp3/layer3_decoder.h"
+#include "mp3/mp3_status.h"
+
+namespace sonarel::mp3 {
+
+class Mp3Decoder {
+public:
+    static constexpr int kInputRingBytes = 8192;
+    // The largest frame: 1152 samples, two channels, 16 bits, full rate.
+    static constexpr int kMaxFrameBytes = 4608;
+
+    explicit Mp3Decoder(const DecoderOptions& options = {});
+    Mp3Decoder(const Mp3Decoder&) = delete;
+    Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+    // Copies as many bytes as the input ring has room for and returns that count; the
+    // caller offers the rest again later.
+    int Feed(const uint8_t* bytes, int length);
+
+    // From now on a missing or incomplete frame means the end of the stream.
+    void SetEndOfInput();
+
+    // Decodes the next frame into out. On severity 0 or 1 *produced receives the bytes
+    // written (always a whole frame); otherwise it is 0 and nothing is written.
+    Mp3Status DecodeFrame(uint8_t* out, int capacity, int* produced = nullptr);
+
+    // True once DecodeFrame has reported MP3_W_END; stays so until Reset.
+    bool IsFinished() const { return finished_; }
+
+    // Forgets the stream: empty input, not synchronised, every decoder state cleared.
+    void Reset();
+
+    // The header of the frame decoded last (or found last by the synchronisation).
+    const FrameHeader& CurrentHeader() const { return input_.Header(); }
+
+    const DecoderOptions& Options() const { return options_; }
+
+private:
+    DecoderOptions options_;
+    FrameSyncBuffer input_;
+    Layer3Decoder layer3_;
+    bool finished_ = false;
+};
+
+} // namespace sonarel::mp3

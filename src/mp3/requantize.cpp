@@ -1,0 +1,87 @@
+#include "mp3/requantize.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "mp3/requantize_tables.h"
+#include "mp3/sf_band_table.h"
+
+namespace sonarel::mp3 {
+
+namespace {
+
+float Magnitude(int32_t m, float gain) {
+    if (m < kPowTableSize) {
+        // A float product of two floats is rounded once, exactly like the double product
+        // rounded to float.
+        return kPowTable[m] * gain;
+    }
+    return static_cast<float>(std::pow(static_cast<double>(m), 4.0 / 3.0) * gain);
+}
+
+int LongGainIndex(const GranuleInfo& gi, const ScaleFactors& sf, int band) {
+    const int s = sf.Long(band) + gi.preflag * kPretab[band];
+    return 210 - gi.global_gain + 2 * (1 + gi.scalefac_scale) * s;
+}
+
+int ShortGainIndex(const GranuleInfo& gi, const ScaleFactors& sf, int window, int band) {
+    return 210 - gi.global_gain + 8 * gi.subblock_gain[window] +
+           2 * (1 + gi.scalefac_scale) * sf.Short(window, band);
+}
+
+void RequantizeLong(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& sf,
+                    const int16_t* l, int band_count) {
+    for (int band = 0; band < band_count; ++band) {
+        RequantizeBand(ix, xr, l[band], l[band + 1], LongGainIndex(gi, sf, band));
+    }
+}
+
+void RequantizeShort(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& sf,
+                     const int16_t* s, int first_band, int band_count) {
+    for (int band = first_band; band < band_count; ++band) {
+        const int width = s[band + 1] - s[band];
+        for (int window = 0; window < 3; ++window) {
+            const int first = 3 * s[band] + window * width;
+            RequantizeBand(ix, xr, first, first + width, ShortGainIndex(gi, sf, window, band));
+        }
+    }
+}
+
+} // namespace
+
+void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
+    if (k < 0 || k >= kGainSteps) {
+        std::memset(xr + first, 0, sizeof(float) * static_cast<size_t>(end - first));
+        return;
+    }
+    const float gain = kGainTable[k];
+    for (int i = first; i < end; ++i) {
+        const int32_t q = ix[i];
+        if (q == 0) {
+            xr[i] = 0.0f;
+        } else if (q > 0) {
+            xr[i] = Magnitude(q, gain);
+        } else {
+            xr[i] = -Magnitude(-q, gain);
+        }
+    }
+}
+
+void Requantize(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& scalefac,
+                const FrameParams& params) {
+    const SfBandTable& bands = SfBandTableFor(params);
+    if (!IsShortBlock(gi)) {
+        RequantizeLong(ix, xr, gi, scalefac, bands.long_bounds, gi.long_band_count);
+    } else if (!gi.mixed_block_flag) {
+        RequantizeShort(ix, xr, gi, scalefac, bands.short_bounds, 0, gi.short_band_count);
+    } else {
+        RequantizeLong(ix, xr, gi, scalefac, bands.long_bounds, params.is_mpeg1 ? 8 : 6);
+        if (!gi.long_bands_apply) {
+            RequantizeShort(ix, xr, gi, scalefac, bands.short_bounds, 3, gi.short_band_count);
+        }
+    }
+    const int tail = gi.nonzero_count;
+    std::memset(xr + tail, 0, sizeof(float) * static_cast<size_t>(kGranuleLines - tail));
+}
+
+} // namespace sonarel::mp3
