@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "platform/tick_count.h"
+
 namespace sonarel {
 
 class CriticalSectionLock {
@@ -15,7 +17,7 @@ public:
 
     // Enters the critical section; a critical section has no timeout, so the
     // value is ignored. Returns 1.
-    int Lock(uint32_t timeout_ms = 0xFFFFFFFF);
+    int Lock(uint32_t timeout_ms = kWaitForever);
     // Leaves the critical section. Returns 1.
     int Unlock();
     // The counted form belongs to semaphores; here it does nothing. Returns 1.

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/message_target.h"
+#include "platform/tick_count.h"
 
 namespace sonarel {
 
@@ -31,8 +32,10 @@ public:
     // Makes the calling thread the owner (the one that dispatches).
     void BindToCurrentThread();
 
-    // Owner thread only. Handles every message queued now (and those queued
-    // by the handlers meanwhile); returns how many were handled.
+    // Owner thread only. Handles the messages queued when it is called, in
+    // arrival order (messages queued by the handlers meanwhile wait for the
+    // next call, so a handler that posts to itself cannot starve the caller);
+    // returns how many were handled.
     int DispatchPending();
 
     // Owner thread only. Waits up to timeout_ms (kWaitForever: no limit) for at
@@ -62,6 +65,7 @@ private:
     std::condition_variable handled_;
     std::deque<Entry> queue_;
     bool closing_ = false;
+    int waiting_senders_ = 0;
 };
 
 } // namespace sonarel

@@ -7,10 +7,9 @@
 #include <mutex>
 #include <thread>
 
-namespace sonarel {
+#include "platform/tick_count.h"
 
-// Timeout value meaning "wait as long as it takes".
-inline constexpr uint32_t kWaitForever = 0xFFFFFFFF;
+namespace sonarel {
 
 enum class WaitResult {
     kSignalled, // the thread has ended

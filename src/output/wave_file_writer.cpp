@@ -1,0 +1,213 @@
+#include "output/wave_file_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <vector>
+
+#include "io/little_endian.h"
+
+namespace sonarel {
+
+namespace {
+
+constexpr uint64_t kMaxChunkSize = std::numeric_limits<uint32_t>::max();
+constexpr uint32_t kFactSize = 4;
+
+// Bytes before the first data byte: RIFF header, "fmt " chunk (padded),
+// "fact" chunk and the "data" chunk header.
+uint64_t HeaderSize(uint32_t format_size) {
+    return 12 + 8 + uint64_t{format_size} + (format_size & 1u) + 8 + kFactSize + 8;
+}
+
+void PutChunkHeader(std::vector<uint8_t>& out, const char (&id)[5], uint32_t size) {
+    size_t at = out.size();
+    out.resize(at + 8);
+    std::copy(id, id + 4, out.begin() + static_cast<std::ptrdiff_t>(at));
+    PutLe32(out.data() + at + 4, size);
+}
+
+} // namespace
+
+WaveFileWriter::~WaveFileWriter() {
+    Close();
+}
+
+const WaveFormatHolder* WaveFileWriter::GetFormat() const {
+    return format_.HasRecord() ? &format_ : nullptr;
+}
+
+void WaveFileWriter::SetFormat(const WaveFormatHolder* format) {
+    if (format != nullptr) {
+        format_ = *format;
+    } else {
+        format_.Clear();
+    }
+}
+
+int WaveFileWriter::Open() {
+    Close();
+    if (!format_.HasRecord() || IsEmpty()) {
+        return -1;
+    }
+    fd_ = open(CStr(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd_ < 0) {
+        return -1;
+    }
+    if (!WriteHeader()) {
+        close(fd_);
+        fd_ = -1;
+        return -1;
+    }
+    return 0;
+}
+
+bool WaveFileWriter::WriteHeader() {
+    data_bytes_ = 0;
+    last_error_ = 0;
+    std::vector<uint8_t> header;
+    PutChunkHeader(header, "RIFF", 0);
+    header.insert(header.end(), {'W', 'A', 'V', 'E'});
+    PutChunkHeader(header, "fmt ", format_.Size());
+    header.insert(header.end(), format_.Get(), format_.Get() + format_.Size());
+    if (format_.Size() & 1u) {
+        header.push_back(0);
+    }
+    PutChunkHeader(header, "fact", kFactSize);
+    fact_offset_ = header.size();
+    header.resize(header.size() + kFactSize, 0);
+    PutChunkHeader(header, "data", 0);
+    data_offset_ = header.size();
+    size_t stored = 0;
+    return StoreAll(header.data(), header.size(), stored);
+}
+
+int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
+    if (fd_ < 0) {
+        return kErrorNotOpen;
+    }
+    if (length <= 0) {
+        return 0;
+    }
+    if (last_error_ != 0) {
+        return last_error_;
+    }
+    uint64_t limit = DataLimit();
+    uint64_t room = limit > data_bytes_ ? limit - data_bytes_ : 0;
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(length), room));
+    size_t stored = 0;
+    bool ok = StoreAll(data, wanted, stored);
+    data_bytes_ += stored;
+    if (!ok) {
+        return last_error_;
+    }
+    if (wanted < static_cast<size_t>(length)) {
+        Fail(kErrorSizeLimit);
+        return kErrorSizeLimit;
+    }
+    return length;
+}
+
+bool WaveFileWriter::StoreAll(const uint8_t* data, size_t size, size_t& stored) {
+    stored = 0;
+    while (stored < size) {
+        int64_t result = WriteRaw(data + stored, size - stored);
+        if (result < 0) {
+            Fail(kErrorWriteFailed);
+            return false;
+        }
+        if (result == 0) {
+            Fail(kErrorDiskFull);
+            return false;
+        }
+        stored += static_cast<size_t>(result);
+    }
+    return true;
+}
+
+void WaveFileWriter::Fail(int error) {
+    if (last_error_ == 0) {
+        last_error_ = error;
+    }
+}
+
+void WaveFileWriter::Close() {
+    if (fd_ < 0) {
+        return;
+    }
+    Finalize();
+    close(fd_);
+    fd_ = -1;
+}
+
+bool WaveFileWriter::Finalize() {
+    uint64_t pad = 0;
+    if (data_bytes_ & 1u) {
+        const uint8_t zero = 0;
+        pad = WriteRaw(&zero, 1) == 1 ? 1 : 0;
+    }
+    // Sizes describe what the file holds; the data limit keeps them in 32 bits.
+    uint64_t data_size = std::min(data_bytes_, kMaxChunkSize);
+    uint64_t riff_size = std::min(data_offset_ + data_size + pad - 8, kMaxChunkSize);
+    uint8_t value[4];
+    PutLe32(value, static_cast<uint32_t>(riff_size));
+    bool ok = PatchRaw(4, value, 4);
+    PutLe32(value, SampleCount(data_bytes_));
+    ok = PatchRaw(fact_offset_, value, 4) && ok;
+    PutLe32(value, static_cast<uint32_t>(data_size));
+    ok = PatchRaw(data_offset_ - 4, value, 4) && ok;
+    return ok;
+}
+
+uint32_t WaveFileWriter::SampleCount(uint64_t data_bytes) const {
+    WaveFormatEx header = format_.Header();
+    uint64_t count = 0;
+    if (header.format_tag == kWaveFormatPcm) {
+        uint64_t frame_bytes = uint64_t{header.channels} * (header.bits_per_sample / 8u);
+        count = frame_bytes != 0 ? data_bytes / frame_bytes : 0;
+    } else if (header.format_tag == kWaveFormatMpegLayer3) {
+        Mp3WaveExtension ext = format_.Mp3Extension();
+        uint64_t samples_per_frame = header.samples_per_sec < 32000 ? 576 : 1152;
+        uint64_t frames =
+            ext.block_size != 0 ? data_bytes / ext.block_size * ext.frames_per_block : 0;
+        // One frame is held back as the decoder's delay; none stored means no samples.
+        count = frames > 0 ? (frames - 1) * samples_per_frame : 0;
+    }
+    return static_cast<uint32_t>(std::min(count, kMaxChunkSize));
+}
+
+uint64_t WaveFileWriter::MaxDataBytes() const {
+    // The RIFF size (file length - 8) must fit 32 bits, pad byte included.
+    uint64_t room = kMaxChunkSize + 8 - HeaderSize(format_.Size());
+    uint64_t align = std::max<uint64_t>(format_.Header().block_align, 1);
+    uint64_t limit = room - room % align;
+    while (limit > 0 && limit + (limit & 1u) > room) {
+        limit -= align;
+    }
+    return std::min(limit, kMaxChunkSize);
+}
+
+int64_t WaveFileWriter::WriteRaw(const uint8_t* data, size_t size) {
+    for (;;) {
+        ssize_t written = ::write(fd_, data, size);
+        if (written >= 0) {
+            return written;
+        }
+        if (errno == ENOSPC || errno == EDQUOT) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+}
+
+bool WaveFileWriter::PatchRaw(uint64_t offset, const uint8_t* data, size_t size) {
+    ssize_t written = pwrite(fd_, data, size, static_cast<off_t>(offset));
+    return written == static_cast<ssize_t>(size);
+}
+
+} // namespace sonarel

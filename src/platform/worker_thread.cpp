@@ -1,0 +1,64 @@
+#include "platform/worker_thread.h"
+
+#include <chrono>
+#include <utility>
+
+namespace sonarel {
+
+WorkerThread::WorkerThread(Procedure procedure) : procedure_(std::move(procedure)) {
+}
+
+WorkerThread::~WorkerThread() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+int WorkerThread::Start() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (started_) {
+        return 0;
+    }
+    started_ = true;
+    thread_ = std::thread(&WorkerThread::Run, this);
+    return 1;
+}
+
+void WorkerThread::Run() {
+    uint32_t code = procedure_ ? procedure_() : 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    exit_code_ = code;
+    finished_ = true;
+    finished_cv_.notify_all();
+}
+
+WaitResult WorkerThread::Wait(uint32_t timeout_ms) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!started_) {
+        return WaitResult::kTimeout;
+    }
+    auto done = [this] { return finished_; };
+    if (timeout_ms == kWaitForever) {
+        finished_cv_.wait(lock, done);
+        return WaitResult::kSignalled;
+    }
+    bool ended = finished_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), done);
+    return ended ? WaitResult::kSignalled : WaitResult::kTimeout;
+}
+
+bool WorkerThread::HasStarted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return started_;
+}
+
+bool WorkerThread::HasFinished() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return finished_;
+}
+
+uint32_t WorkerThread::ExitCode() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return exit_code_;
+}
+
+} // namespace sonarel
