@@ -121,23 +121,34 @@ void ProcessBand(const StereoPass& pass, int begin, int end, bool in_intensity_r
     }
 }
 
+// The top band (long 21, short 12) has no scale factor of its own: it continues the
+// intensity position of the band below when that band is intensity-coded as well.
+int PositionSource(int band, int top_band, int first_intensity) {
+    return band == top_band && first_intensity < top_band ? top_band - 1 : band;
+}
+
 void ProcessLongBands(const StereoPass& pass, int first_band, int end_band, int first_intensity) {
+    constexpr int kTopBand = 21;
     const int16_t* bounds = pass.bands.long_bounds;
     for (int b = first_band; b < end_band; ++b) {
+        const int source = PositionSource(b, kTopBand, first_intensity);
         ProcessBand(pass, bounds[b], bounds[b + 1], b >= first_intensity,
-                    pass.right_scalefac.Long(b), pass.right_scalefac.LongLimit(b));
+                    pass.right_scalefac.Long(source), pass.right_scalefac.LongLimit(source));
     }
 }
 
 // Short bands of one window, still in transmission order (band by band, window by window).
 void ProcessShortBands(const StereoPass& pass, int window, int first_band, int end_band,
                        int first_intensity) {
+    constexpr int kTopBand = 12;
     const int16_t* bounds = pass.bands.short_bounds;
     for (int b = first_band; b < end_band; ++b) {
         const int width = bounds[b + 1] - bounds[b];
         const int begin = 3 * bounds[b] + window * width;
+        const int source = PositionSource(b, kTopBand, first_intensity);
         ProcessBand(pass, begin, begin + width, b >= first_intensity,
-                    pass.right_scalefac.Short(window, b), pass.right_scalefac.ShortLimit(b));
+                    pass.right_scalefac.Short(window, source),
+                    pass.right_scalefac.ShortLimit(source));
     }
 }
 
