@@ -33,6 +33,9 @@ public:
     virtual const WaveFormatHolder* GetFormat() const { return nullptr; }
     // Preferred number of bytes per Read.
     virtual int GetBufferSize() const { return 1024; }
+    // True after a Read failed (an I/O error), as opposed to reaching the end:
+    // lets a consumer tell a damaged input from a complete one.
+    virtual bool HasFailed() const { return false; }
 };
 
 } // namespace sonarel

@@ -50,4 +50,8 @@ int FilterStream::GetBufferSize() const {
     return inner_ != nullptr ? inner_->GetBufferSize() : 1024;
 }
 
+bool FilterStream::HasFailed() const {
+    return inner_ != nullptr && inner_->HasFailed();
+}
+
 } // namespace sonarel

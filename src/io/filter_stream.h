@@ -30,6 +30,8 @@ public:
     int QueryCapability() const override;
     const WaveFormatHolder* GetFormat() const override;
     int GetBufferSize() const override;
+    // A failure of the inner source is the filter's failure.
+    bool HasFailed() const override;
 
     ByteSource* Inner() const { return inner_; }
     bool OwnsInner() const { return owned_; }

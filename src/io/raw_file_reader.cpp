@@ -5,11 +5,31 @@
 #include <algorithm>
 #include <limits>
 
+#include "io/id3v2_tag.h"
+
 namespace sonarel {
 
 namespace {
 
 constexpr uint64_t kMaxCount = std::numeric_limits<uint32_t>::max();
+
+// Steps over the ID3v2 tags at the start of the file and leaves the stream at the
+// first byte after them (at 0 when there is none). A tag that claims more bytes than
+// the file holds takes the rest of the file. Returns the bytes skipped.
+uint64_t SkipId3v2Tags(std::FILE* file, uint64_t file_size) {
+    uint64_t offset = 0;
+    uint8_t header[kId3v2HeaderSize];
+    while (offset < file_size && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0) {
+        const uint32_t tag = Id3v2TagSize(header, std::fread(header, 1, sizeof header, file));
+        if (tag == 0) {
+            break;
+        }
+        offset = std::min(offset + tag, file_size);
+    }
+    std::fseek(file, static_cast<long>(offset), SEEK_SET);
+    std::clearerr(file);
+    return offset;
+}
 
 } // namespace
 
@@ -30,7 +50,11 @@ int RawFileReader::Open() {
         return -1;
     }
     uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    // Only a regular file can be stepped back in after looking for a tag.
+    payload_offset_ = S_ISREG(info.st_mode) ? SkipId3v2Tags(file, size) : 0;
+    size -= std::min(size, payload_offset_);
     length_.store(static_cast<uint32_t>(std::min(size, kMaxCount)), std::memory_order_relaxed);
+    failed_ = false;
     file_ = file;
     return 0;
 }
@@ -47,6 +71,9 @@ int RawFileReader::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
         return 0;
     }
     size_t got = std::fread(buffer, 1, static_cast<size_t>(length), file_);
+    if (got < static_cast<size_t>(length) && std::ferror(file_) != 0) {
+        failed_ = true;
+    }
     uint64_t position = position_.load(std::memory_order_relaxed) + uint64_t{got};
     position_.store(static_cast<uint32_t>(std::min(position, kMaxCount)),
                     std::memory_order_relaxed);
@@ -57,7 +84,8 @@ int RawFileReader::Seek(int32_t offset) {
     if (file_ == nullptr || offset < 0) {
         return 0;
     }
-    return std::fseek(file_, offset, SEEK_SET) == 0 ? 1 : 0;
+    const auto target = static_cast<long>(payload_offset_ + static_cast<uint64_t>(offset));
+    return std::fseek(file_, target, SEEK_SET) == 0 ? 1 : 0;
 }
 
 } // namespace sonarel

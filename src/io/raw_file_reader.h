@@ -16,6 +16,9 @@ public:
     ~RawFileReader() override;
 
     // Closes first if open; -1 when the file cannot be opened for reading, else 0.
+    // ID3v2 tags at the start of a regular file are skipped (several in a row,
+    // each by its own size): they are not payload, so Read, Seek, GetSize and
+    // GetPosition never count a byte of them.
     int Open() override;
     void Close() override;
     int IsOpen() const override { return file_ != nullptr ? 1 : 0; }
@@ -24,6 +27,8 @@ public:
     // Moves to a byte offset from the start; 1 on success, 0 on failure. The
     // delivered-bytes count is left alone.
     int Seek(int32_t offset) override;
+    // True after a read failed with an I/O error (until the next Open).
+    bool HasFailed() const override { return failed_; }
 
     // The file length taken at Open; files of 4 GiB and more report 0xFFFFFFFF.
     uint32_t GetSize() const override { return length_.load(std::memory_order_relaxed); }
@@ -35,6 +40,8 @@ private:
     std::atomic<uint32_t> position_{0};
     std::atomic<uint32_t> length_{0};
     std::FILE* file_ = nullptr;
+    uint64_t payload_offset_ = 0; // bytes of ID3v2 tags before the audio
+    bool failed_ = false;
 };
 
 } // namespace sonarel
