@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "io/frame_stream.h"
 #include "io/memory_source.h"
 #include "io/mp3_framer.h"
 #include "io/raw_file_reader.h"
@@ -16,38 +17,12 @@ namespace {
 
 using test::MemorySource;
 
-constexpr uint32_t kMpeg1Layer3 = 0xFFFB0044; // 44.1 kHz joint stereo; bitrate index added
-constexpr uint32_t k128 = kMpeg1Layer3 | 9u << 12;
-constexpr uint32_t k160 = kMpeg1Layer3 | 10u << 12;
-
-using Bytes = std::vector<uint8_t>;
-
-// One frame: the header and a silent (all-zero) payload of the header's length.
-Bytes Frame(uint32_t header) {
-    MpegHeader parsed;
-    EXPECT_EQ(ParseMpegHeader(header, parsed), 0);
-    Bytes frame(static_cast<size_t>(parsed.frame_bits / 8), 0);
-    for (int i = 0; i < 4; ++i) {
-        frame[static_cast<size_t>(i)] = static_cast<uint8_t>(header >> (24 - 8 * i));
-    }
-    return frame;
-}
-
-Bytes Frames(std::initializer_list<uint32_t> headers, int repeat = 1) {
-    Bytes out;
-    for (int r = 0; r < repeat; ++r) {
-        for (const uint32_t h : headers) {
-            const Bytes f = Frame(h);
-            out.insert(out.end(), f.begin(), f.end());
-        }
-    }
-    return out;
-}
-
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using test::Bytes;
+using test::Concat;
+using test::Frame;
+using test::Frames;
+using test::k128;
+using test::k160;
 
 // The bytes delayed by `bits` zero bits (the last byte padded with zeros).
 Bytes ShiftedRight(const Bytes& in, int bits) {

@@ -1,0 +1,233 @@
+#include "output/pcm_pump.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/registered_message.h"
+#include "platform/tick_count.h"
+
+namespace sonarel {
+
+namespace {
+
+// Exit codes of the thread (nobody reads them; kept for diagnosis).
+constexpr uint32_t kExitStopped = 0;
+constexpr uint32_t kExitNoSource = 1;
+constexpr uint32_t kExitSourceEnded = 3;
+constexpr uint32_t kExitOpenFailedBase = 100;
+
+// Used when a source names no sensible chunk size.
+constexpr int32_t kFallbackChunkBytes = 1024;
+
+struct PumpMessages {
+    MessageId start = RegisterMessage(kMsgPcmPumpThreadStart);
+    MessageId progress = RegisterMessage(kMsgPcmPumpThreadProgress);
+    MessageId stop = RegisterMessage(kMsgPcmPumpThreadStop);
+};
+
+const PumpMessages& Messages() {
+    static const PumpMessages messages;
+    return messages;
+}
+
+int32_t ChunkBytes(const ByteSource& source) {
+    const int size = source.GetBufferSize();
+    return size > 0 ? size : kFallbackChunkBytes;
+}
+
+} // namespace
+
+PcmPump::PcmPump(ByteSource* source, PcmPlayer* player, WaveFileWriter* sink)
+    : source_(source), player_(player), sink_(sink), thread_([this] { return ThreadProcedure(); }) {
+}
+
+PcmPump::~PcmPump() {
+    // A thread still pumping would otherwise run to the end of its source here.
+    running_.store(0);
+}
+
+int PcmPump::Start() {
+    running_.store(1);
+    if (player_ != nullptr && player_->IsPaused()) {
+        player_->TogglePause();
+    }
+    if (!suspended_) {
+        return 0;
+    }
+    suspended_ = false;
+    return thread_.Start();
+}
+
+WaitResult PcmPump::Stop(uint32_t timeout_ms) {
+    running_.store(0);
+    return thread_.Wait(timeout_ms);
+}
+
+uint32_t PcmPump::ThreadProcedure() {
+    PostWithCookieAsLParam(Messages().start, 0);
+    if (source_ == nullptr) {
+        Finish(kResultNoSource);
+        return kExitNoSource;
+    }
+    if (source_->IsOpen() == 0) {
+        const int opened = source_->Open();
+        if (opened != 0) {
+            Finish(kResultOpenFailed);
+            return static_cast<uint32_t>(static_cast<int>(kExitOpenFailedBase) + opened);
+        }
+        source_opened_ = true;
+    }
+    OpenOutputs();
+    AllocateBuffers();
+    const WParam result = PumpLoop();
+    const bool stopped = running_.load() == 0;
+    if (playing_ && !stopped) {
+        player_->Flush(); // the source ended: let the device play out what it holds
+    }
+    CloseOwnOutputs();
+    Finish(result);
+    buffers_[0].Allocate(0);
+    buffers_[1].Allocate(0);
+    return stopped ? kExitStopped : kExitSourceEnded;
+}
+
+// A player or sink that is already open is used as it is; one the pump opens itself
+// it also closes at the end.
+void PcmPump::OpenOutputs() {
+    if (player_ != nullptr) {
+        if (player_->IsOpen()) {
+            playing_ = true;
+        } else if (player_->Open(source_->GetFormat(), source_->GetBufferSize()) == 0) {
+            playing_ = true;
+            player_opened_ = true;
+        }
+    }
+    if (sink_ != nullptr) {
+        if (sink_->IsOpen()) {
+            writing_ = true;
+        } else if (sink_->Open() == 0) {
+            writing_ = true;
+            sink_opened_ = true;
+        }
+    }
+}
+
+void PcmPump::AllocateBuffers() {
+    const int32_t size = ChunkBytes(*source_);
+    buffers_[0].Allocate(size);
+    buffers_[1].Allocate(size);
+    current_ = 0;
+    last_tick_ = GetTickCount();
+}
+
+// One pass per source read until Stop, the end of the source or a failure.
+WParam PcmPump::PumpLoop() {
+    while (running_.load() != 0) {
+        ByteBuffer& chunk = buffers_[current_];
+        int changed = 0;
+        const int got = source_->Read(chunk.Tail(), chunk.FreeSpace(), &changed);
+        if (got == 0) {
+            if (changed != 0) {
+                ReopenPlayer();
+            }
+            continue; // nothing now: ask again at once
+        }
+        if (got < 0) {
+            return source_->HasFailed() ? kResultReadError : kResultDone;
+        }
+        chunk.SetLength(chunk.Length() + got);
+        const bool stored = HandOut(chunk);
+        chunk.Clear();
+        current_ ^= 1;
+        if (!stored) {
+            return kResultWriteError;
+        }
+        ReportProgress();
+    }
+    return kResultDone;
+}
+
+// The source's format changed: a playing player is drained and reopened on the new
+// format, and the chunks follow the source's new preferred size.
+void PcmPump::ReopenPlayer() {
+    if (ShouldPlay()) {
+        player_->Flush();
+        player_->Close();
+        if (player_->Open(source_->GetFormat(), source_->GetBufferSize()) == 0) {
+            player_opened_ = true;
+        } else {
+            playing_ = false;
+        }
+    }
+    const int32_t size = ChunkBytes(*source_);
+    if (size != buffers_[0].Capacity()) {
+        buffers_[0].Allocate(size);
+        buffers_[1].Allocate(size);
+    }
+}
+
+// Gives the chunk to the player and the sink, each under the lock. False when the
+// sink could not store all of it.
+bool PcmPump::HandOut(const ByteBuffer& chunk) {
+    if (ShouldPlay()) {
+        CriticalSectionGuard guard(lock_);
+        HandToPlayer(chunk.Data(), chunk.Length());
+    }
+    if (writing_) {
+        CriticalSectionGuard guard(lock_);
+        return sink_->Write(chunk.Data(), chunk.Length()) == chunk.Length();
+    }
+    return true;
+}
+
+// In pieces of the player's buffer size; the last piece holds only the bytes left.
+void PcmPump::HandToPlayer(const uint8_t* data, int32_t length) {
+    const int32_t piece = player_->GetBufferSize() > 0 ? player_->GetBufferSize() : length;
+    int32_t offset = 0;
+    while (offset < length) {
+        const int taken = player_->Write(data + offset, std::min(piece, length - offset));
+        if (taken < 0) {
+            playing_ = false; // the device refused: keep converting without sound
+            return;
+        }
+        if (taken == 0) {
+            if (running_.load() == 0) {
+                return;
+            }
+            std::this_thread::yield(); // no free device buffer yet
+        }
+        offset += taken;
+    }
+}
+
+void PcmPump::ReportProgress() {
+    // Unsigned subtraction gives the elapsed time across a wrap of the tick count.
+    if (GetTickCount() - last_tick_ >= Interval()) {
+        last_tick_ = GetTickCount();
+        PostWithCookieAsLParam(Messages().progress, 0);
+    }
+}
+
+void PcmPump::CloseOwnOutputs() {
+    if (source_opened_) {
+        source_->Close();
+        source_opened_ = false;
+    }
+    if (player_opened_) {
+        player_->Close();
+        player_opened_ = false;
+    }
+    if (sink_opened_) {
+        sink_->Close();
+        sink_opened_ = false;
+    }
+    playing_ = false;
+    writing_ = false;
+}
+
+void PcmPump::Finish(WParam result) {
+    PostWithCookieAsLParam(Messages().stop, result);
+    running_.store(0);
+}
+
+} // namespace sonarel
