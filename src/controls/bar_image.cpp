@@ -24,6 +24,7 @@ template <typename Formula> Rgb Map(const Rgb& c, Formula formula) {
 }
 
 // c = L - x^2 (L - R) / W^2 per component: slow near the left end, fast towards the right.
+// For 0 <= x < W it stays between L and R.
 Rgb RampColour(const Rgb& left, const Rgb& right, int64_t x, int64_t width) {
     const int64_t x2 = x * x;
     const int64_t w2 = width * width;
@@ -103,15 +104,11 @@ void RenderLowColour(QImage& image, const QColor& left, const QColor& right) {
 void RenderRamp(QImage& image, const QColor& left, const QColor& right, int mode) {
     const int width = image.width();
     // Two-pixel columns for every width of 4 or more (3 for a width of 3).
-    int step = width / (width / 2);
-    if (step < 2) {
-        step = 1;
-    }
+    const int step = width / (width / 2);
     const Rgb l = ToRgb(left);
     const Rgb r = ToRgb(right);
     for (int x = 0; x < width; x += step) {
-        FillColumn(image, x, step, Map(RampColour(l, r, x, width), [](int64_t v) { return v; }),
-                   mode);
+        FillColumn(image, x, step, RampColour(l, r, x, width), mode);
     }
 }
 

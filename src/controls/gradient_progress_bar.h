@@ -1,5 +1,7 @@
 // A progress bar that paints itself: a shaded colour ramp for the filled part, a flat background
 // for the rest, and a line of text over both, either a status text or the percentage.
+// The text uses the widget's font: the application's default dialog font unless the owner sets
+// another, standing in for the 8-point "MS Sans Serif" of Windows dialogs.
 #pragma once
 
 #include <QColor>
@@ -19,9 +21,9 @@ class GradientProgressBar : public QWidget {
 public:
     explicit GradientProgressBar(QWidget* parent = nullptr);
 
-    // False, with no change, outside [Lower, Upper]. With a step of -1 or a rising value the
-    // position jumps to `pos`; a falling value instead moves down by one step per call. A
-    // position below 0 is raised to 0.
+    // False, with no change, outside [Lower, Upper]. With a step of -1, or a value above the
+    // position, the position jumps to `pos`; otherwise it moves down by one step per call, so
+    // a falling bar glides instead of jumping. A position below 0 is raised to 0.
     bool SetPos(int pos);
     // False when lower >= upper. The position is left as it is.
     bool SetRange(int lower, int upper);

@@ -1,5 +1,6 @@
 // A push button that looks like a link: an underlined dark blue caption on the dialog's face, a
-// hand cursor over it, and a click opens its target with the desktop's default handler.
+// hand cursor over it, and a click opens its target with the desktop's default handler. The
+// caption is the widget's font (by default the application's dialog font), underlined.
 #pragma once
 
 #include <QAbstractButton>

@@ -1,5 +1,6 @@
 // A push button that paints itself: a 16-pixel image at its left and its caption beside it.
-// It looks flat until the mouse is over it, then raised, and sunken while pressed.
+// It looks flat until the mouse is over it, then raised, and sunken while pressed. The caption
+// uses the widget's font (the application's default dialog font unless the owner sets another).
 #pragma once
 
 #include <QAbstractButton>

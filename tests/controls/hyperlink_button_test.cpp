@@ -59,23 +59,8 @@ TEST_F(HyperlinkButtonTest, UrlWinsOverTheCaption) {
     EXPECT_EQ(opened_[1], QUrl("http://www.example.org"));
 }
 
-TEST_F(HyperlinkButtonTest, KeyboardAndDisabledClicks) {
-    link_.show();
-    link_.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&link_));
-    link_.setFocus();
-    QTest::keyClick(&link_, Qt::Key_Space);
-    EXPECT_EQ(opened_.size(), 1u);
-    link_.setEnabled(false);
-    Click();
-    EXPECT_EQ(opened_.size(), 1u);
-}
-
-TEST_F(HyperlinkButtonTest, ShowsAHandCursor) {
-    EXPECT_EQ(link_.cursor().shape(), Qt::PointingHandCursor);
-}
-
 TEST_F(HyperlinkButtonTest, CaptionIsBlueAndUnderlinedAndPressingMovesIt) {
+    EXPECT_EQ(link_.cursor().shape(), Qt::PointingHandCursor);
     const QPoint rest = CaptionCorner();
     ASSERT_GE(rest.x(), 0) << "no pixel in the link colour";
 

@@ -163,15 +163,5 @@ TEST_F(ImageButtonTest, MissingListsOrIndexDrawNoImage) {
     EXPECT_EQ(ImageCentre(0), face);
 }
 
-TEST_F(ImageButtonTest, ClicksLikeAnyButton) {
-    int clicks = 0;
-    QObject::connect(&button_, &QAbstractButton::clicked, [&] { ++clicks; });
-    QTest::mouseClick(&button_, Qt::LeftButton, {}, QPoint(40, 12));
-    EXPECT_EQ(clicks, 1);
-    button_.setEnabled(false);
-    QTest::mouseClick(&button_, Qt::LeftButton, {}, QPoint(40, 12));
-    EXPECT_EQ(clicks, 1);
-}
-
 } // namespace
 } // namespace sonarel
