@@ -38,6 +38,7 @@ DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>&
         if (mp3::ProducedPcm(status)) {
             result.frame_statuses.push_back(status);
             result.frame_bytes.push_back(produced);
+            result.frame_channels.push_back(decoder.CurrentHeader().channels);
             result.pcm.insert(result.pcm.end(), out.begin(), out.begin() + produced);
         } else {
             result.other_statuses.push_back(status);

@@ -18,6 +18,7 @@ struct DecodedStream {
     std::vector<uint8_t> pcm;
     std::vector<mp3::Mp3Status> frame_statuses; // status of every call that produced PCM
     std::vector<int> frame_bytes;               // PCM bytes of those calls
+    std::vector<int> frame_channels;            // channels of those frames in the stream
     std::vector<mp3::Mp3Status> other_statuses; // statuses of the calls without PCM
     bool hung = false;                          // gave up: too many calls without progress
 };
