@@ -1,7 +1,8 @@
 // Lee's algorithm: an N-point DCT is the N/2-point DCT of the folded sums
 // x[n] + x[N-1-n] (the even outputs) and of the scaled differences
 // (x[n] - x[N-1-n]) / (2cos((2n+1)pi/(2N))), whose neighbouring outputs add up to the
-// odd outputs. The recursion runs down to single points; the compiler unrolls it.
+// odd outputs. The recursion runs down to single points; the compiler unrolls it. Every
+// operation works on four independent transforms at once, one per lane.
 #include "mp3/fast_dct32.h"
 
 namespace sonarel::mp3 {
@@ -33,20 +34,20 @@ template <int N> constexpr const float* LeeFactors() {
     }
 }
 
-template <int N> inline void Dct(const float* in, float* out) {
+template <int N> inline void Dct(const Float4* in, Float4* out) {
     if constexpr (N == 1) {
         out[0] = in[0];
     } else {
         constexpr int kHalf = N / 2;
         const float* factor = LeeFactors<N>();
-        float sums[kHalf];
-        float diffs[kHalf];
+        Float4 sums[kHalf];
+        Float4 diffs[kHalf];
         for (int n = 0; n < kHalf; ++n) {
             sums[n] = in[n] + in[N - 1 - n];
             diffs[n] = (in[n] - in[N - 1 - n]) * factor[n];
         }
-        float even[kHalf];
-        float odd[kHalf];
+        Float4 even[kHalf];
+        Float4 odd[kHalf];
         Dct<kHalf>(sums, even);
         Dct<kHalf>(diffs, odd);
         for (int i = 0; i < kHalf - 1; ++i) {
@@ -60,13 +61,13 @@ template <int N> inline void Dct(const float* in, float* out) {
 
 } // namespace
 
-void FastDct32(const float* in, float* out) {
+void FastDct32(const Float4* in, Float4* out) {
     Dct<32>(in, out);
 }
-void FastDct16(const float* in, float* out) {
+void FastDct16(const Float4* in, Float4* out) {
     Dct<16>(in, out);
 }
-void FastDct8(const float* in, float* out) {
+void FastDct8(const Float4* in, Float4* out) {
     Dct<8>(in, out);
 }
 

@@ -5,9 +5,14 @@
 // (synthesis_window_table) pair each stored value with the coefficients of the two
 // outputs j and 32 - j that read it. With a downsampling shift the same runs on the
 // lowest 16 or 8 subbands, every second or fourth ring position and window row.
+//
+// The DCTs of a granule's 18 slots run first, four slots at a time in SIMD lanes; the
+// window then walks the slots in order.
 #include "mp3/synthesis_filterbank.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "mp3/fast_dct32.h"
 #include "mp3/synthesis_window_table.h"
@@ -19,7 +24,37 @@ namespace {
 constexpr int kRingSize = 512;
 constexpr int kRingMask = kRingSize - 1;
 constexpr int kSlotSize = 32;
+constexpr int kSlots = kSubbandLines;  // time slots per granule
 constexpr int kReducedRingOffset = 64; // the shortened window skips the newest tap
+
+// Four doubles side by side: a pair of SSE2 registers, or one AVX register.
+using Double4 = double __attribute__((vector_size(32)));
+
+void StoreLittleEndian16(uint8_t* out, uint16_t value) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &value, sizeof(value));
+    } else {
+        out[0] = static_cast<uint8_t>(value & 0xff);
+        out[1] = static_cast<uint8_t>(value >> 8);
+    }
+}
+
+void StoreLittleEndian32(uint8_t* out, uint32_t value) {
+    StoreLittleEndian16(out, static_cast<uint16_t>(value & 0xffff));
+    StoreLittleEndian16(out + 2, static_cast<uint16_t>(value >> 16));
+}
+
+// The full-rate window is where the decoder spends most of its time; where the processor
+// has AVX2, a second copy of it works on four doubles per instruction. Both copies do
+// the same operations in the same order, so their results are identical.
+// Its helpers are forced inline so that each copy gets its own.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define SONAREL_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
+#define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
+#else
+#define SONAREL_WITH_AVX2_CLONE
+#define SONAREL_INLINE_INTO_CLONES inline
+#endif
 
 // A window laid out for the full-rate loop, which produces outputs 1..15 and their
 // mirrors 31..17 side by side: coeff[m][q][j] is row j's entry 4m + q. Column 0 serves
@@ -59,30 +94,76 @@ const FullRateWindow& ReducedWindow() {
     return window;
 }
 
-// Window of one full-rate slot: 32 output sums from the ring whose newest slot starts
-// at k. Products of two floats are exact in double precision; only the sums round.
-void WindowFullRate(const float* ring, int k, const FullRateWindow& window, double* out) {
-    double lo[16] = {};
-    double hi[16] = {};
-    double centre = 0.0;
-    const int start = k + window.ring_offset;
+// Eight of the columns j = 0..15: lo[j] (output j) and hi[j] (output 32 - j, or 16 for
+// column 0) for j = kFirst .. kFirst + 7. Products of two floats are exact in double
+// precision; only the sums round.
+template <int kFirst>
+SONAREL_INLINE_INTO_CLONES void WindowColumns(const double* ring, int start,
+                                              const FullRateWindow& window, double* lo_out,
+                                              double* hi_out) {
+    // Four-double vectors are never passed to or returned from a function here: their
+    // calling convention differs between the two copies.
+    Double4 lo0 = {}, lo1 = {}, hi0 = {}, hi1 = {};
     for (int m = 0; m < window.taps; ++m) {
-        const float* a = ring + ((start + 64 * m + 16) & kRingMask);
-        const float* b = ring + ((start + 64 * m + 32) & kRingMask);
+        const double* a = ring + ((start + 64 * m + 16) & kRingMask) + kFirst;
+        const double* b = ring + ((start + 64 * m + 32) & kRingMask) + kFirst;
         const double(*c)[16] = window.coeff[m];
-        for (int j = 0; j < 16; ++j) {
-            const double aj = a[j];
-            const double bj = b[j];
-            lo[j] += aj * c[0][j] + bj * c[2][j];
-            hi[j] += aj * c[1][j] + bj * c[3][j];
-        }
-        centre += static_cast<double>(b[16]) * window.centre[m];
+        Double4 a0, a1, b0, b1, c0, c1, c2, c3;
+        std::memcpy(&a0, a, sizeof(a0));
+        std::memcpy(&a1, a + 4, sizeof(a1));
+        std::memcpy(&b0, b, sizeof(b0));
+        std::memcpy(&b1, b + 4, sizeof(b1));
+        std::memcpy(&c0, c[0] + kFirst, sizeof(c0));
+        std::memcpy(&c2, c[2] + kFirst, sizeof(c2));
+        lo0 += a0 * c0 + b0 * c2;
+        std::memcpy(&c1, c[1] + kFirst, sizeof(c1));
+        std::memcpy(&c3, c[3] + kFirst, sizeof(c3));
+        hi0 += a0 * c1 + b0 * c3;
+        std::memcpy(&c0, c[0] + kFirst + 4, sizeof(c0));
+        std::memcpy(&c2, c[2] + kFirst + 4, sizeof(c2));
+        lo1 += a1 * c0 + b1 * c2;
+        std::memcpy(&c1, c[1] + kFirst + 4, sizeof(c1));
+        std::memcpy(&c3, c[3] + kFirst + 4, sizeof(c3));
+        hi1 += a1 * c1 + b1 * c3;
+    }
+    std::memcpy(lo_out + kFirst, &lo0, sizeof(lo0));
+    std::memcpy(lo_out + kFirst + 4, &lo1, sizeof(lo1));
+    std::memcpy(hi_out + kFirst, &hi0, sizeof(hi0));
+    std::memcpy(hi_out + kFirst + 4, &hi1, sizeof(hi1));
+}
+
+// Window of one full-rate slot: the 32 output sums from the ring whose newest slot
+// starts at k.
+SONAREL_INLINE_INTO_CLONES void WindowSlot(const double* ring, int k, const FullRateWindow& window,
+                                           double* out) {
+    const int start = k + window.ring_offset;
+    double lo[16];
+    double hi[16];
+    WindowColumns<0>(ring, start, window, lo, hi);
+    WindowColumns<8>(ring, start, window, lo, hi);
+    double centre = 0.0;
+    for (int m = 0; m < window.taps; ++m) {
+        centre += ring[(start + 64 * m + 48) & kRingMask] * window.centre[m];
     }
     out[0] = lo[0] + centre;
     out[16] = hi[0];
     for (int j = 1; j < 16; ++j) {
         out[j] = lo[j];
         out[32 - j] = hi[j];
+    }
+}
+
+// The 18 slots of one channel at full rate: each slot's folded DCT enters the ring at
+// the next position down from ring_pos, then the window makes its 32 sums.
+SONAREL_WITH_AVX2_CLONE
+void WindowGranule(double* ring, int ring_pos, const double (*folded)[kSlotSize],
+                   const FullRateWindow& window, double* sums) {
+    for (int t = 0; t < kSlots; ++t) {
+        ring_pos = (ring_pos - kSlotSize) & kRingMask;
+        for (int p = 0; p < kSlotSize; ++p) {
+            ring[ring_pos + p] = folded[t][p];
+        }
+        WindowSlot(ring, ring_pos, window, sums + kSlotSize * t);
     }
 }
 
@@ -94,11 +175,11 @@ struct DownsampledWindow {
     int ring_offset;
 };
 
-double Tap(const float* ring, int position, float coefficient) {
-    return static_cast<double>(ring[position & kRingMask]) * coefficient;
+double Tap(const double* ring, int position, float coefficient) {
+    return ring[position & kRingMask] * coefficient;
 }
 
-void WindowDownsampled(const float* ring, int k, int n, int step, const DownsampledWindow& window,
+void WindowDownsampled(const double* ring, int k, int n, int step, const DownsampledWindow& window,
                        double* out) {
     const int base = k + window.ring_offset;
     const float* row0 = window.rows;
@@ -127,46 +208,88 @@ void WindowDownsampled(const float* ring, int k, int n, int step, const Downsamp
     }
 }
 
-// DCT of the lowest n subbands of one slot, stored folded at ring[k + p * step].
-void StoreSlot(const float* subbands, int n, float* ring, int k, int step) {
-    float x[kSlotSize];
+void Dct(int n, const Float4* in, Float4* out) {
     if (n == 32) {
-        FastDct32(subbands, x);
+        FastDct32(in, out);
     } else if (n == 16) {
-        FastDct16(subbands, x);
+        FastDct16(in, out);
     } else {
-        FastDct8(subbands, x);
+        FastDct8(in, out);
     }
+}
+
+// DCTs of the lowest n subbands of all 18 slots of one channel (slots[32t + s]), in
+// the folded order: folded[t][p].
+void TransformSlots(const float* slots, int n, double (*folded)[kSlotSize]) {
     const int half = n / 2;
-    ring[k] = x[0];
-    for (int p = 1; p < half; ++p) {
-        ring[k + p * step] = x[half - p];
-    }
-    for (int p = half; p < n; ++p) {
-        ring[k + p * step] = x[p];
-    }
-}
-
-// Nearest integer with ties to even, clamped to 16 bits. Adding 1.5 * 2^52 leaves no
-// fraction bits, so the addition rounds in the default mode, without a library call.
-int ToPcm(double sum) {
-    constexpr double kRoundingShift = 6755399441055744.0;
-    const double clamped = std::clamp(sum, -32768.0, 32767.0);
-    return static_cast<int>((clamped + kRoundingShift) - kRoundingShift);
-}
-
-uint8_t* WriteSamples(const double (*sums)[kSlotSize], int channels, int n, bool eight_bit,
-                      uint8_t* out) {
-    for (int i = 0; i < n; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const int sample = ToPcm(sums[c][i]);
-            if (eight_bit) {
-                *out++ = static_cast<uint8_t>((sample + 32768) >> 8);
-            } else {
-                *out++ = static_cast<uint8_t>(sample & 0xff);
-                *out++ = static_cast<uint8_t>((sample >> 8) & 0xff);
+    for (int first = 0; first < kSlots; first += 4) {
+        const int count = std::min(4, kSlots - first);
+        Float4 in[kSlotSize];
+        Float4 x[kSlotSize];
+        for (int s = 0; s < n; ++s) {
+            Float4 lanes = {0.0f, 0.0f, 0.0f, 0.0f};
+            for (int l = 0; l < count; ++l) {
+                lanes[l] = slots[kSlotSize * (first + l) + s];
+            }
+            in[s] = lanes;
+        }
+        Dct(n, in, x);
+        for (int l = 0; l < count; ++l) {
+            double* out = folded[first + l];
+            out[0] = x[0][l];
+            for (int p = 1; p < half; ++p) {
+                out[p] = x[half - p][l];
+            }
+            for (int p = half; p < n; ++p) {
+                out[p] = x[p][l];
             }
         }
+    }
+}
+
+using Int4 = int32_t __attribute__((vector_size(16)));
+
+// Nearest integers with ties to even, clamped to 16 bits, four at a time (count is a
+// multiple of 4). Adding 1.5 * 2^52 leaves no fraction bits, so the addition rounds in
+// the default mode, without a library call.
+SONAREL_WITH_AVX2_CLONE
+void RoundToPcm(const double* sums, int count, int32_t* pcm) {
+    const Double4 low = {-32768.0, -32768.0, -32768.0, -32768.0};
+    const Double4 high = {32767.0, 32767.0, 32767.0, 32767.0};
+    const Double4 shift = {6755399441055744.0, 6755399441055744.0, 6755399441055744.0,
+                           6755399441055744.0};
+    for (int i = 0; i < count; i += 4) {
+        Double4 x;
+        std::memcpy(&x, sums + i, sizeof(x));
+        x = x < low ? low : x;
+        x = x > high ? high : x;
+        const Int4 rounded = __builtin_convertvector((x + shift) - shift, Int4);
+        std::memcpy(pcm + i, &rounded, sizeof(rounded));
+    }
+}
+
+// Interleaves the channels: signed 16-bit little-endian, or unsigned 8-bit with 128 as
+// silence.
+uint8_t* WriteSamples(const int32_t (*pcm)[kGranuleLines], int channels, int count, bool eight_bit,
+                      uint8_t* out) {
+    if (eight_bit) {
+        for (int i = 0; i < count; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                *out++ = static_cast<uint8_t>((pcm[c][i] + 32768) >> 8);
+            }
+        }
+    } else if (channels == 2) {
+        for (int i = 0; i < count; ++i) {
+            const uint32_t left = static_cast<uint16_t>(pcm[0][i]);
+            const uint32_t right = static_cast<uint16_t>(pcm[1][i]);
+            StoreLittleEndian32(out + 4 * i, left | (right << 16));
+        }
+        out += 4 * count;
+    } else {
+        for (int i = 0; i < count; ++i) {
+            StoreLittleEndian16(out + 2 * i, static_cast<uint16_t>(pcm[0][i]));
+        }
+        out += 2 * count;
     }
     return out;
 }
@@ -179,7 +302,7 @@ SynthesisFilterbank::SynthesisFilterbank(const FrameParams& params, const Decode
 }
 
 void SynthesisFilterbank::Reset() {
-    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * kRingSize, 0.0f);
+    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * kRingSize, 0.0);
     ring_pos_ = kSlotSize;
 }
 
@@ -194,19 +317,31 @@ uint8_t* SynthesisFilterbank::Run(const float (*synth_in)[kGranuleLines], uint8_
         reduced ? DownsampledWindow{&SynthWindow12[0][0], 24, 6, kReducedRingOffset}
                 : DownsampledWindow{&SynthWindow16[0][0], 32, 8, 0};
 
-    double sums[kMaxChannels][kSlotSize];
-    for (int t = 0; t < kSubbandLines; ++t) {
-        ring_pos_ = (ring_pos_ - kSlotSize) & kRingMask;
+    for (int c = 0; c < channels; ++c) {
+        TransformSlots(synth_in[c], n, folded_[c]);
+    }
+    if (shift == 0) {
         for (int c = 0; c < channels; ++c) {
-            StoreSlot(synth_in[c] + kSlotSize * t, n, v_[c], ring_pos_, step);
-            if (shift == 0) {
-                WindowFullRate(v_[c], ring_pos_, full, sums[c]);
-            } else {
-                WindowDownsampled(v_[c], ring_pos_, n, step, downsampled, sums[c]);
+            WindowGranule(v_[c], ring_pos_, folded_[c], full, sums_[c]);
+        }
+        ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
+    } else {
+        for (int t = 0; t < kSlots; ++t) {
+            ring_pos_ = (ring_pos_ - kSlotSize) & kRingMask;
+            for (int c = 0; c < channels; ++c) {
+                for (int p = 0; p < n; ++p) {
+                    v_[c][ring_pos_ + p * step] = folded_[c][t][p];
+                }
+                WindowDownsampled(v_[c], ring_pos_, n, step, downsampled, sums_[c] + n * t);
             }
         }
-        out = WriteSamples(sums, channels, n, options_.eight_bit, out);
     }
+    const int count = n * kSlots;
+    int32_t pcm[kMaxChannels][kGranuleLines];
+    for (int c = 0; c < channels; ++c) {
+        RoundToPcm(sums_[c], count, pcm[c]);
+    }
+    out = WriteSamples(pcm, channels, count, options_.eight_bit, out);
     return out;
 }
 

@@ -22,7 +22,12 @@ public:
 private:
     const FrameParams& params_;
     DecoderOptions options_;
-    float v_[kMaxChannels][512];
+    // Single-precision values held as doubles, so the window works without conversions.
+    alignas(16) double v_[kMaxChannels][512];
+    // The DCT outputs of the granule's 18 slots, folded, before they enter the ring.
+    alignas(16) double folded_[kMaxChannels][kSubbandLines][32];
+    // The granule's output sums before rounding, slot after slot.
+    alignas(16) double sums_[kMaxChannels][kGranuleLines];
     int ring_pos_ = 32;
 };
 
