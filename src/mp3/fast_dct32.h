@@ -3,10 +3,9 @@
 // for N = 32, 16 or 8 points.
 #pragma once
 
-namespace sonarel::mp3 {
+#include "mp3/simd.h"
 
-// Four floats in one SIMD register; the compiler picks the instructions.
-using Float4 = float __attribute__((vector_size(16)));
+namespace sonarel::mp3 {
 
 void FastDct32(const Float4* in, Float4* out);
 void FastDct16(const Float4* in, Float4* out);

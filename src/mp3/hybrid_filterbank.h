@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mp3/layer3_types.h"
+#include "mp3/simd.h"
 
 namespace sonarel::mp3 {
 
@@ -16,17 +17,16 @@ public:
     void Run(int ch, const GranuleInfo& gi, float* xr);
 
 private:
-    void Imdct36(float* x, float* overlap, const float* window);
-    void ShortBlock(float* x, float* overlap);
-    void Imdct12(const float* coefficients, int base);
-    static void Dct9(const float* in, float* out);
+    static constexpr int kGroups = kSubbands / 4;
+
+    void RunGroup(int group, int type, Float4* overlap, float* xr) const;
+    void RunSubband(int s, int type, Float4* overlap, float* xr) const;
 
     const FrameParams& params_;
     int downsample_shift_;
-    float overlap_[kMaxChannels][kSubbands][kSubbandLines];
-    float frame_[36];
-    float even_[9];
-    float odd_[9];
+    // The second halves of the last granule's windowed outputs, kept four subbands to a
+    // vector: overlap_[ch][s / 4][k] lane s % 4 is sample k of subband s.
+    Float4 overlap_[kMaxChannels][kGroups][kSubbandLines];
 };
 
 } // namespace sonarel::mp3

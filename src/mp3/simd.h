@@ -1,0 +1,35 @@
+// Small fixed-width vectors of the compiler (GCC and Clang vector extensions): the
+// compiler maps them onto the processor's SIMD registers, and plain C++ arithmetic on
+// them works lane by lane.
+#pragma once
+
+#include <cstring>
+
+namespace sonarel::mp3 {
+
+using Float4 = float __attribute__((vector_size(16)));
+
+inline Float4 LoadFloat4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+}
+
+inline void StoreFloat4(float* p, Float4 v) {
+    std::memcpy(p, &v, sizeof(v));
+}
+
+// Turns four rows of four lanes into four columns: afterwards r_i holds lane i of the
+// original rows.
+inline void Transpose4(Float4& r0, Float4& r1, Float4& r2, Float4& r3) {
+    const Float4 t0 = __builtin_shufflevector(r0, r1, 0, 4, 1, 5);
+    const Float4 t1 = __builtin_shufflevector(r0, r1, 2, 6, 3, 7);
+    const Float4 t2 = __builtin_shufflevector(r2, r3, 0, 4, 1, 5);
+    const Float4 t3 = __builtin_shufflevector(r2, r3, 2, 6, 3, 7);
+    r0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    r1 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    r2 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    r3 = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
+} // namespace sonarel::mp3
