@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "mp3/fast_dct32.h"
+#include "mp3/simd.h"
 #include "mp3/synthesis_window_table.h"
 
 namespace sonarel::mp3 {
@@ -219,29 +220,33 @@ void Dct(int n, const Float4* in, Float4* out) {
 }
 
 // DCTs of the lowest n subbands of all 18 slots of one channel (slots[32t + s]), in
-// the folded order: folded[t][p].
+// the folded order: folded[t][p]. Four slots go through the DCT at once, one per lane;
+// 4 x 4 transposes move them into and out of the lanes.
 void TransformSlots(const float* slots, int n, double (*folded)[kSlotSize]) {
     const int half = n / 2;
     for (int first = 0; first < kSlots; first += 4) {
         const int count = std::min(4, kSlots - first);
         Float4 in[kSlotSize];
-        Float4 x[kSlotSize];
-        for (int s = 0; s < n; ++s) {
-            Float4 lanes = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int s = 0; s < n; s += 4) {
+            Float4 rows[4] = {};
             for (int l = 0; l < count; ++l) {
-                lanes[l] = slots[kSlotSize * (first + l) + s];
+                rows[l] = LoadFloat4(slots + kSlotSize * (first + l) + s);
             }
-            in[s] = lanes;
+            Transpose4(rows[0], rows[1], rows[2], rows[3]);
+            std::copy(rows, rows + 4, in + s);
         }
+        Float4 x[kSlotSize];
         Dct(n, in, x);
-        for (int l = 0; l < count; ++l) {
-            double* out = folded[first + l];
-            out[0] = x[0][l];
-            for (int p = 1; p < half; ++p) {
-                out[p] = x[half - p][l];
+        for (int p = 0; p < n; p += 4) {
+            Float4 rows[4];
+            for (int i = 0; i < 4; ++i) {
+                const int q = p + i;
+                rows[i] = x[q == 0 || q >= half ? q : half - q];
             }
-            for (int p = half; p < n; ++p) {
-                out[p] = x[p][l];
+            Transpose4(rows[0], rows[1], rows[2], rows[3]);
+            for (int l = 0; l < count; ++l) {
+                const Double4 wide = __builtin_convertvector(rows[l], Double4);
+                std::memcpy(folded[first + l] + p, &wide, sizeof(wide));
             }
         }
     }
