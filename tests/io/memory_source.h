@@ -27,7 +27,9 @@ public:
         const size_t left = bytes_.size() - position_;
         const size_t n = std::min(
             {left, static_cast<size_t>(std::max(length, 0)), static_cast<size_t>(max_chunk_)});
-        std::memcpy(buffer, bytes_.data() + position_, n);
+        if (n > 0) {
+            std::memcpy(buffer, bytes_.data() + position_, n);
+        }
         position_ += n;
         return static_cast<int>(n);
     }
