@@ -3,11 +3,29 @@
 // them works lane by lane.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 
 namespace sonarel::mp3 {
 
 using Float4 = float __attribute__((vector_size(16)));
+
+// A pair of SSE2 registers, or one AVX register. Never passed to or returned from a
+// function that is not inlined: the calling convention differs between the copies below.
+using Double4 = double __attribute__((vector_size(32)));
+
+using Int4 = int32_t __attribute__((vector_size(16)));
+
+// Hot loops can be compiled twice: a second copy for processors with AVX2, chosen at
+// load time. Both copies do the same operations in the same order, so their results are
+// identical. Helpers of such a function are forced inline so that each copy gets its own.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define SONAREL_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
+#define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
+#else
+#define SONAREL_WITH_AVX2_CLONE
+#define SONAREL_INLINE_INTO_CLONES inline
+#endif
 
 inline Float4 LoadFloat4(const float* p) {
     Float4 v;

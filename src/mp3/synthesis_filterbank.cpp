@@ -7,14 +7,15 @@
 // lowest 16 or 8 subbands, every second or fourth ring position and window row.
 //
 // The DCTs of a granule's 18 slots run first, four slots at a time in SIMD lanes; the
-// window then walks the slots in order.
+// window then walks the slots in order. The full-rate window is where the decoder spends
+// most of its time: it works on four doubles at once and has an AVX2 copy (simd.h).
 #include "mp3/synthesis_filterbank.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "mp3/fast_dct32.h"
+#include "mp3/pcm_output.h"
 #include "mp3/simd.h"
 #include "mp3/synthesis_window_table.h"
 
@@ -27,35 +28,6 @@ constexpr int kRingMask = kRingSize - 1;
 constexpr int kSlotSize = 32;
 constexpr int kSlots = kSubbandLines;  // time slots per granule
 constexpr int kReducedRingOffset = 64; // the shortened window skips the newest tap
-
-// Four doubles side by side: a pair of SSE2 registers, or one AVX register.
-using Double4 = double __attribute__((vector_size(32)));
-
-void StoreLittleEndian16(uint8_t* out, uint16_t value) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, &value, sizeof(value));
-    } else {
-        out[0] = static_cast<uint8_t>(value & 0xff);
-        out[1] = static_cast<uint8_t>(value >> 8);
-    }
-}
-
-void StoreLittleEndian32(uint8_t* out, uint32_t value) {
-    StoreLittleEndian16(out, static_cast<uint16_t>(value & 0xffff));
-    StoreLittleEndian16(out + 2, static_cast<uint16_t>(value >> 16));
-}
-
-// The full-rate window is where the decoder spends most of its time; where the processor
-// has AVX2, a second copy of it works on four doubles per instruction. Both copies do
-// the same operations in the same order, so their results are identical.
-// Its helpers are forced inline so that each copy gets its own.
-#if defined(__GNUC__) && defined(__x86_64__)
-#define SONAREL_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
-#define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
-#else
-#define SONAREL_WITH_AVX2_CLONE
-#define SONAREL_INLINE_INTO_CLONES inline
-#endif
 
 // A window laid out for the full-rate loop, which produces outputs 1..15 and their
 // mirrors 31..17 side by side: coeff[m][q][j] is row j's entry 4m + q. Column 0 serves
@@ -252,53 +224,6 @@ void TransformSlots(const float* slots, int n, double (*folded)[kSlotSize]) {
     }
 }
 
-using Int4 = int32_t __attribute__((vector_size(16)));
-
-// Nearest integers with ties to even, clamped to 16 bits, four at a time (count is a
-// multiple of 4). Adding 1.5 * 2^52 leaves no fraction bits, so the addition rounds in
-// the default mode, without a library call.
-SONAREL_WITH_AVX2_CLONE
-void RoundToPcm(const double* sums, int count, int32_t* pcm) {
-    const Double4 low = {-32768.0, -32768.0, -32768.0, -32768.0};
-    const Double4 high = {32767.0, 32767.0, 32767.0, 32767.0};
-    const Double4 shift = {6755399441055744.0, 6755399441055744.0, 6755399441055744.0,
-                           6755399441055744.0};
-    for (int i = 0; i < count; i += 4) {
-        Double4 x;
-        std::memcpy(&x, sums + i, sizeof(x));
-        x = x < low ? low : x;
-        x = x > high ? high : x;
-        const Int4 rounded = __builtin_convertvector((x + shift) - shift, Int4);
-        std::memcpy(pcm + i, &rounded, sizeof(rounded));
-    }
-}
-
-// Interleaves the channels: signed 16-bit little-endian, or unsigned 8-bit with 128 as
-// silence.
-uint8_t* WriteSamples(const int32_t (*pcm)[kGranuleLines], int channels, int count, bool eight_bit,
-                      uint8_t* out) {
-    if (eight_bit) {
-        for (int i = 0; i < count; ++i) {
-            for (int c = 0; c < channels; ++c) {
-                *out++ = static_cast<uint8_t>((pcm[c][i] + 32768) >> 8);
-            }
-        }
-    } else if (channels == 2) {
-        for (int i = 0; i < count; ++i) {
-            const uint32_t left = static_cast<uint16_t>(pcm[0][i]);
-            const uint32_t right = static_cast<uint16_t>(pcm[1][i]);
-            StoreLittleEndian32(out + 4 * i, left | (right << 16));
-        }
-        out += 4 * count;
-    } else {
-        for (int i = 0; i < count; ++i) {
-            StoreLittleEndian16(out + 2 * i, static_cast<uint16_t>(pcm[0][i]));
-        }
-        out += 2 * count;
-    }
-    return out;
-}
-
 } // namespace
 
 SynthesisFilterbank::SynthesisFilterbank(const FrameParams& params, const DecoderOptions& options)
@@ -346,7 +271,7 @@ uint8_t* SynthesisFilterbank::Run(const float (*synth_in)[kGranuleLines], uint8_
     for (int c = 0; c < channels; ++c) {
         RoundToPcm(sums_[c], count, pcm[c]);
     }
-    out = WriteSamples(pcm, channels, count, options_.eight_bit, out);
+    out = WritePcm(pcm, channels, count, options_.eight_bit, out);
     return out;
 }
 
