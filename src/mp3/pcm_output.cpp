@@ -36,8 +36,8 @@ void RoundToPcm(const double* sums, int count, int32_t* pcm) {
     for (int i = 0; i < count; i += 4) {
         Double4 x;
         std::memcpy(&x, sums + i, sizeof(x));
-        x = x < low ? low : x;
-        x = x > high ? high : x;
+        x = x >= low ? x : low; // also catches a NaN
+        x = x <= high ? x : high;
         const Int4 rounded = __builtin_convertvector((x + shift) - shift, Int4);
         std::memcpy(pcm + i, &rounded, sizeof(rounded));
     }
