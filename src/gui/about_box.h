@@ -1,0 +1,36 @@
+// The About box: the program's icon, name and version, an OK button and two links, one to the
+// maker's site and one to the licensor of the MPEG audio decoding technology.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace sonarel {
+
+class DialogUnits;
+class HyperlinkButton;
+
+class AboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit AboutBox(QWidget* parent = nullptr);
+
+    HyperlinkButton* MakerLink() const { return maker_link_; }
+    HyperlinkButton* LicensorLink() const { return licensor_link_; }
+    QPushButton* OkButton() const { return ok_button_; }
+    QLabel* VersionLabel() const { return version_label_; }
+
+private:
+    void CreateControls(const DialogUnits& units);
+
+    QLabel* icon_label_ = nullptr;
+    QLabel* version_label_ = nullptr;
+    QPushButton* ok_button_ = nullptr;
+    HyperlinkButton* maker_link_ = nullptr;
+    HyperlinkButton* licensor_link_ = nullptr;
+};
+
+} // namespace sonarel
