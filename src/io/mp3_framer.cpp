@@ -254,8 +254,17 @@ void Mp3Framer::UpdateFormatChange() {
     last_channels_ = frame_.channels;
 }
 
+// The average of a variable-bitrate stream is often no bitrate a Layer-3 record can
+// carry (say 58 kbit/s); such a valid stream would be left without a format. The
+// record then carries the nearest multiple of 8 kbit/s, while AverageBitrate still
+// tells the exact average.
 void Mp3Framer::BuildFormat() {
-    format_.Build(frame_.average_kbps, frame_.sample_rate, frame_.channels);
+    const uint32_t average = frame_.average_kbps;
+    if (average == 0 || format_.Build(average, frame_.sample_rate, frame_.channels)) {
+        return;
+    }
+    const uint32_t nearest = std::max<uint32_t>(8, (average + 4) / 8 * 8);
+    format_.Build(nearest, frame_.sample_rate, frame_.channels);
 }
 
 int Mp3Framer::ReportFormatChange(int* format_changed) {

@@ -131,6 +131,16 @@ TEST(FramerTest, AlternatingBitratesAverageOverFourFrames) {
     EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, 18000u);
 }
 
+TEST(FramerTest, AverageThatNoRecordCanCarryIsRoundedForTheRecordOnly) {
+    constexpr uint32_t k32 = test::kMpeg1Layer3 | 1u << 12;
+    constexpr uint32_t k40 = test::kMpeg1Layer3 | 2u << 12;
+    FramerOn f(Frames({k32, k32, k32, k40}, 2));
+    ASSERT_EQ(f.framer.Open(), 0);
+    EXPECT_EQ(f.framer.AverageBitrate(), 34);
+    ASSERT_NE(f.framer.GetFormat(), nullptr);
+    EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, 32u * 125);
+}
+
 TEST(FramerTest, EmptyAndTooShortInputsEndTheSearch) {
     FramerOn empty(Bytes{});
     EXPECT_EQ(empty.framer.Open(), kFramerEndOfInput);
@@ -274,12 +284,11 @@ void ExpectProbe(FileSource& reader, const Fixture& fx) {
     EXPECT_EQ(info.channels, fx.channels) << fx.name;
     EXPECT_EQ(info.layer, 3) << fx.name;
     if (fx.kbps != 0) {
-        // An average of a variable-bitrate start is often no valid bitrate, and then
-        // no record is built; a constant bitrate always gives one.
         EXPECT_EQ(framer.AverageBitrate(), fx.kbps) << fx.name;
-        ASSERT_NE(framer.GetFormat(), nullptr) << fx.name;
-        EXPECT_EQ(framer.GetFormat()->Header().samples_per_sec, fx.rate) << fx.name;
     }
+    ASSERT_NE(framer.GetFormat(), nullptr) << fx.name;
+    EXPECT_EQ(framer.GetFormat()->Header().samples_per_sec, fx.rate) << fx.name;
+    EXPECT_EQ(framer.GetFormat()->Header().channels, fx.channels) << fx.name;
     // Every byte after the start of the first frame is frame data, so the frames
     // delivered add up to the rest of the payload.
     const size_t delivered = ReadAll(framer, 4608, false).bytes.size();
@@ -305,6 +314,17 @@ TEST(FramerFixtureTest, ProbesEveryRateModeCrcAndVbrFixture) {
         RawFileReader reader((test::FixturesDir() / "mp3" / fx.name).string());
         ExpectProbe(reader, fx);
     }
+}
+
+TEST(FramerFixtureTest, VariableBitrateStartGetsARecordAnyway) {
+    // Its first four frames run at 64, 64, 80 and 24 kbit/s.
+    RawFileReader reader((test::FixturesDir() / "mp3" / "vbr_16000_mono.mp3").string());
+    Mp3Framer framer;
+    framer.Attach(&reader, false);
+    ASSERT_EQ(framer.Open(), 0);
+    EXPECT_EQ(framer.AverageBitrate(), 58);
+    ASSERT_NE(framer.GetFormat(), nullptr);
+    EXPECT_EQ(framer.GetFormat()->Header().avg_bytes_per_sec, 56u * 125);
 }
 
 TEST(FramerFixtureTest, CrcFixtureCarriesTheCrcFlag) {
