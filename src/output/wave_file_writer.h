@@ -47,7 +47,8 @@ public:
     // of them could be stored; the bytes that were stored stay counted.
     virtual int Write(const uint8_t* data, int32_t length);
 
-    // Copies the record (null: none).
+    // Copies the record (null: none); set it before Open, the open file keeps
+    // the layout it was started with.
     void SetFormat(const WaveFormatHolder* format);
     bool IsOpen() const { return fd_ >= 0; }
 

@@ -27,6 +27,9 @@ public:
     MessageQueue& operator=(const MessageQueue&) = delete;
 
     bool Post(MessageId id, WParam wparam, LParam lparam) override;
+    // A sender on another thread blocks until the owner dispatches; two
+    // owners sending to each other at once would wait for ever, so worker
+    // threads should post.
     intptr_t Send(MessageId id, WParam wparam, LParam lparam) override;
 
     // Makes the calling thread the owner (the one that dispatches).
