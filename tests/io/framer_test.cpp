@@ -175,16 +175,6 @@ TEST(FramerTest, OpenFailures) {
     EXPECT_EQ(refusing.framer.IsOpen(), 0);
 }
 
-TEST(FramerTest, OpensAnAlreadyOpenSourceWithoutClosingIt) {
-    FramerOn f(Frames({k128}, 5));
-    ASSERT_EQ(f.source.Open(), 0);
-    ASSERT_EQ(f.framer.Open(), 0);
-    f.framer.Close();
-    EXPECT_EQ(f.framer.IsOpen(), 0);
-    EXPECT_EQ(f.source.IsOpen(), 1);
-    EXPECT_EQ(f.source.OpenCalls(), 1);
-}
-
 // 8 frames at 128 kbit/s, then 8 at 160: the average is known again with the fourth
 // 160 frame (the twelfth frame), which carries the change and is dropped.
 Bytes BitrateSwitch() {
@@ -241,15 +231,6 @@ TEST(FramerTest, UndrainedFrameBufferOverflowsWithFrameTooLarge) {
     }
     EXPECT_EQ(result, kFramerFrameTooLarge);
     EXPECT_EQ(4 + reopens - 1, Mp3Framer::kFrameBufferBytes / 417);
-}
-
-TEST(FramerTest, ReadOfNothingAndAfterTheEnd) {
-    FramerOn f(Frames({k128}, 4));
-    ASSERT_EQ(f.framer.Open(), 0);
-    uint8_t byte = 0;
-    EXPECT_EQ(f.framer.Read(&byte, 0, nullptr), 0);
-    EXPECT_EQ(ReadAll(f.framer, 4096, true).bytes.size(), 4u * 417);
-    EXPECT_EQ(f.framer.Read(&byte, 1, nullptr), -1);
 }
 
 TEST(FramerTest, OwnedInnerSourceIsDeletedWithTheFramer) {
@@ -325,14 +306,6 @@ TEST(FramerFixtureTest, VariableBitrateStartGetsARecordAnyway) {
     EXPECT_EQ(framer.AverageBitrate(), 58);
     ASSERT_NE(framer.GetFormat(), nullptr);
     EXPECT_EQ(framer.GetFormat()->Header().avg_bytes_per_sec, 56u * 125);
-}
-
-TEST(FramerFixtureTest, CrcFixtureCarriesTheCrcFlag) {
-    RawFileReader reader((test::FixturesDir() / "mp3" / "crc_44100_stereo.mp3").string());
-    Mp3Framer framer;
-    framer.Attach(&reader, false);
-    ASSERT_EQ(framer.Open(), 0);
-    EXPECT_EQ(framer.CurrentFrame().crc_present, 1);
 }
 
 TEST(FramerFixtureTest, ProbesMp3InsideRiffWave) {

@@ -52,12 +52,9 @@ TEST(Id3v2TagTest, InvalidHeadersGiveZero) {
     // An MPEG frame header is not a tag.
     const Header frame = {0xFF, 0xFB, 0x90, 0x44, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(SizeOf(frame), 0u);
-}
-
-TEST(Id3v2TagTest, ShortInputGivesZero) {
+    // Too few bytes to hold a header.
     const Header h = Tag(4, 0, 0, 0, 0, 1);
     EXPECT_EQ(Id3v2TagSize(h.data(), 9), 0u);
-    EXPECT_EQ(Id3v2TagSize(nullptr, 10), 0u);
 }
 
 // The raw reader skips tags at the start of the file: their bytes are not payload.

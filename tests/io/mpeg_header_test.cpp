@@ -119,14 +119,5 @@ TEST(MpegHeaderTest, RejectsReservedForbiddenAndUnsupportedHeaders) {
     EXPECT_TRUE(Rejected(Word(0xFF, 0xE5, 0x18, 0xC0))); // MPEG-2.5 Layer II
 }
 
-TEST(MpegHeaderTest, RejectedHeaderStillCarriesItsFieldsButNoLength) {
-    MpegHeader h;
-    ASSERT_EQ(ParseMpegHeader(Word(0xFF, 0xFB, 0xF2, 0xC4), h), -1);
-    EXPECT_EQ(h.bitrate_index, 15);
-    EXPECT_EQ(h.padding, 1);
-    EXPECT_EQ(h.mode, 3);
-    EXPECT_EQ(h.frame_bits, 0);
-}
-
 } // namespace
 } // namespace sonarel

@@ -57,15 +57,6 @@ TEST(SyncBitReaderTest, ShortInputSetsTheErrorFlagOnce) {
     EXPECT_TRUE(reader.TakeError());
 }
 
-TEST(SyncBitReaderTest, WithoutSourceNothingIsAvailable) {
-    SyncBitReader reader(64);
-    EXPECT_EQ(reader.GetBits(1), 0u);
-    EXPECT_TRUE(reader.TakeError());
-    uint8_t byte = 0;
-    EXPECT_EQ(reader.CopyBits(&byte, 8), 0);
-    EXPECT_TRUE(reader.TakeError());
-}
-
 TEST(SyncBitReaderTest, EachCallReadsTheSourceAtMostOnce) {
     MemorySource source(Counting(4000), 10);
     SyncBitReader reader(4096);

@@ -224,16 +224,6 @@ TEST_F(PcmPumpTest, ShortConversionPostsStartAndStopWithTheCookieAndNoProgress) 
     EXPECT_TRUE(writer.IsOpen());
 }
 
-TEST_F(PcmPumpTest, WithoutAWindowNothingIsPostedButDataFlows) {
-    ScriptedSource source(Chunks(2, 100));
-    ASSERT_TRUE(OpenWriter());
-    PcmPump pump(&source, nullptr, &writer);
-    pump.Start();
-    EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kSignalled);
-    window.DispatchPending();
-    EXPECT_TRUE(window.messages.empty());
-}
-
 TEST_F(PcmPumpTest, ProgressFollowsEveryChunkWithAZeroInterval) {
     std::deque<Step> steps = {{0}, {1000}, {0}, {0}, {1000}, {1000}};
     ScriptedSource source(steps);
@@ -358,12 +348,6 @@ TEST_F(PcmPumpTest, StartRunsTheThreadOnlyOnce) {
     window.DispatchPending();
     EXPECT_EQ(window.Count(window.start), 1);
     EXPECT_EQ(writer.DataBytes(), 10u);
-}
-
-TEST_F(PcmPumpTest, StopBeforeStartDoesNotBlock) {
-    ScriptedSource source(Chunks(1, 10));
-    PcmPump pump(&source, nullptr, nullptr);
-    EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kTimeout);
 }
 
 TEST_F(PcmPumpTest, PlayerGetsEachChunkInPiecesAndIsDrainedAtTheEnd) {
