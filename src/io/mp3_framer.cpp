@@ -177,8 +177,11 @@ int Mp3Framer::AcceptHeader(const MpegHeader& header, uint32_t word) {
         return reader_->TakeError() ? kFramerEndOfInput : kHeaderRejected;
     }
     const uint32_t sync = reader_->GetBits(11);
-    const uint32_t next =
-        sync == kSyncBits ? (reader_->GetBits(5) << 16) | reader_->GetBits(16) : 0;
+    uint32_t next = 0;
+    if (sync == kSyncBits) {
+        next = reader_->GetBits(5) << 16; // two calls: the order of reads matters
+        next |= reader_->GetBits(16);
+    }
     if (reader_->TakeError()) {
         return kFramerEndOfInput;
     }
