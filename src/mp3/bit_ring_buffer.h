@@ -81,6 +81,7 @@ public:
     }
 
 private:
+    friend class BitCursor;
     void WriteByte(uint8_t byte);
 
     int size_;
@@ -93,6 +94,59 @@ private:
     uint32_t read_pos_ = 0;
     int32_t consumed_bits_ = 0;
     uint8_t end_flag_ = 0;
+};
+
+// Reads a ring's bits through a 64-bit cache for the hot loops: Peek32 returns the next
+// 32 bits (first bit in bit 31), Drop removes up to 32 of them. Nothing moves in the ring
+// until Commit, which advances it by the bits dropped.
+class BitCursor {
+public:
+    explicit BitCursor(const BitRingBuffer& ring)
+        : data_(ring.data_.get()), byte_mask_(ring.byte_mask_), byte_(ring.read_pos_ >> 3) {
+        Refill();
+        const int bit = static_cast<int>(ring.read_pos_ & 7);
+        cache_ <<= bit;
+        count_ -= bit;
+    }
+
+    uint32_t Peek32() {
+        if (count_ < 32) {
+            Refill();
+        }
+        return static_cast<uint32_t>(cache_ >> 32);
+    }
+
+    // n <= 32, and only bits that a Peek32 made available.
+    void Drop(int n) {
+        cache_ <<= n;
+        count_ -= n;
+        used_ += n;
+    }
+
+    uint32_t Get(int n) {
+        const uint32_t value = n == 0 ? 0 : Peek32() >> (32 - n);
+        Drop(n);
+        return value;
+    }
+
+    int Used() const { return used_; }
+    void Commit(BitRingBuffer& ring) { ring.Advance(used_); }
+
+private:
+    void Refill() {
+        while (count_ <= 56) {
+            cache_ |= uint64_t{data_[byte_ & byte_mask_]} << (56 - count_);
+            ++byte_;
+            count_ += 8;
+        }
+    }
+
+    const uint8_t* data_;
+    uint32_t byte_mask_;
+    uint32_t byte_;
+    uint64_t cache_ = 0;
+    int count_ = 0;
+    int used_ = 0;
 };
 
 } // namespace sonarel::mp3

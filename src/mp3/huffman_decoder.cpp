@@ -38,39 +38,94 @@ void RegionEnds(const GranuleInfo& gi, const FrameParams& params, int* ends) {
     ends[2] = big_end;
 }
 
-int32_t Signed(BitRingBuffer& reader, int32_t magnitude) {
-    if (magnitude == 0) {
-        return 0;
+// Walks the trie with the peeked bits; returns the leaf.
+uint32_t FindLeaf(uint32_t bits, const uint32_t* trie) {
+    uint32_t entry = trie[bits >> 30];
+    while (!IsTrieLeaf(entry)) {
+        bits <<= 2;
+        entry = trie[4 * entry + (bits >> 30)];
     }
-    return reader.GetBits(1) ? -magnitude : magnitude;
+    return entry;
 }
 
-int32_t Escaped(BitRingBuffer& reader, int32_t magnitude, int linbits) {
-    if (magnitude == 15) {
-        magnitude += static_cast<int32_t>(reader.GetBits(linbits));
+// Takes bits from the top of a peeked word.
+class PeekedBits {
+public:
+    explicit PeekedBits(uint32_t bits) : bits_(bits) {}
+    uint32_t Take(int n) {
+        const uint32_t value = bits_ >> (32 - n);
+        bits_ <<= n;
+        used_ += n;
+        return value;
     }
-    return Signed(reader, magnitude);
+    int32_t Signed(int32_t magnitude) {
+        if (magnitude == 0) {
+            return 0;
+        }
+        return Take(1) ? -magnitude : magnitude;
+    }
+    int Used() const { return used_; }
+
+private:
+    uint32_t bits_;
+    int used_ = 0;
+};
+
+// A pair without escapes: code word and both sign bits fit in one peek (at most 19 + 2).
+void DecodePair(BitCursor& cursor, const uint32_t* trie, int32_t* pair) {
+    const uint32_t word = cursor.Peek32();
+    const uint32_t leaf = FindLeaf(word, trie);
+    const int length = TrieLeafLength(leaf);
+    PeekedBits rest(word << length);
+    pair[0] = rest.Signed(static_cast<int32_t>((leaf >> 4) & 15));
+    pair[1] = rest.Signed(static_cast<int32_t>(leaf & 15));
+    cursor.Drop(length + rest.Used());
 }
 
-int DecodeRegion(BitRingBuffer& reader, int32_t* ix, int i, int end, const HuffmanTable& table) {
+// A pair with escapes: after the code word, two escapes and signs take at most 28 bits.
+void DecodeEscapedPair(BitCursor& cursor, const uint32_t* trie, int linbits, int32_t* pair) {
+    const uint32_t leaf = FindLeaf(cursor.Peek32(), trie);
+    cursor.Drop(TrieLeafLength(leaf));
+    PeekedBits rest(cursor.Peek32());
+    for (int k = 0; k < 2; ++k) {
+        int32_t magnitude = static_cast<int32_t>(k == 0 ? (leaf >> 4) & 15 : leaf & 15);
+        if (magnitude == 15) {
+            magnitude += static_cast<int32_t>(rest.Take(linbits));
+        }
+        pair[k] = rest.Signed(magnitude);
+    }
+    cursor.Drop(rest.Used());
+}
+
+int DecodeRegion(BitCursor& cursor, int32_t* ix, int i, int end, const HuffmanTable& table) {
     if (table.trie == nullptr) {
         for (; i < end; ++i) {
             ix[i] = 0;
         }
         return i;
     }
-    const int linbits = table.linbits;
-    for (; i < end; i += 2) {
-        const int value = HuffmanStep(reader, table.trie);
-        if (linbits == 0) {
-            ix[i] = Signed(reader, value >> 4);
-            ix[i + 1] = Signed(reader, value & 15);
-        } else {
-            ix[i] = Escaped(reader, value >> 4, linbits);
-            ix[i + 1] = Escaped(reader, value & 15, linbits);
+    if (table.linbits == 0) {
+        for (; i < end; i += 2) {
+            DecodePair(cursor, table.trie, ix + i);
+        }
+    } else {
+        for (; i < end; i += 2) {
+            DecodeEscapedPair(cursor, table.trie, table.linbits, ix + i);
         }
     }
     return i;
+}
+
+// A quadruple: code word (at most 6 bits) and up to four sign bits in one peek.
+void DecodeQuad(BitCursor& cursor, const uint32_t* trie, int32_t* quad) {
+    const uint32_t word = cursor.Peek32();
+    const uint32_t leaf = FindLeaf(word, trie);
+    const int length = TrieLeafLength(leaf);
+    PeekedBits rest(word << length);
+    for (int k = 0; k < 4; ++k) {
+        quad[k] = rest.Signed(static_cast<int32_t>((leaf >> (3 - k)) & 1));
+    }
+    cursor.Drop(length + rest.Used());
 }
 
 // Smallest k in [0, limit] with bound(k) >= count, or limit when there is none.
@@ -128,23 +183,25 @@ void BandCounts(const int32_t* ix, GranuleInfo& gi, const FrameParams& params) {
 } // namespace
 
 int DecodeBigValues(BitRingBuffer& reader, int32_t* ix, const int32_t* tables, const int* ends) {
+    BitCursor cursor(reader);
     int i = 0;
     for (int region = 0; region < 3; ++region) {
-        i = DecodeRegion(reader, ix, i, ends[region], kHuffmanTables[tables[region]]);
+        i = DecodeRegion(cursor, ix, i, ends[region], kHuffmanTables[tables[region]]);
     }
+    cursor.Commit(reader);
     return i;
 }
 
 int DecodeCount1(BitRingBuffer& reader, int32_t* ix, int table, int first, int end_bits) {
     const uint32_t* trie = kHuffmanTables[table].trie;
+    const int start_bits = reader.ConsumedBits();
+    BitCursor cursor(reader);
     int i = first;
-    while (reader.ConsumedBits() < end_bits && i <= kGranuleLines - 4) {
-        const int q = HuffmanStep(reader, trie);
-        for (int k = 0; k < 4; ++k) {
-            ix[i + k] = Signed(reader, (q >> (3 - k)) & 1);
-        }
+    while (start_bits + cursor.Used() < end_bits && i <= kGranuleLines - 4) {
+        DecodeQuad(cursor, trie, ix + i);
         i += 4;
     }
+    cursor.Commit(reader);
     if (reader.ConsumedBits() > end_bits) {
         i -= 4;
     }

@@ -10,12 +10,8 @@ namespace sonarel::mp3 {
 
 namespace {
 
-float Magnitude(int32_t m, float gain) {
-    if (m < kPowTableSize) {
-        // A float product of two floats is rounded once, exactly like the double product
-        // rounded to float.
-        return kPowTable[m] * gain;
-    }
+// Escape values of 128 and more are rare: their power is computed exactly.
+float LargeMagnitude(int32_t m, float gain) {
     return static_cast<float>(std::pow(static_cast<double>(m), 4.0 / 3.0) * gain);
 }
 
@@ -57,13 +53,12 @@ void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
     const float gain = kGainTable[k];
     for (int i = first; i < end; ++i) {
         const int32_t q = ix[i];
-        if (q == 0) {
-            xr[i] = 0.0f;
-        } else if (q > 0) {
-            xr[i] = Magnitude(q, gain);
-        } else {
-            xr[i] = -Magnitude(-q, gain);
-        }
+        const uint32_t m = static_cast<uint32_t>(q < 0 ? -q : q);
+        // A float product of two floats is rounded once, exactly as the double product
+        // rounded to float would be. Zero stays +0.0; the sign only goes on non-zero lines.
+        const float magnitude =
+            m < kPowTableSize ? kPowTable[m] * gain : LargeMagnitude(static_cast<int32_t>(m), gain);
+        xr[i] = q < 0 ? -magnitude : magnitude;
     }
 }
 
