@@ -44,15 +44,6 @@ TEST_F(RawFileReaderTest, ReadsTheWholeFileInPieces) {
     EXPECT_EQ(got, content);
 }
 
-TEST_F(RawFileReaderTest, FixedAnswersOfTheInterface) {
-    RawFileReader reader(path);
-    EXPECT_EQ(reader.QueryCapability(), 0);
-    EXPECT_EQ(reader.IsSeekable(), 1);
-    EXPECT_EQ(reader.IsPcm(), 0);
-    EXPECT_EQ(reader.GetFormat(), nullptr);
-    EXPECT_EQ(reader.GetBufferSize(), 1024);
-}
-
 TEST_F(RawFileReaderTest, ReadWhenClosedOrWithNoLengthGivesNothing) {
     RawFileReader reader(path);
     uint8_t buffer[8];

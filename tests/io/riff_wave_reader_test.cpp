@@ -168,16 +168,12 @@ TEST(RiffWaveReaderTest, RiffSizeBeyondTheFileIsTolerated) {
     EXPECT_EQ(reader.GetSize(), 1000u);
 }
 
-TEST(RiffWaveReaderTest, FixedAnswersAndNoReadWhenClosed) {
+TEST(RiffWaveReaderTest, NoReadWhenClosedAndNoEndForAnEmptyRequest) {
     RiffWaveReader reader(Fixture("python_pcm_stereo.wav"));
     uint8_t buffer[4];
     EXPECT_EQ(reader.Read(buffer, 4, nullptr), 0);
     EXPECT_EQ(reader.GetFormat(), nullptr);
-    EXPECT_EQ(reader.IsPcm(), 0);
     EXPECT_EQ(reader.Seek(0), 0);
-    EXPECT_EQ(reader.QueryCapability(), 0);
-    EXPECT_EQ(reader.IsSeekable(), 1);
-    EXPECT_EQ(reader.GetBufferSize(), 1024);
     ASSERT_EQ(reader.Open(), 0);
     EXPECT_EQ(reader.Read(buffer, 0, nullptr), 0); // asking for nothing is not the end
     EXPECT_EQ(reader.GetPosition(), 0u);

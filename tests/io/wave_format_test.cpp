@@ -147,13 +147,5 @@ TEST(WaveFormatHolderTest, TooShortRecordsHoldNothingOrAreCompleted) {
     EXPECT_FALSE(holder.HasRecord());
 }
 
-TEST(WaveFormatHolderTest, CopiesAreIndependent) {
-    PcmFormat pcm(44100, 2, 16);
-    WaveFormatHolder copy = pcm;
-    pcm.Clear();
-    EXPECT_FALSE(pcm.HasRecord());
-    EXPECT_EQ(copy.Header().samples_per_sec, 44100u);
-}
-
 } // namespace
 } // namespace sonarel

@@ -39,15 +39,6 @@ TEST(WindowNotifierTest, StartsWithoutAWindowAndDoesNothing) {
     EXPECT_EQ(notifier.SendWithCookieAsWParam(0xC000, 2), 0);
 }
 
-TEST(WindowNotifierTest, SetNotifierStoresAllThree) {
-    RecordingTarget target;
-    WindowNotifier notifier;
-    notifier.SetNotifier(&target, 77, 500);
-    EXPECT_EQ(notifier.NotifyWindow(), &target);
-    EXPECT_EQ(notifier.Cookie(), 77u);
-    EXPECT_EQ(notifier.Interval(), 500u);
-}
-
 TEST(WindowNotifierTest, FourFormsPlaceTheCookieAsDocumented) {
     RecordingTarget target;
     WindowNotifier notifier;
