@@ -1,0 +1,242 @@
+// Starting, following, cancelling and ending a conversion.
+#include "app/byte_count.h"
+#include "app/control_ids.h"
+#include "app/decoder_dialog.h"
+#include "app/dialog_texts.h"
+#include "app/text_format.h"
+#include "io/wave_format.h"
+
+#include <algorithm>
+
+namespace sonarel {
+namespace {
+
+constexpr uint32_t kProgressIntervalMs = 500;
+constexpr int kProgressOffset = 5; // the bar runs from 5 (started) to 105 (finished)
+constexpr int kProgressEnd = 105;
+
+constexpr int kResultNoReader = static_cast<int>(PcmPump::kResultNoSource);
+constexpr int kResultReaderFailed = static_cast<int>(PcmPump::kResultOpenFailed);
+constexpr int kResultReadError = static_cast<int>(PcmPump::kResultReadError);
+constexpr int kResultWriteError = static_cast<int>(PcmPump::kResultWriteError);
+
+} // namespace
+
+void DecoderDialog::OnDecode() {
+    Retrieve();
+    if (IsDecoding()) {
+        if (view_.AskYesNo(text::kAskCancel)) {
+            CancelDecode();
+        }
+        return;
+    }
+    if (!CheckNamesBeforeStart()) {
+        return;
+    }
+    view_.EnableControl(kInputEdit, false);
+    view_.EnableControl(kOutputEdit, false);
+    view_.SetProgressText("");
+    view_.SetFocus(kDecodeButton);
+    if (!StartDecode(options_.outputPath.Str())) {
+        view_.EnableControl(kInputEdit, true);
+        view_.EnableControl(kOutputEdit, true);
+    }
+    extensionAcceptedFor_.clear();
+}
+
+// The checks of the names before a start; false after a refusal (its message shown) or a
+// question answered No.
+bool DecoderDialog::CheckNamesBeforeStart() {
+    const PathName& output = options_.outputPath;
+    if (!output.CanCreate() || OutputIsInput()) {
+        Message(FormatText(text::kInvalidOutput, output.CStr()), DialogOutcome::kOutputInvalid);
+        return false;
+    }
+    if (!options_.inputPath.Exists()) {
+        Message(text::kSourceMissing, DialogOutcome::kInputMissing);
+        return false;
+    }
+    if (!EnsureProbed()) {
+        return false;
+    }
+    if (options_.autoMode && !options_.overwrite && !saveAsConfirmed_ && output.Exists() &&
+        !view_.AskYesNo(FormatText(text::kAskOverwrite, output.CStr()))) {
+        outcome_ = DialogOutcome::kDeclined;
+        return false;
+    }
+    return true;
+}
+
+// The output format comes from the last successful probe. When that probe was of another
+// name (typed into the edit, or an earlier probe failed or was declined), the input is probed
+// now, and a refusal ends the start with the probe's own message.
+bool DecoderDialog::EnsureProbed() {
+    extensionAcceptedFor_.clear();
+    if (!probedInput_.empty() && probedInput_ == options_.inputPath.Str()) {
+        return true;
+    }
+    probingForStart_ = true;
+    bool accepted = ProbeInput(options_.inputPath.Str());
+    probingForStart_ = false;
+    return accepted;
+}
+
+bool DecoderDialog::FailStart(const char* message, DialogOutcome outcome) {
+    Message(message, outcome);
+    // Nothing of a failed start stays open: the next start begins from a closed pipeline.
+    if (pipeline_.stage.IsOpen() != 0) {
+        pipeline_.stage.Close();
+    }
+    pipeline_.source.Close();
+    return false;
+}
+
+bool DecoderDialog::StartDecode(const std::string& outputName) {
+    PcmFormat format(streamSampleRate_, static_cast<uint16_t>(streamChannels_), 16);
+    InputFileReader& source = pipeline_.source;
+    source.Assign(options_.inputPath.Str());
+    source.Close();
+    std::string accepted = extensionAcceptedFor_;
+    source.SetQuestion([this, accepted](const std::string& question) {
+        return accepted == options_.inputPath.Str() || view_.AskYesNo(question);
+    });
+    int opened = source.Open();
+    if (opened != 0) {
+        return FailStart(text::kInputOpenFailed, opened == InputFileReader::kDeclined
+                                                     ? DialogOutcome::kDeclined
+                                                     : DialogOutcome::kInputOpenFailed);
+    }
+    pipeline_.stage.Attach(&source, false);
+    if (pipeline_.stage.Open() != 0) {
+        return FailStart(text::kDecoderOpenFailed, DialogOutcome::kDecoderOpenFailed);
+    }
+    WaveFileWriter& writer = pipeline_.writer;
+    writer.Assign(outputName);
+    writer.SetFormat(&format);
+    if (writer.Open() != 0) {
+        return FailStart(text::kOutputOpenFailed, DialogOutcome::kOutputOpenFailed);
+    }
+    pipeline_.activePump = std::make_unique<PcmPump>();
+    PcmPump& pump = *pipeline_.activePump;
+    pump.SetSource(&pipeline_.stage);
+    pump.SetSink(&writer);
+    pump.SetNotifier(view_.GetMessageTarget(), 0, kProgressIntervalMs);
+    pump.Start();
+    outcome_ = DialogOutcome::kNone;
+    view_.SetControlText(kDecodeButton, text::kCancelCaption);
+    view_.EnableControl(kInputBrowse, false);
+    view_.EnableControl(kOutputBrowse, false);
+    view_.EnableMenuItem(kCommandDecode, false);
+    view_.EnableMenuItem(kCommandSaveAs, false);
+    view_.SetProgressPosition(kProgressOffset);
+    Display();
+    return true;
+}
+
+void DecoderDialog::CancelDecode() {
+    if (!IsDecoding()) {
+        return;
+    }
+    pipeline_.activePump->Stop(kWaitForever);
+    view_.SetProgressText(text::kCancelled);
+}
+
+void DecoderDialog::OnPumpProgress() {
+    if (!IsDecoding()) {
+        return; // a late message after the end would move the finished bar back
+    }
+    uint32_t percent = 0;
+    if (!ProgressPercent(pipeline_.source.GetPosition(), pipeline_.source.GetSize(), percent)) {
+        return;
+    }
+    percent = std::min<uint32_t>(percent, 100);
+    if (percent == 100) {
+        view_.SetProgressText(text::kDone);
+    }
+    view_.SetProgressPosition(static_cast<int>(percent) + kProgressOffset);
+}
+
+void DecoderDialog::OnPumpStop(int result) {
+    if (!IsDecoding()) {
+        return; // the stop of a pump already ended by a close request
+    }
+    // A write error the pump did not report still makes the file incomplete.
+    if (result == 0 && pipeline_.writer.LastError() != 0 &&
+        view_.GetProgressText() != text::kCancelled) {
+        result = kResultWriteError;
+    }
+    ReportStop(result);
+    FinishDecode(result, false);
+}
+
+void DecoderDialog::ReportStop(int result) {
+    switch (result) {
+    case 0:
+        if (options_.exitWhenDone) {
+            view_.GetMessageTarget()->Post(kMsgClose, 0, 0);
+        }
+        break;
+    case kResultNoReader:
+        Message(text::kPumpNoReader, DialogOutcome::kPumpNoReader);
+        break;
+    case kResultReaderFailed:
+        Message(text::kPumpReaderFailed, DialogOutcome::kPumpReaderFailed);
+        break;
+    case kResultReadError:
+        Message(text::kPumpReadError, DialogOutcome::kReadError);
+        break;
+    case kResultWriteError:
+        Message(text::kPumpWriteError, DialogOutcome::kWriteError);
+        break;
+    default:
+        break;
+    }
+}
+
+void DecoderDialog::FinishDecode(int result, bool closing) {
+    // The pump posts its stop just before its thread ends; wait for that end before the
+    // objects it used are closed.
+    pipeline_.activePump->Stop(kWaitForever);
+    pipeline_.activePump.reset();
+    ReleasePipeline();
+    bool cancelled = view_.GetProgressText() == text::kCancelled;
+    bool failed = result == kResultReadError || result == kResultWriteError;
+    if (!cancelled) {
+        view_.SetProgressText(failed ? text::kFailed : text::kDone);
+    }
+    if (cancelled) {
+        outcome_ = DialogOutcome::kCancelled;
+    } else if (result == 0) {
+        outcome_ = DialogOutcome::kDone;
+    }
+    view_.SetProgressPosition(kProgressEnd);
+    RestoreControlsAfterDecode();
+    if (!options_.noBeep && !closing) {
+        view_.Beep();
+    }
+}
+
+void DecoderDialog::ReleasePipeline() {
+    if (pipeline_.source.HoldsReader()) {
+        pipeline_.source.Close();
+    }
+    if (pipeline_.stage.IsOpen() != 0) {
+        pipeline_.stage.Close();
+    }
+    if (pipeline_.writer.IsOpen()) {
+        pipeline_.writer.Close();
+    }
+}
+
+void DecoderDialog::RestoreControlsAfterDecode() {
+    view_.SetControlText(kDecodeButton, text::kDecodeCaption);
+    view_.EnableControl(kInputBrowse, true);
+    view_.EnableControl(kOutputBrowse, true);
+    view_.EnableMenuItem(kCommandDecode, true);
+    view_.EnableMenuItem(kCommandSaveAs, true);
+    view_.EnableControl(kInputEdit, true);
+    view_.SetFocus(kInputEdit);
+    view_.EnableControl(kOutputEdit, true);
+}
+
+} // namespace sonarel

@@ -1,0 +1,19 @@
+#include "app/decode_pipeline.h"
+
+#include "platform/tick_count.h"
+
+namespace sonarel {
+
+DecodePipeline::~DecodePipeline() {
+    if (activePump) {
+        activePump->Stop(kWaitForever);
+        activePump.reset();
+    }
+    writer.Close();
+    if (stage.IsOpen() != 0) {
+        stage.Close();
+    }
+    source.Close();
+}
+
+} // namespace sonarel

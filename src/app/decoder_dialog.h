@@ -1,0 +1,127 @@
+// The main dialog's logic, free of any toolkit: choosing and probing the input, proposing the
+// output name, starting, following, cancelling and ending a conversion, and the settings kept
+// between runs. It reaches its window only through DialogView and its settings through
+// SettingsStore; the pump's messages come back through HandleMessage on the dialog's thread.
+#pragma once
+
+#include "app/command_line_options.h"
+#include "app/decode_pipeline.h"
+#include "app/dialog_outcome.h"
+#include "app/dialog_view.h"
+#include "app/settings_store.h"
+#include "platform/registered_message.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sonarel {
+
+// Messages the dialog posts to itself or receives from its window, numbered like the window
+// system's close request and command message (registered messages start at 0xC000).
+inline constexpr MessageId kMsgClose = 0x0010;   // no parameters
+inline constexpr MessageId kMsgCommand = 0x0111; // wparam: command ID (control_ids.h)
+
+class DecoderDialog {
+public:
+    DecoderDialog(DialogView& view, SettingsStore& settings, DecodePipeline& pipeline);
+    ~DecoderDialog();
+
+    DecoderDialog(const DecoderDialog&) = delete;
+    DecoderDialog& operator=(const DecoderDialog&) = delete;
+
+    // The command line writes here before Initialize.
+    CommandLineOptions& Options() { return options_; }
+    const CommandLineOptions& Options() const { return options_; }
+
+    // Sets up the controls, restores the window position and saved folders, probes an input
+    // given on the command line and, in auto mode, starts the decode.
+    void Initialize();
+
+    // The one entry for messages arriving on the view's message target: the pump's progress
+    // and stop messages, kMsgClose and kMsgCommand. Ignored once the dialog has ended.
+    intptr_t HandleMessage(MessageId id, WParam wparam, LParam lparam);
+
+    // Window events.
+    void OnCommand(int id);
+    void OnDropFiles(const std::vector<std::string>& names);
+    void OnEditFocusLost() { Retrieve(); }
+    // Enter: in the input edit it takes the text, in the output edit it starts the decode.
+    void OnOk(int focusedControl);
+    // Escape: offers to cancel a running decode, otherwise does nothing.
+    void OnCancel();
+    // The close request: a running decode is cancelled and its pipeline released first.
+    void OnClose();
+
+    // Cancels the running decode as if "Cancel decode?" had been answered Yes.
+    void CancelDecode();
+
+    bool ProbeInput(const std::string& name);
+    void ProposeOutputName();
+    void OnDecode();
+    bool StartDecode(const std::string& outputName);
+    void OnPumpProgress();
+    void OnPumpStop(int result);
+
+    bool IsDecoding() const { return pipeline_.activePump != nullptr; }
+    bool HasEnded() const { return ended_; }
+    DialogOutcome Outcome() const { return outcome_; }
+
+    const PathName& InputPath() const { return options_.inputPath; }
+    const PathName& OutputPath() const { return options_.outputPath; }
+    uint32_t StreamSampleRate() const { return streamSampleRate_; }
+    uint32_t StreamChannels() const { return streamChannels_; }
+    bool SaveAsConfirmed() const { return saveAsConfirmed_; }
+
+private:
+    void SetUpControls();
+    void RestoreWindowPosition();
+    void LoadInitialNames();
+    void OnOpen();
+    void OnSaveAs();
+
+    // Data exchange: members to controls, and the two edits back to the members.
+    void Display();
+    void Retrieve();
+
+    void Message(const std::string& text, DialogOutcome outcome);
+    bool AskExtension(const std::string& question);
+    void ShowFormat(uint32_t kbps, uint32_t inputBytes, uint32_t averageBytesPerSecond);
+    bool ProbeFailed(DialogOutcome outcome);
+    bool OutputIsInput() const;
+    bool CheckNamesBeforeStart();
+    bool EnsureProbed();
+    bool FailStart(const char* message, DialogOutcome outcome);
+    void ReportStop(int result);
+    void FinishDecode(int result, bool closing);
+    void ReleasePipeline();
+    void RestoreControlsAfterDecode();
+
+    DialogView& view_;
+    SettingsStore& settings_;
+    DecodePipeline& pipeline_;
+    CommandLineOptions options_;
+
+    bool saveAsConfirmed_ = false;
+    std::string inputFormatText_;
+    std::string inputFormatLabel_;
+    std::string outputFormatText_;
+    std::string outputFormatLabel_;
+    uint32_t streamSampleRate_ = 0;
+    uint32_t streamChannels_ = 0;
+
+    // The input the current format describes; empty before the first successful probe.
+    std::string probedInput_;
+    // Set while a decode start probes the input itself, so the extension question it
+    // answered is not asked a second time by the same start.
+    bool probingForStart_ = false;
+    std::string extensionAcceptedFor_;
+
+    bool ended_ = false;
+    DialogOutcome outcome_ = DialogOutcome::kNone;
+
+    MessageId msgProgress_ = 0;
+    MessageId msgStop_ = 0;
+};
+
+} // namespace sonarel

@@ -1,0 +1,48 @@
+#include "app/decoding_stage.h"
+
+namespace sonarel {
+
+int DecodingStage::Open() {
+    int result = FilterStream::Open();
+    if (result != 0) {
+        return result;
+    }
+    chunk_ = std::make_unique<uint8_t[]>(kChunkBytes);
+    pending_ = 0;
+    offset_ = 0;
+    return 0;
+}
+
+void DecodingStage::Close() {
+    chunk_.reset();
+    decoder_.Reset();
+    FilterStream::Close();
+}
+
+int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/) {
+    if (!chunk_ || Inner() == nullptr) {
+        return -1;
+    }
+    if (pending_ == 0) {
+        // A negative result stays in pending_, so after a read error the inner source is
+        // not asked again and the decoder runs out on what it holds.
+        pending_ = Inner()->Read(chunk_.get(), kChunkBytes, nullptr);
+        if (pending_ <= 0) {
+            decoder_.SetEndOfInput();
+        }
+        offset_ = 0;
+    }
+    if (pending_ > 0) {
+        int taken = decoder_.Feed(chunk_.get() + offset_, pending_);
+        pending_ -= taken;
+        offset_ += taken;
+    }
+    int produced = 0;
+    decoder_.DecodeFrame(buffer, length, &produced);
+    if (produced == 0 && decoder_.IsFinished()) {
+        return -1;
+    }
+    return produced;
+}
+
+} // namespace sonarel

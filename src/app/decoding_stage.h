@@ -1,0 +1,41 @@
+// The pump's source during a decode: reads the MPEG audio bytes of its inner source in
+// 2048-byte chunks, feeds them to the embedded decoder and hands out the PCM of one frame per
+// Read.
+#pragma once
+
+#include "io/filter_stream.h"
+#include "mp3/mp3_decoder.h"
+
+#include <memory>
+
+namespace sonarel {
+
+class DecodingStage : public FilterStream {
+public:
+    static constexpr int kChunkBytes = 2048;
+
+    DecodingStage() = default;
+
+    // Opens the inner source unless it is open already, then starts with an empty chunk.
+    int Open() override;
+    // Frees the chunk, resets the decoder (so the next decode starts clean) and closes the
+    // inner source if this stage opened it.
+    void Close() override;
+    // The PCM bytes of one frame, 0 while the decoder needs more input, or -1 at the end.
+    // buffer must hold a whole frame (GetBufferSize bytes); format_changed is not used.
+    int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
+
+    int IsSeekable() const override { return 0; }
+    int Seek(int32_t /*position*/) override { return 0; }
+    int IsPcm() const override { return 0; }
+    // The largest PCM frame: 1152 samples, two channels, two bytes.
+    int GetBufferSize() const override { return mp3::Mp3Decoder::kMaxFrameBytes; }
+
+private:
+    mp3::Mp3Decoder decoder_;
+    std::unique_ptr<uint8_t[]> chunk_;
+    int pending_ = 0; // bytes of the chunk the decoder has not taken; <= 0: read a new one
+    int offset_ = 0;  // first byte of the chunk not yet taken
+};
+
+} // namespace sonarel

@@ -1,0 +1,124 @@
+// The format probe of a candidate input and the proposal of an output name.
+#include "app/byte_count.h"
+#include "app/control_ids.h"
+#include "app/decoder_dialog.h"
+#include "app/dialog_texts.h"
+#include "app/text_format.h"
+#include "io/mp3_framer.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace sonarel {
+
+bool DecoderDialog::ProbeFailed(DialogOutcome outcome) {
+    outcome_ = outcome;
+    return false;
+}
+
+// The probe's unknown-extension question. A Yes given while a decode start probes its input
+// also answers the same question of that start (see StartDecode).
+bool DecoderDialog::AskExtension(const std::string& question) {
+    bool yes = view_.AskYesNo(question);
+    if (yes && probingForStart_) {
+        extensionAcceptedFor_ = options_.inputPath.Str();
+    }
+    return yes;
+}
+
+bool DecoderDialog::ProbeInput(const std::string& name) {
+    // The framer is declared after the source so that it goes first.
+    InputFileReader source;
+    source.Assign(name);
+    source.SetQuestion([this](const std::string& question) { return AskExtension(question); });
+    int result = source.Open();
+    if (result == InputFileReader::kDeclined) {
+        return ProbeFailed(DialogOutcome::kDeclined);
+    }
+    if (result != 0) {
+        Message(text::kInvalidInput, DialogOutcome::kInputInvalid);
+        return false;
+    }
+    if (source.IsPcm() != 0) {
+        source.Close();
+        Message(text::kPcmInput, DialogOutcome::kInputIsPcm);
+        return false;
+    }
+    Mp3Framer framer(Mp3Framer::kDefaultRingBytes);
+    framer.Attach(&source, false);
+    if (framer.Open() != 0 && !view_.AskYesNo(FormatText(text::kAskNotMp3, name.c_str()))) {
+        return ProbeFailed(DialogOutcome::kDeclined);
+    }
+    const WaveFormatHolder* format = framer.GetFormat();
+    if (format == nullptr || !format->HasRecord()) {
+        Message(text::kNoFormat, DialogOutcome::kInputInvalid);
+        return false;
+    }
+    WaveFormatEx header = format->Header();
+    streamSampleRate_ = header.samples_per_sec;
+    streamChannels_ = header.channels;
+    options_.inputPath.Assign(name);
+    probedInput_ = options_.inputPath.Str();
+    ShowFormat(framer.AverageBitrate() & 0xFFFF, source.GetSize(), header.avg_bytes_per_sec);
+    return true;
+}
+
+void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, uint32_t averageBytesPerSecond) {
+    const char* channels = streamChannels_ == 1 ? text::kMono : text::kStereo;
+    int rate = static_cast<int>(streamSampleRate_);
+    inputFormatLabel_ = text::kFormatLabel;
+    inputFormatText_ = FormatText(text::kMp3Format, static_cast<int>(kbps), rate, channels);
+    outputFormatLabel_ = text::kFormatLabel;
+    outputFormatText_ = FormatText(text::kPcmFormat, rate, channels);
+    view_.SetControlText(kInputSizeLabel, FormatByteCount(inputBytes) + text::kBytesSuffix);
+    uint32_t estimate =
+        EstimateOutputBytes(inputBytes, averageBytesPerSecond, streamSampleRate_, streamChannels_);
+    view_.SetControlText(kOutputSizeLabel, FormatByteCount(estimate) + text::kBytesSuffix);
+    view_.SetProgressText(text::kSelectOutput);
+    Display();
+}
+
+// Names are compared as files: the same text, or two names of one file (a link, a
+// case-insensitive file system).
+bool DecoderDialog::OutputIsInput() const {
+    const std::string& in = options_.inputPath.Str();
+    const std::string& out = options_.outputPath.Str();
+    if (in == out) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(in, out, error) && !error;
+}
+
+void DecoderDialog::ProposeOutputName() {
+    bool decoding = IsDecoding();
+    if (!decoding) {
+        view_.EnableControl(kOutputBrowse, true);
+        view_.EnableControl(kDecodeButton, true);
+    }
+    PathName& output = options_.outputPath;
+    if (output.IsFolder()) {
+        output.RemoveTrailingBackslash();
+        std::string folder = output.Str();
+        output.SetFolder(folder);
+        output.SetBaseName(options_.inputPath.GetBaseName());
+        output.SetExtension("wav");
+        if (OutputIsInput()) {
+            output.MakeUnique();
+        }
+    }
+    // A drop during a decode only proposes the name; the controls keep their decode state
+    // and are restored when it ends.
+    if (!decoding) {
+        view_.EnableMenuItem(kCommandDecode, true);
+        view_.EnableMenuItem(kCommandSaveAs, true);
+        view_.SetProgressPosition(0);
+    }
+    Display();
+    if (!decoding) {
+        view_.EnableControl(kOutputEdit, true);
+        view_.SetFocus(kOutputEdit);
+    }
+}
+
+} // namespace sonarel

@@ -1,0 +1,209 @@
+#include "app/ini_settings_store.h"
+
+#include "app/ini_text.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace sonarel {
+namespace {
+
+using ini::Line;
+
+// Index range [first, end) of the lines that belong to a section (after its header), or
+// first == npos when the section is absent.
+struct SectionRange {
+    size_t header = std::string::npos;
+    size_t end = 0;
+};
+
+SectionRange FindSection(const std::vector<std::string>& lines, const std::string& section) {
+    SectionRange range;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Line line = ini::ParseLine(lines[i]);
+        if (line.kind != Line::Kind::kSection) {
+            continue;
+        }
+        if (range.header != std::string::npos) {
+            range.end = i;
+            return range;
+        }
+        if (line.name == section) {
+            range.header = i;
+        }
+    }
+    range.end = lines.size();
+    return range;
+}
+
+// Index of the entry line within the range, or npos.
+size_t FindEntry(const std::vector<std::string>& lines, SectionRange range,
+                 const std::string& name) {
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        Line line = ini::ParseLine(lines[i]);
+        if (line.kind == Line::Kind::kEntry && line.name == name) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+// Where a new entry goes: after the last non-blank line of the section.
+size_t InsertionPoint(const std::vector<std::string>& lines, SectionRange range) {
+    size_t at = range.end;
+    while (at > range.header + 1 && lines[at - 1].find_first_not_of(" \t\r") == std::string::npos) {
+        --at;
+    }
+    return at;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    errno = 0;
+    char* end = nullptr;
+    long parsed = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || errno != 0 || parsed < INT32_MIN || parsed > INT32_MAX) {
+        return false;
+    }
+    while (*end == ' ' || *end == '\t') {
+        ++end;
+    }
+    if (*end != '\0') {
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+} // namespace
+
+IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) {
+}
+
+std::filesystem::path IniSettingsStore::UserFile(const std::string& company,
+                                                 const std::string& application) {
+    std::filesystem::path base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (home != nullptr && home[0] != '\0') {
+        base = std::filesystem::path(home) / ".config";
+    } else {
+        return {};
+    }
+    return base / company / (application + ".conf");
+}
+
+int IniSettingsStore::ReadInt(const std::string& section, const std::string& name, int fallback) {
+    std::string raw;
+    if (!FindRaw(section, name, raw)) {
+        return fallback;
+    }
+    std::optional<std::string> text = ini::UnescapeValue(raw);
+    int value = 0;
+    return text && ParseInt(*text, value) ? value : fallback;
+}
+
+std::string IniSettingsStore::ReadString(const std::string& section, const std::string& name,
+                                         const std::string& fallback) {
+    std::string raw;
+    if (!FindRaw(section, name, raw)) {
+        return fallback;
+    }
+    return ini::UnescapeValue(raw).value_or(fallback);
+}
+
+bool IniSettingsStore::WriteInt(const std::string& section, const std::string& name, int value) {
+    return WriteRaw(section, name, std::to_string(value));
+}
+
+bool IniSettingsStore::WriteString(const std::string& section, const std::string& name,
+                                   const std::string& value) {
+    return WriteRaw(section, name, ini::EscapeValue(value));
+}
+
+std::vector<std::string> IniSettingsStore::LoadLines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(file_, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Writes a sibling temporary file and renames it over the old one, so a reader never sees a
+// half-written file.
+bool IniSettingsStore::SaveLines(const std::vector<std::string>& lines) const {
+    std::error_code error;
+    std::filesystem::create_directories(file_.parent_path(), error);
+    std::filesystem::path temp = file_;
+    temp += ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : lines) {
+            out << line << '\n';
+        }
+        out.flush();
+        if (!out) {
+            out.close();
+            std::filesystem::remove(temp, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temp, file_, error);
+    if (error) {
+        std::filesystem::remove(temp, error);
+        return false;
+    }
+    return true;
+}
+
+bool IniSettingsStore::FindRaw(const std::string& section, const std::string& name,
+                               std::string& raw) const {
+    std::vector<std::string> lines = LoadLines();
+    SectionRange range = FindSection(lines, section);
+    if (range.header == std::string::npos) {
+        return false;
+    }
+    size_t at = FindEntry(lines, range, name);
+    if (at == std::string::npos) {
+        return false;
+    }
+    raw = ini::ParseLine(lines[at]).value;
+    return true;
+}
+
+bool IniSettingsStore::WriteRaw(const std::string& section, const std::string& name,
+                                const std::string& raw) {
+    if (file_.empty()) {
+        return false;
+    }
+    std::vector<std::string> lines = LoadLines();
+    std::string entry = name + "=" + raw;
+    SectionRange range = FindSection(lines, section);
+    if (range.header == std::string::npos) {
+        if (!lines.empty() && !lines.back().empty()) {
+            lines.emplace_back();
+        }
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+        return SaveLines(lines);
+    }
+    size_t at = FindEntry(lines, range, name);
+    if (at != std::string::npos) {
+        lines[at] = entry;
+    } else {
+        lines.insert(lines.begin() + static_cast<long>(InsertionPoint(lines, range)), entry);
+    }
+    return SaveLines(lines);
+}
+
+} // namespace sonarel

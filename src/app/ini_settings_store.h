@@ -1,0 +1,43 @@
+// Settings in a per-user INI file, in the layout Qt's QSettings uses on Linux:
+// $XDG_CONFIG_HOME/<company>/<application>.conf (default ~/.config/...), one [section] per
+// group, "name=value" lines. The file is read on every query and rewritten whole on every
+// write, so two programs sharing it see each other's latest values.
+#pragma once
+
+#include "app/settings_store.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sonarel {
+
+class IniSettingsStore : public SettingsStore {
+public:
+    explicit IniSettingsStore(std::filesystem::path file);
+
+    // The file QSettings would use for this company and application name; empty when neither
+    // XDG_CONFIG_HOME (absolute) nor HOME is set.
+    static std::filesystem::path UserFile(const std::string& company,
+                                          const std::string& application);
+
+    const std::filesystem::path& File() const { return file_; }
+
+    int ReadInt(const std::string& section, const std::string& name, int fallback) override;
+    std::string ReadString(const std::string& section, const std::string& name,
+                           const std::string& fallback) override;
+    bool WriteInt(const std::string& section, const std::string& name, int value) override;
+    bool WriteString(const std::string& section, const std::string& name,
+                     const std::string& value) override;
+
+private:
+    std::vector<std::string> LoadLines() const;
+    bool SaveLines(const std::vector<std::string>& lines) const;
+    // Raw text after '=' of the named entry, or false when there is none.
+    bool FindRaw(const std::string& section, const std::string& name, std::string& raw) const;
+    bool WriteRaw(const std::string& section, const std::string& name, const std::string& raw);
+
+    std::filesystem::path file_;
+};
+
+} // namespace sonarel

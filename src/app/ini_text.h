@@ -1,0 +1,30 @@
+// Value and line syntax of the INI files that Qt's QSettings writes on Linux, so that the
+// console and the desktop program read each other's settings files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sonarel::ini {
+
+// Text of a string value as it goes after "name=": backslashes, quotes and control characters
+// escaped, the whole quoted when it holds ';', ',' or '=' or begins or ends with a blank, and a
+// leading '@' doubled (a single '@' introduces a typed value such as @ByteArray(...)).
+std::string EscapeValue(std::string_view value);
+
+// The string held by the text after "name=". Typed values other than a doubled '@' are not
+// strings and give nothing.
+std::optional<std::string> UnescapeValue(std::string_view text);
+
+// A parsed line: a section header, a "name=value" entry, or anything else (blank, comment).
+struct Line {
+    enum class Kind { kOther, kSection, kEntry };
+    Kind kind = Kind::kOther;
+    std::string name;  // section or value name, blanks trimmed
+    std::string value; // raw text after '=' (entries only)
+};
+
+Line ParseLine(std::string_view line);
+
+} // namespace sonarel::ini

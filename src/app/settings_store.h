@@ -1,0 +1,32 @@
+// Values the program keeps between runs: integers and strings under a section.
+#pragma once
+
+#include <string>
+
+namespace sonarel {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual int ReadInt(const std::string& section, const std::string& name, int fallback) = 0;
+    virtual std::string ReadString(const std::string& section, const std::string& name,
+                                   const std::string& fallback) = 0;
+    // Writes report false when the value could not be stored; the program carries on.
+    virtual bool WriteInt(const std::string& section, const std::string& name, int value) = 0;
+    virtual bool WriteString(const std::string& section, const std::string& name,
+                             const std::string& value) = 0;
+};
+
+// The section and value names the main dialog uses.
+namespace settings {
+inline constexpr const char* kSection = "Settings";
+inline constexpr const char* kWinPosX = "WinPosX";
+inline constexpr const char* kWinPosY = "WinPosY";
+inline constexpr const char* kDefaultOpenDir = "DefaultOpenDir";
+inline constexpr const char* kDefaultSaveAsDir = "DefaultSaveAsDir";
+inline constexpr int kDefaultWinPos = 300;
+inline constexpr const char* kCompany = "Quillon";
+} // namespace settings
+
+} // namespace sonarel

@@ -1,0 +1,136 @@
+#include "cli/console_view.h"
+
+#include "app/control_ids.h"
+#include "app/dialog_texts.h"
+#include "cli/interrupt_flag.h"
+
+#include <cctype>
+#include <cstdio>
+#include <unistd.h>
+
+namespace sonarel::cli {
+namespace {
+
+bool IsFormatControl(int id) {
+    return id == kInputFormatText || id == kOutputFormatText || id == kInputSizeLabel ||
+           id == kOutputSizeLabel;
+}
+
+bool IsYes(const std::string& answer) {
+    std::string lower;
+    for (char c : answer) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower == "y" || lower == "yes";
+}
+
+} // namespace
+
+ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes)
+    : target_(target), assumeYes_(assumeYes), stdinIsTerminal_(::isatty(STDIN_FILENO) != 0),
+      stderrIsTerminal_(::isatty(STDERR_FILENO) != 0), progress_(stderr) {
+}
+
+void ConsoleView::SetControlText(int id, const std::string& text) {
+    std::string& stored = texts_[id];
+    if (IsFormatControl(id) && text != stored && !text.empty()) {
+        formatPending_ = true;
+    }
+    stored = text;
+    if (id == kDecodeButton) {
+        OnDecodeCaption(text);
+    }
+}
+
+std::string ConsoleView::GetControlText(int id) const {
+    auto found = texts_.find(id);
+    return found == texts_.end() ? std::string() : found->second;
+}
+
+// The probe fills four texts one after another; they are printed together, as soon as
+// anything else is about to be shown.
+void ConsoleView::FlushFormat() {
+    if (!formatPending_) {
+        return;
+    }
+    formatPending_ = false;
+    progress_.Clear();
+    std::printf("%s (%s)\n", GetControlText(kInputFormatText).c_str(),
+                GetControlText(kInputSizeLabel).c_str());
+    std::printf("%s (%s)\n", GetControlText(kOutputFormatText).c_str(),
+                GetControlText(kOutputSizeLabel).c_str());
+    std::fflush(stdout);
+}
+
+// The Decode button's caption tells the start ("&Cancel") and the end ("&Decode") of a
+// conversion; by the end the status text holds "Done!", "Cancelled!" or "Failed!".
+void ConsoleView::OnDecodeCaption(const std::string& caption) {
+    if (caption == text::kCancelCaption && !running_) {
+        running_ = true;
+        FlushFormat();
+        std::printf("Writing %s\n", GetControlText(kOutputEdit).c_str());
+        std::fflush(stdout);
+        progress_.Show(0);
+    } else if (caption == text::kDecodeCaption && running_) {
+        running_ = false;
+        progress_.Clear();
+        std::printf("%s\n", progressText_.c_str());
+        std::fflush(stdout);
+    }
+}
+
+void ConsoleView::SetProgressPosition(int position) {
+    if (running_) {
+        progress_.Show(position - 5); // the bar runs from 5 to 105
+    }
+}
+
+void ConsoleView::ShowMessage(const std::string& text) {
+    FlushFormat();
+    progress_.Clear();
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+bool ConsoleView::AskYesNo(const std::string& question) {
+    FlushFormat();
+    progress_.Clear();
+    if (InterruptPending()) {
+        std::fprintf(stderr, "%s No\n", question.c_str());
+        return false;
+    }
+    if (assumeYes_ || !stdinIsTerminal_) {
+        std::fprintf(stderr, "%s %s\n", question.c_str(), assumeYes_ ? "Yes" : "No");
+        return assumeYes_;
+    }
+    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fflush(stderr);
+    bool yes = ReadAnswer();
+    if (InterruptPending()) {
+        std::fputc('\n', stderr);
+    }
+    return yes;
+}
+
+// One line from the terminal, read byte by byte with read() so that Ctrl-C ends the wait.
+bool ConsoleView::ReadAnswer() {
+    std::string answer;
+    char c = 0;
+    while (true) {
+        ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (got <= 0 || c == '\n') {
+            break; // end of input or a signal: No
+        }
+        answer += c;
+    }
+    return !InterruptPending() && IsYes(answer);
+}
+
+void ConsoleView::Beep() {
+    if (stderrIsTerminal_) {
+        std::fputc('\a', stderr);
+        std::fflush(stderr);
+    }
+}
+
+} // namespace sonarel::cli

@@ -1,0 +1,68 @@
+// The dialog's window on a terminal. Message box texts go to stderr as they stand; the probe's
+// format lines, the conversion's start and its end ("Done!", "Cancelled!") go to stdout; the
+// progress bar is drawn on stderr when that is a terminal. Questions are asked at the prompt
+// when stdin is a terminal, otherwise answered No (or Yes with -yes). There are no file
+// dialogs: they always report a cancel.
+#pragma once
+
+#include "app/dialog_view.h"
+#include "cli/progress_line.h"
+
+#include <map>
+#include <string>
+
+namespace sonarel::cli {
+
+class ConsoleView : public DialogView {
+public:
+    ConsoleView(MessageTarget& target, bool assumeYes);
+
+    void SetControlText(int id, const std::string& text) override;
+    std::string GetControlText(int id) const override;
+    void EnableControl(int /*id*/, bool /*enabled*/) override {}
+    void EnableMenuItem(int /*id*/, bool /*enabled*/) override {}
+    void SetFocus(int /*id*/) override {}
+
+    void SetupProgress(const ProgressSetup& /*setup*/) override {}
+    void SetProgressPosition(int position) override;
+    void SetProgressText(const std::string& text) override { progressText_ = text; }
+    std::string GetProgressText() const override { return progressText_; }
+
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& question) override;
+    std::optional<std::string> ShowOpenDialog(const FileDialogRequest& /*request*/) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ShowSaveDialog(const FileDialogRequest& /*request*/) override {
+        return std::nullopt;
+    }
+
+    void ShowAbout() override {}
+    void Beep() override;
+    void EndDialog(int /*result*/) override { ended_ = true; }
+
+    WindowPosition GetWindowPosition() const override { return position_; }
+    void MoveWindow(WindowPosition position) override { position_ = position; }
+    MessageTarget* GetMessageTarget() override { return &target_; }
+
+    bool Ended() const { return ended_; }
+
+private:
+    void FlushFormat();
+    void OnDecodeCaption(const std::string& caption);
+    bool ReadAnswer();
+
+    MessageTarget& target_;
+    bool assumeYes_;
+    bool stdinIsTerminal_;
+    bool stderrIsTerminal_;
+    ProgressLine progress_;
+    std::map<int, std::string> texts_;
+    std::string progressText_;
+    bool formatPending_ = false;
+    bool running_ = false;
+    bool ended_ = false;
+    WindowPosition position_;
+};
+
+} // namespace sonarel::cli

@@ -1,0 +1,37 @@
+#include "cli/interrupt_flag.h"
+
+#include <csignal>
+
+namespace sonarel::cli {
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterruptSignal(int /*signal*/) {
+    gInterrupted = 1;
+}
+
+} // namespace
+
+void InstallInterruptHandlers() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterruptSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: interrupt blocking reads
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool TakeInterrupt() {
+    if (gInterrupted == 0) {
+        return false;
+    }
+    gInterrupted = 0;
+    return true;
+}
+
+bool InterruptPending() {
+    return gInterrupted != 0;
+}
+
+} // namespace sonarel::cli

@@ -1,0 +1,88 @@
+// sonarel-cli: the main dialog's logic driven from the command line. It always runs as if
+// -auto were given: it probes the input, proposes or takes the output, converts, and exits
+// with a status that tells how the conversion ended (cli/exit_codes.h).
+#include "app/decode_pipeline.h"
+#include "app/decoder_dialog.h"
+#include "app/ini_settings_store.h"
+#include "cli/console_command_line.h"
+#include "cli/console_view.h"
+#include "cli/exit_codes.h"
+#include "cli/interrupt_flag.h"
+#include "cli/usage.h"
+#include "platform/message_queue.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace sonarel::cli {
+namespace {
+
+// How long the loop sleeps at most before it looks at the interrupt flag again.
+constexpr uint32_t kLoopTickMs = 50;
+
+std::string ProgramName(const char* argv0) {
+    std::string name = std::filesystem::path(argv0 != nullptr ? argv0 : "").filename();
+    return name.empty() ? "sonarel-cli" : name;
+}
+
+// Dispatches the dialog's messages until it has ended, or until no decode runs and nothing
+// is queued, so nothing further can happen. Returns false when an interrupt arrived while no
+// decode was running.
+bool RunMessageLoop(DecoderDialog& dialog, ConsoleView& view, MessageQueue& queue) {
+    while (!view.Ended()) {
+        if (TakeInterrupt()) {
+            if (!dialog.IsDecoding()) {
+                return false;
+            }
+            dialog.CancelDecode();
+        }
+        if (!dialog.IsDecoding() && queue.PendingCount() == 0) {
+            break;
+        }
+        queue.WaitAndDispatch(kLoopTickMs);
+    }
+    return true;
+}
+
+int Run(int argc, char** argv) {
+    std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
+    DecodePipeline pipeline;
+    IniSettingsStore settings(IniSettingsStore::UserFile(settings::kCompany, program));
+    DecoderDialog* target = nullptr;
+    MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
+        return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;
+    });
+    ConsoleFlags flags;
+    CommandLineOptions parsed;
+    ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+    if (flags.help) {
+        PrintUsage(stdout, program.c_str());
+        return kExitDone;
+    }
+    if (!parsed.inputGiven) {
+        std::fprintf(stderr, "%s: no input file given (try %s -help)\n", program.c_str(),
+                     program.c_str());
+        return kExitUsage;
+    }
+    ConsoleView view(queue, flags.assumeYes);
+    DecoderDialog dialog(view, settings, pipeline);
+    target = &dialog;
+    dialog.Options() = parsed;
+    dialog.Options().autoMode = true;
+    dialog.Options().exitWhenDone = true;
+    InstallInterruptHandlers();
+    dialog.Initialize();
+    bool quiet = RunMessageLoop(dialog, view, queue);
+    if (!quiet || (InterruptPending() && !dialog.HasEnded())) {
+        return kExitCancelled;
+    }
+    return ExitCodeFor(dialog.Outcome());
+}
+
+} // namespace
+} // namespace sonarel::cli
+
+int main(int argc, char** argv) {
+    return sonarel::cli::Run(argc, argv);
+}

@@ -1,0 +1,58 @@
+// Number texts and the progress arithmetic of the dialog.
+#include "app/byte_count.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace sonarel {
+namespace {
+
+TEST(FormatByteCount, GroupsDigitsInThrees) {
+    EXPECT_EQ(FormatByteCount(0), "0");
+    EXPECT_EQ(FormatByteCount(7), "7");
+    EXPECT_EQ(FormatByteCount(999), "999");
+    EXPECT_EQ(FormatByteCount(1000), "1,000");
+    EXPECT_EQ(FormatByteCount(1234567), "1,234,567");
+    EXPECT_EQ(FormatByteCount(100000), "100,000");
+    EXPECT_EQ(FormatByteCount(4294967295LL), "4,294,967,295");
+}
+
+TEST(FormatByteCount, HandlesTheExtremesOfSixtyFourBits) {
+    EXPECT_EQ(FormatByteCount(-1234), "-1,234");
+    EXPECT_EQ(FormatByteCount(std::numeric_limits<std::int64_t>::max()),
+              "9,223,372,036,854,775,807");
+    EXPECT_EQ(FormatByteCount(std::numeric_limits<std::int64_t>::min()),
+              "-9,223,372,036,854,775,808");
+}
+
+TEST(ProgressPercent, IsExactWhereThirtyTwoBitsWouldOverflow) {
+    std::uint32_t percent = 0;
+    ASSERT_TRUE(ProgressPercent(39'600'000, 40'000'000, percent));
+    EXPECT_EQ(percent, 99u);
+    ASSERT_TRUE(ProgressPercent(50'000'000, 100'000'000, percent));
+    EXPECT_EQ(percent, 50u);
+    ASSERT_TRUE(ProgressPercent(0xFFFFFFFFu, 0xFFFFFFFFu, percent));
+    EXPECT_EQ(percent, 100u);
+    ASSERT_TRUE(ProgressPercent(0, 1, percent));
+    EXPECT_EQ(percent, 0u);
+}
+
+TEST(ProgressPercent, SizeZeroGivesNothing) {
+    std::uint32_t percent = 77;
+    EXPECT_FALSE(ProgressPercent(0, 0, percent));
+    EXPECT_FALSE(ProgressPercent(10, 0, percent));
+    EXPECT_EQ(percent, 77u);
+}
+
+TEST(EstimateOutputBytes, CountsWholeSecondsOfPcm) {
+    // 5,000,000 bytes at 16,000 bytes per second are 312 whole seconds of 44100 Hz stereo.
+    EXPECT_EQ(EstimateOutputBytes(5'000'000, 16'000, 44100, 2), 55'036'800u);
+    EXPECT_EQ(EstimateOutputBytes(15'999, 16'000, 44100, 2), 0u);
+    EXPECT_EQ(EstimateOutputBytes(3'000, 1'000, 8000, 1), 48'000u);
+    EXPECT_EQ(EstimateOutputBytes(1'000, 0, 44100, 2), 0u);
+}
+
+} // namespace
+} // namespace sonarel

@@ -1,0 +1,155 @@
+// The settings file: QSettings' INI layout, values that need escaping, and keeping what
+// other programs stored in the same file.
+#include "app/ini_settings_store.h"
+#include "app/ini_text.h"
+#include "support/test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace sonarel {
+namespace {
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(IniSettingsStore, MissingFileGivesTheDefaults) {
+    test::ScratchDir dir;
+    IniSettingsStore store(dir / "none" / "app.conf");
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 300);
+    EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "");
+}
+
+TEST(IniSettingsStore, WritesTheLayoutQSettingsReads) {
+    test::ScratchDir dir;
+    IniSettingsStore store(dir / "Quillon" / "sonarel.conf");
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", -50));
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosY", 120));
+    ASSERT_TRUE(store.WriteString("Settings", "DefaultOpenDir", "/home/a/Music/"));
+    EXPECT_EQ(ReadText(dir / "Quillon" / "sonarel.conf"),
+              "[Settings]\nWinPosX=-50\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), -50);
+    EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/home/a/Music/");
+
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", 10)); // replaced in place
+    EXPECT_EQ(ReadText(dir / "Quillon" / "sonarel.conf"),
+              "[Settings]\nWinPosX=10\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
+}
+
+TEST(IniSettingsStore, ReadsWhatQSettingsWrote) {
+    test::ScratchDir dir;
+    std::filesystem::path file = dir / "app.conf";
+    WriteText(file, "[General]\nfoo=1\r\n\r\n[Settings]\r\nDefaultOpenDir=\"/m/a,b; c/\"\r\n"
+                    "DefaultSaveAsDir=/tmp/tab\\there/\r\nWinPosX = 42 \r\nWinPosY=abc\r\n");
+    IniSettingsStore store(file);
+    EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/m/a,b; c/");
+    EXPECT_EQ(store.ReadString("Settings", "DefaultSaveAsDir", ""), "/tmp/tab\there/");
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 42);
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosY", 300), 300); // not a number
+    EXPECT_EQ(store.ReadInt("General", "WinPosX", 7), 7);      // other section
+}
+
+TEST(IniSettingsStore, KeepsOtherSectionsAndEntries) {
+    test::ScratchDir dir;
+    std::filesystem::path file = dir / "app.conf";
+    WriteText(file, "; comment\n[Settings]\nOther=x\n\n[Window]\ngeometry=@ByteArray(AA)\n");
+    IniSettingsStore store(file);
+    ASSERT_TRUE(store.WriteString("Settings", "DefaultSaveAsDir", "/out/"));
+    ASSERT_TRUE(store.WriteInt("Extra", "N", 5));
+    EXPECT_EQ(ReadText(file), "; comment\n[Settings]\nOther=x\nDefaultSaveAsDir=/out/\n\n"
+                              "[Window]\ngeometry=@ByteArray(AA)\n\n[Extra]\nN=5\n");
+    EXPECT_EQ(store.ReadString("Window", "geometry", "none"), "none"); // not a string value
+}
+
+TEST(IniSettingsStore, AWriteThatCannotBeStoredReportsFalse) {
+    test::ScratchDir dir;
+    test::WriteFileBytes(dir / "blocker", {1}); // a file where the folder would have to be
+    IniSettingsStore store(dir / "blocker" / "app.conf");
+    EXPECT_FALSE(store.WriteInt("Settings", "WinPosX", 1));
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 300);
+}
+
+// Sets an environment variable for one scope and puts the old value back.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        old_ = had_ ? old : "";
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~EnvGuard() {
+        if (had_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    std::string old_;
+};
+
+TEST(IniSettingsStore, UserFileFollowsXdgConfigHomeElseHome) {
+    EnvGuard home("HOME", "/h");
+    {
+        EnvGuard xdg("XDG_CONFIG_HOME", "/cfg");
+        EXPECT_EQ(IniSettingsStore::UserFile("Quillon", "sonarel-cli"),
+                  std::filesystem::path("/cfg/Quillon/sonarel-cli.conf"));
+    }
+    {
+        EnvGuard xdg("XDG_CONFIG_HOME", "relative/dir"); // not absolute: ignored
+        EXPECT_EQ(IniSettingsStore::UserFile("Quillon", "x"),
+                  std::filesystem::path("/h/.config/Quillon/x.conf"));
+    }
+    EnvGuard xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(IniSettingsStore::UserFile("Quillon", "x"),
+              std::filesystem::path("/h/.config/Quillon/x.conf"));
+}
+
+TEST(IniText, EscapesLikeQSettingsAndReadsItBack) {
+    struct Case {
+        const char* value;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"/plain/dir/", "/plain/dir/"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"x=y;z", "\"x=y;z\""},
+        {" lead", "\" lead\""},
+        {"back\\slash \"q\"", "back\\\\slash \\\"q\\\""},
+        {"tab\tnl\n", "tab\\tnl\\n"},
+        {"@at", "@@at"},
+        {"\x01"
+         "f",
+         "\\x1\\x66"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ini::EscapeValue(c.value), c.written) << c.value;
+        EXPECT_EQ(ini::UnescapeValue(c.written).value_or("<none>"), c.value) << c.written;
+    }
+    EXPECT_FALSE(ini::UnescapeValue("@Invalid()").has_value());
+}
+
+} // namespace
+} // namespace sonarel
