@@ -80,6 +80,7 @@ PcmComparison ComparePcm(const std::vector<int16_t>& decoded,
     for (size_t i = 0; i < n; ++i) {
         const int diff = std::abs(int{decoded[i]} - int{reference[i]});
         result.max_diff = std::max(result.max_diff, diff);
+        result.over_one += diff > 1 ? 1 : 0;
         squares += double(diff) * diff;
     }
     const double mse = n == 0 ? 0 : squares / double(n);

@@ -42,7 +42,8 @@ std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm);
 struct PcmComparison {
     size_t compared = 0; // samples compared (the reference's length)
     int max_diff = 0;
-    double psnr_db = 0; // infinity when identical
+    size_t over_one = 0; // samples that differ by more than 1
+    double psnr_db = 0;  // infinity when identical
     bool decoded_too_short = false;
 };
 
