@@ -102,12 +102,12 @@ DecoderWindow::DecoderWindow(QWidget* parent)
     setAcceptDrops(true);
 
     CreateMenu();
-    const DialogUnits units = WindowUnits(*this);
+    units_ = WindowUnits(*this);
     auto* client = new QWidget(this);
     const int menuHeight = menu_bar_->sizeHint().height();
-    client->setGeometry(0, menuHeight, units.X(kClientWidthUnits), units.Y(kClientHeightUnits));
+    client->setGeometry(0, menuHeight, units_.X(kClientWidthUnits), units_.Y(kClientHeightUnits));
     menu_bar_->setGeometry(0, 0, client->width(), menuHeight);
-    CreateControls(client, units);
+    CreateControls(client, units_);
     setFixedSize(client->width(), menuHeight + client->height());
     AddSystemMenuAbout(*this);
 }

@@ -6,6 +6,7 @@
 
 #include "app/dialog_view.h"
 #include "controls/decode_button_images.h"
+#include "gui/dialog_units.h"
 #include "gui/qt_message_target.h"
 
 #include <QDialog>
@@ -25,7 +26,6 @@ namespace sonarel {
 
 class AboutBox;
 class DecoderDialog;
-class DialogUnits;
 class GradientProgressBar;
 class ImageButton;
 
@@ -56,6 +56,8 @@ public:
     GradientProgressBar* ProgressBar() const { return progress_bar_; }
     ImageButton* DecodeButton() const { return decode_button_; }
     QMenuBar* MenuBar() const { return menu_bar_; }
+    // The dialog units the controls were placed in.
+    const DialogUnits& Units() const { return units_; }
     // The ID of the control with the keyboard focus, 0 when it is none of them.
     int FocusedControl() const;
 
@@ -110,6 +112,7 @@ private:
 
     DecoderDialog* logic_ = nullptr;
     ModalHooks hooks_;
+    DialogUnits units_{1, 1};
     QtMessageTarget message_target_;
     DecodeButtonImageSet decode_images_;
     std::map<int, QWidget*> controls_;
