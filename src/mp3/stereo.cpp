@@ -75,7 +75,9 @@ void IntensityMpeg1(const StereoPass& pass, int begin, int end, int position) {
 void IntensityMpeg2(const StereoPass& pass, int begin, int end, int position) {
     const float* k = kIntensityMpeg2[pass.right_info.intensity_scale & 1];
     const bool odd = (position & 1) != 0;
-    const float factor = k[odd ? (position + 1) / 2 : position / 2];
+    // A five-bit position reaches index 16 only as its own illegal value; stay inside
+    // the table whatever the limits say.
+    const float factor = k[std::min(odd ? (position + 1) / 2 : position / 2, 15)];
     if (pass.mono) {
         // One channel keeps the signal, the other is attenuated: store their mean.
         Scale(pass.left, begin, end, (1.0f + factor) * 0.5f);
