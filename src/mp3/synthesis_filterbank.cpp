@@ -237,42 +237,47 @@ void SynthesisFilterbank::Reset() {
 }
 
 uint8_t* SynthesisFilterbank::Run(const float (*synth_in)[kGranuleLines], uint8_t* out) {
-    const int shift = options_.downsample_shift;
-    const int n = kSubbands >> shift;
-    const int step = 1 << shift;
+    const int n = kSubbands >> options_.downsample_shift;
     const int channels = options_.mono ? 1 : params_.channels;
-    const bool reduced = options_.mono && params_.channels == 2;
-    const FullRateWindow& full = reduced ? ReducedWindow() : StandardWindow();
-    const DownsampledWindow downsampled =
-        reduced ? DownsampledWindow{&SynthWindow12[0][0], 24, 6, kReducedRingOffset}
-                : DownsampledWindow{&SynthWindow16[0][0], 32, 8, 0};
-
     for (int c = 0; c < channels; ++c) {
         TransformSlots(synth_in[c], n, folded_[c]);
     }
-    if (shift == 0) {
-        for (int c = 0; c < channels; ++c) {
-            WindowGranule(v_[c], ring_pos_, folded_[c], full, sums_[c]);
-        }
-        ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
-    } else {
-        for (int t = 0; t < kSlots; ++t) {
-            ring_pos_ = (ring_pos_ - kSlotSize) & kRingMask;
-            for (int c = 0; c < channels; ++c) {
-                for (int p = 0; p < n; ++p) {
-                    v_[c][ring_pos_ + p * step] = folded_[c][t][p];
-                }
-                WindowDownsampled(v_[c], ring_pos_, n, step, downsampled, sums_[c] + n * t);
-            }
-        }
-    }
+    WindowSlots(channels);
     const int count = n * kSlots;
     int32_t pcm[kMaxChannels][kGranuleLines];
     for (int c = 0; c < channels; ++c) {
         RoundToPcm(sums_[c], count, pcm[c]);
     }
-    out = WritePcm(pcm, channels, count, options_.eight_bit, out);
-    return out;
+    return WritePcm(pcm, channels, count, options_.eight_bit, out);
+}
+
+// The folded slots enter the ring one by one, each followed by its window sums.
+void SynthesisFilterbank::WindowSlots(int channels) {
+    // The mono downmix of a two-channel stream uses the shortened window.
+    const bool reduced = options_.mono && params_.channels == 2;
+    const int shift = options_.downsample_shift;
+    if (shift == 0) {
+        const FullRateWindow& window = reduced ? ReducedWindow() : StandardWindow();
+        for (int c = 0; c < channels; ++c) {
+            WindowGranule(v_[c], ring_pos_, folded_[c], window, sums_[c]);
+        }
+        ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
+        return;
+    }
+    const int n = kSubbands >> shift;
+    const int step = 1 << shift;
+    const DownsampledWindow window =
+        reduced ? DownsampledWindow{&SynthWindow12[0][0], 24, 6, kReducedRingOffset}
+                : DownsampledWindow{&SynthWindow16[0][0], 32, 8, 0};
+    for (int t = 0; t < kSlots; ++t) {
+        ring_pos_ = (ring_pos_ - kSlotSize) & kRingMask;
+        for (int c = 0; c < channels; ++c) {
+            for (int p = 0; p < n; ++p) {
+                v_[c][ring_pos_ + p * step] = folded_[c][t][p];
+            }
+            WindowDownsampled(v_[c], ring_pos_, n, step, window, sums_[c] + n * t);
+        }
+    }
 }
 
 } // namespace sonarel::mp3

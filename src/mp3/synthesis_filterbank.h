@@ -20,6 +20,8 @@ public:
     uint8_t* Run(const float (*synth_in)[kGranuleLines], uint8_t* out);
 
 private:
+    void WindowSlots(int channels);
+
     const FrameParams& params_;
     DecoderOptions options_;
     // Single-precision values held as doubles, so the window works without conversions.
