@@ -202,6 +202,8 @@ QPushButton* DecoderWindow::AddButton(QWidget* client, int id, const char* text,
     auto* button = new QPushButton(Text(text), client);
     button->setGeometry(rect);
     button->setToolTip(Text(tip));
+    // No button is the dialog's default: Enter means what the logic makes of it.
+    button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, [this, id] { Command(id); });
     controls_[id] = button;
     return button;
@@ -259,7 +261,7 @@ void DecoderWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        logic_->OnOk(FocusedControl());
+        Enter();
         break;
     case Qt::Key_Escape:
         logic_->OnCancel();
@@ -269,6 +271,16 @@ void DecoderWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+}
+
+// A focused push button takes Enter as a click, as in any dialog; everywhere else Enter is the
+// dialog's OK action, which the logic interprets by the focused control.
+void DecoderWindow::Enter() {
+    if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
+        button->click();
+        return;
+    }
+    logic_->OnOk(FocusedControl());
 }
 
 void DecoderWindow::reject() {

@@ -105,6 +105,7 @@ private:
     QLabel* AddLabel(QWidget* client, int id, const char* text, const QRect& rect,
                      Qt::Alignment alignment = Qt::AlignLeft);
     void Command(int id);
+    void Enter();
     intptr_t DeliverMessage(MessageId id, WParam wparam, LParam lparam);
     int RunMessageBox(const std::string& text, QMessageBox::Icon icon,
                       QMessageBox::StandardButtons buttons);

@@ -268,7 +268,13 @@ TEST_F(WindowTest, EnterTakesTheInputEditAndDecodesFromTheOutputEdit) {
     EXPECT_FALSE(harness.Dialog().IsDecoding());
     EXPECT_TRUE(harness.Window().isVisible());
 
-    Open(input);
+    // On a focused button Enter clicks it: here Browse opens the Open dialog.
+    harness.files.push_back(input);
+    harness.Window().Control(kInputBrowse)->setFocus();
+    QTest::keyClick(harness.Window().Control(kInputBrowse), Qt::Key_Return);
+    ASSERT_EQ(harness.fileDialogs.size(), 1u);
+    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
+
     QWidget* outputEdit = harness.Window().Control(kOutputEdit);
     outputEdit->setFocus();
     QTest::keyClick(outputEdit, Qt::Key_Return);
