@@ -1,0 +1,142 @@
+// sonarel-cli end to end: every committed fixture converts to a WAVE file whose PCM is the
+// decoder's own output, names are proposed as the dialog proposes them, and a signal cancels
+// with a complete file.
+#include "cli/exit_codes.h"
+#include "cli_fixture.h"
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+namespace sonarel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+using CliConversion = CliTest;
+
+TEST_F(CliConversion, EveryFixtureConvertsToTheDecodersPcm) {
+    std::string bench = (BinDir() / "sonarel-bench").string();
+    bool haveBench = fs::exists(bench);
+    if (!haveBench) {
+        std::cout << "sonarel-bench is not built: PCM comparison skipped\n";
+    }
+    const std::regex probe(R"(MP3: \d+ kbit/sec, (\d+) Hz, (Mono|Stereo) \([\d,]+ bytes\))");
+    int converted = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(FixturesDir() / "mp3")) {
+        std::string input = entry.path().string();
+        std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        std::string output = Scratch(name + ".out.wav");
+        ProcessResult run = Run({"-nobeep", input, output});
+        ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
+        EXPECT_NE(run.out.find("\nDone!\n"), std::string::npos) << run.out;
+        std::smatch format;
+        ASSERT_TRUE(std::regex_search(run.out, format, probe)) << run.out;
+
+        WaveInfo wave = ReadWaveWithPython(output, Scratch("cli.pcm"));
+        ASSERT_TRUE(wave.valid) << wave.error;
+        EXPECT_EQ(wave.rate, std::stoi(format[1]));
+        EXPECT_EQ(wave.channels, format[2] == "Mono" ? 1 : 2);
+        EXPECT_EQ(wave.sampleWidth, 2);
+        EXPECT_GT(wave.frames, 0);
+        if (haveBench) {
+            ProcessResult ref = RunProcess({bench, "--pcm", Scratch("bench.pcm"), input}, {}, "/");
+            ASSERT_EQ(ref.exitCode, 0) << ref.err;
+            EXPECT_TRUE(ReadFileBytes(Scratch("cli.pcm")) == ReadFileBytes(Scratch("bench.pcm")));
+        }
+        ++converted;
+    }
+    EXPECT_GE(converted, 25);
+}
+
+TEST_F(CliConversion, AnOutputIsProposedWhereTheDialogWouldPropose) {
+    std::string input = Scratch("song.mp3");
+    fs::copy_file(Fixture("cbr_8000_mono.mp3"), input);
+
+    ASSERT_EQ(Run({"song.mp3"}).exitCode, cli::kExitDone); // relative to the current folder
+    EXPECT_TRUE(fs::exists(Scratch("song.wav")));
+
+    fs::create_directory(Scratch("into"));
+    ASSERT_EQ(Run({input, Scratch("into")}).exitCode, cli::kExitDone);
+    EXPECT_TRUE(fs::exists(Scratch("into/song.wav")));
+
+    // The saved save-as folder of the settings file, as the desktop program writes it.
+    fs::create_directories(Scratch("config/Quillon"));
+    fs::create_directory(Scratch("saved"));
+    std::ofstream(Scratch("config/Quillon/sonarel-cli.conf"))
+        << "[Settings]\nDefaultSaveAsDir=" << Scratch("saved") << "/\n";
+    ProcessResult run = Run({input});
+    ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
+    EXPECT_TRUE(fs::exists(Scratch("saved/song.wav")));
+    EXPECT_NE(ReadText(Scratch("config/Quillon/sonarel-cli.conf")).find("WinPosX=300"),
+              std::string::npos);
+}
+
+TEST_F(CliConversion, AnExistingOutputIsReplacedOnlyWhenAllowed) {
+    std::string output = Scratch("out.wav");
+    WriteFileBytes(output, {'k', 'e', 'e', 'p'});
+    ProcessResult declined = Run({Fixture("cbr_8000_mono.mp3"), output});
+    EXPECT_EQ(declined.exitCode, cli::kExitDeclined);
+    EXPECT_NE(declined.err.find("Overwrite " + output + "? No"), std::string::npos);
+    EXPECT_EQ(fs::file_size(output), 4u);
+
+    EXPECT_EQ(Run({"-yes", Fixture("cbr_8000_mono.mp3"), output}).exitCode, cli::kExitDone);
+    WriteFileBytes(output, {'k'});
+    ProcessResult replaced = Run({"--OVERWRITE", Fixture("cbr_8000_mono.mp3"), output});
+    EXPECT_EQ(replaced.exitCode, cli::kExitDone);
+    EXPECT_EQ(replaced.err, "");
+    EXPECT_GT(fs::file_size(output), 56u);
+}
+
+// A long input: a one-second fixture over and over, half an hour of audio.
+void WriteLongInput(const std::string& path) {
+    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 1800; ++i) {
+        out.write(reinterpret_cast<const char*>(one.data()), static_cast<long>(one.size()));
+    }
+}
+
+bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::error_code error;
+    while (fs::file_size(path, error) < bytes || error) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
+    std::string input = Scratch("long.mp3");
+    WriteLongInput(input);
+    for (int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        std::string output = Scratch("cut" + std::to_string(signal) + ".wav");
+        ChildProcess child({cli, "-nobeep", input, output}, Env(), dir.Path().string());
+        ASSERT_TRUE(child.WaitForOutput("Writing", 20000));
+        ASSERT_TRUE(WaitForSize(output, 500'000, 20000));
+        child.Signal(signal);
+        ProcessResult run = child.Finish();
+        EXPECT_EQ(run.exitCode, cli::kExitCancelled) << run.err;
+        EXPECT_NE(run.out.find("Cancelled!"), std::string::npos) << run.out;
+
+        WaveInfo wave = ReadWaveWithPython(output, Scratch("cut.pcm"));
+        ASSERT_TRUE(wave.valid) << wave.error;
+        EXPECT_EQ(fs::file_size(output), 56u + static_cast<uintmax_t>(wave.frames) * 4);
+        EXPECT_LT(wave.frames, 1800L * 47232 / 4); // stopped before the end
+    }
+}
+
+} // namespace
+} // namespace sonarel::test

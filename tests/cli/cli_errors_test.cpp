@@ -1,0 +1,88 @@
+// sonarel-cli on bad input and wrong use: the dialog's message on stderr, a distinct
+// non-zero exit status, and never an output file reported as done.
+#include "cli/exit_codes.h"
+#include "cli_fixture.h"
+
+#include <fstream>
+
+namespace sonarel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using CliErrors = CliTest;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(CliErrors, HelpListsTheExitStatusesAndNoInputIsAUsageError) {
+    ProcessResult help = Run({"-help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(Contains(help.out, "Usage: sonarel-cli"));
+    EXPECT_TRUE(Contains(help.out, "Exit status:"));
+    EXPECT_TRUE(Contains(help.out, "  15  writing the output failed"));
+    EXPECT_EQ(Run({"--h"}).exitCode, 0);
+
+    ProcessResult none = Run({"-overwrite"});
+    EXPECT_EQ(none.exitCode, cli::kExitUsage);
+    EXPECT_TRUE(Contains(none.err, "no input file given"));
+}
+
+TEST_F(CliErrors, UnusableInputsAreRefusedWithTheirMessage) {
+    std::string output = Scratch("out.wav");
+    ProcessResult missing = Run({Scratch("none.mp3"), output});
+    EXPECT_EQ(missing.exitCode, cli::kExitInputMissing);
+    EXPECT_TRUE(Contains(missing.err, Scratch("none.mp3") + " does not exist.\n"));
+
+    WriteFileBytes(Scratch("empty.mp3"), {});
+    ProcessResult empty = Run({Scratch("empty.mp3"), output});
+    EXPECT_EQ(empty.exitCode, cli::kExitDeclined); // "may not be an MP3 file", answered No
+    EXPECT_TRUE(Contains(empty.err, "empty.mp3 may not be an MP3 file.  Would you like to "
+                                    "process the file anyway? No\n"));
+    ProcessResult emptyYes = Run({"-yes", Scratch("empty.mp3"), output});
+    EXPECT_EQ(emptyYes.exitCode, cli::kExitInputInvalid);
+    EXPECT_TRUE(Contains(emptyYes.err, "Unable to get file format!\n"));
+
+    std::ofstream(Scratch("notes.mp3")) << std::string(30000, 'z') << "\nnot audio\n";
+    EXPECT_EQ(Run({Scratch("notes.mp3"), output}).exitCode, cli::kExitDeclined);
+
+    std::vector<unsigned char> mp3 = ReadFileBytes(Fixture("cbr_44100_stereo.mp3"));
+    mp3.resize(1000); // cut inside its third frame
+    WriteFileBytes(Scratch("cut.mp3"), mp3);
+    EXPECT_EQ(Run({Scratch("cut.mp3"), output}).exitCode, cli::kExitDeclined);
+    EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(CliErrors, APcmWaveIsNotMp3Compressed) {
+    // A WAVE file holding PCM: the converter's own output serves.
+    ASSERT_EQ(Run({Fixture("cbr_8000_mono.mp3"), Scratch("pcm.wav")}).exitCode, cli::kExitDone);
+    ProcessResult run = Run({Scratch("pcm.wav"), Scratch("again.wav")});
+    EXPECT_EQ(run.exitCode, cli::kExitInputIsPcm);
+    EXPECT_EQ(run.err, "This is not an MP3 compressed File!\n");
+    EXPECT_FALSE(fs::exists(Scratch("again.wav")));
+}
+
+TEST_F(CliErrors, AnUnusableOutputIsRefusedBeforeAnythingIsWritten) {
+    std::string input = Fixture("cbr_8000_mono.mp3");
+    ProcessResult noFolder = Run({input, "/no/such/folder/out.wav"});
+    EXPECT_EQ(noFolder.exitCode, cli::kExitOutputInvalid);
+    EXPECT_EQ(noFolder.err, "Invalid file: /no/such/folder/out.wav\n");
+
+    WriteFileBytes(Scratch("plain"), {1});
+    EXPECT_EQ(Run({input, Scratch("plain/out.wav")}).exitCode, cli::kExitOutputInvalid);
+
+    std::string copy = Scratch("in.mp3");
+    fs::copy_file(input, copy);
+    EXPECT_EQ(Run({"-yes", copy, copy}).exitCode, cli::kExitOutputInvalid); // never the input
+    EXPECT_EQ(ReadFileBytes(copy), ReadFileBytes(input));
+
+    if (fs::exists("/dev/full")) { // a device that is always full
+        ProcessResult full = Run({"-overwrite", input, "/dev/full"});
+        EXPECT_NE(full.exitCode, cli::kExitDone);
+        EXPECT_FALSE(Contains(full.out, "Done!"));
+    }
+}
+
+} // namespace
+} // namespace sonarel::test
