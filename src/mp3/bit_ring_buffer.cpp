@@ -66,6 +66,31 @@ void BitRingBuffer::WriteByte(uint8_t byte) {
 
 int BitRingBuffer::CopyBytesFrom(BitRingBuffer& other, int n) {
     const int count = std::clamp(std::min({n, other.avail_bits_ / 8, FreeBytes()}), 0, size_);
+    if ((other.read_pos_ & 7) == 0) {
+        CopyAlignedBytes(other, count);
+    } else {
+        CopyShiftedBytes(other, count);
+    }
+    other.Advance(8 * count);
+    avail_bits_ += 8 * count;
+    return count;
+}
+
+// The usual case: frames start on byte boundaries, so whole runs can be copied.
+void BitRingBuffer::CopyAlignedBytes(const BitRingBuffer& other, int count) {
+    uint32_t from = other.read_pos_ >> 3;
+    while (count > 0) {
+        const int source_run = static_cast<int>(other.byte_mask_ + 1 - from);
+        const int target_run = size_ - static_cast<int>(write_pos_);
+        const int run = std::min({count, source_run, target_run});
+        std::memcpy(data_.get() + write_pos_, other.data_.get() + from, static_cast<size_t>(run));
+        write_pos_ = (write_pos_ + static_cast<uint32_t>(run)) & byte_mask_;
+        from = (from + static_cast<uint32_t>(run)) & other.byte_mask_;
+        count -= run;
+    }
+}
+
+void BitRingBuffer::CopyShiftedBytes(const BitRingBuffer& other, int count) {
     const uint32_t shift = other.read_pos_ & 7;
     uint32_t byte = other.read_pos_ >> 3;
     for (int i = 0; i < count; ++i) {
@@ -74,9 +99,6 @@ int BitRingBuffer::CopyBytesFrom(BitRingBuffer& other, int n) {
         WriteByte(static_cast<uint8_t>(pair >> (8 - shift)));
         byte = (byte + 1) & other.byte_mask_;
     }
-    other.Advance(8 * count);
-    avail_bits_ += 8 * count;
-    return count;
 }
 
 } // namespace sonarel::mp3

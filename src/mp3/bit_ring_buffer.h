@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace sonarel::mp3 {
@@ -83,6 +84,8 @@ public:
 private:
     friend class BitCursor;
     void WriteByte(uint8_t byte);
+    void CopyAlignedBytes(const BitRingBuffer& other, int count);
+    void CopyShiftedBytes(const BitRingBuffer& other, int count);
 
     int size_;
     int size_bits_;
@@ -133,7 +136,17 @@ public:
     void Commit(BitRingBuffer& ring) { ring.Advance(used_); }
 
 private:
+    // Tops the cache up to at least 57 bits: eight bytes at once away from the ring's end.
     void Refill() {
+        const uint32_t at = byte_ & byte_mask_;
+        if (at + 8 <= byte_mask_ + 1) {
+            uint64_t word;
+            std::memcpy(&word, data_ + at, sizeof word);
+            cache_ |= __builtin_bswap64(word) >> count_;
+            byte_ += static_cast<uint32_t>(63 - count_) >> 3;
+            count_ |= 56;
+            return;
+        }
         while (count_ <= 56) {
             cache_ |= uint64_t{data_[byte_ & byte_mask_]} << (56 - count_);
             ++byte_;

@@ -58,11 +58,14 @@ public:
         used_ += n;
         return value;
     }
+    // The magnitude with its sign bit applied; a zero magnitude has no sign bit. Without
+    // branches: the signs of real spectra are random and would defeat prediction.
     int32_t Signed(int32_t magnitude) {
-        if (magnitude == 0) {
-            return 0;
-        }
-        return Take(1) ? -magnitude : magnitude;
+        const uint32_t present = magnitude != 0 ? 1 : 0;
+        const int32_t negative = static_cast<int32_t>((bits_ >> 31) & present);
+        bits_ <<= present;
+        used_ += static_cast<int>(present);
+        return (magnitude ^ -negative) + negative;
     }
     int Used() const { return used_; }
 

@@ -1,5 +1,6 @@
 #include "mp3/requantize.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -55,10 +56,15 @@ void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
         const int32_t q = ix[i];
         const uint32_t m = static_cast<uint32_t>(q < 0 ? -q : q);
         // A float product of two floats is rounded once, exactly as the double product
-        // rounded to float would be. Zero stays +0.0; the sign only goes on non-zero lines.
-        const float magnitude =
-            m < kPowTableSize ? kPowTable[m] * gain : LargeMagnitude(static_cast<int32_t>(m), gain);
-        xr[i] = q < 0 ? -magnitude : magnitude;
+        // rounded to float would be.
+        float magnitude = kPowTable[m & (kPowTableSize - 1)] * gain;
+        if (m >= kPowTableSize) {
+            magnitude = LargeMagnitude(static_cast<int32_t>(m), gain);
+        }
+        // The sign of q goes onto the (non-negative) magnitude: zero stays +0.0.
+        const uint32_t bits =
+            std::bit_cast<uint32_t>(magnitude) | (static_cast<uint32_t>(q) & 0x80000000u);
+        xr[i] = std::bit_cast<float>(bits);
     }
 }
 
