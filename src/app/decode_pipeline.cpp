@@ -4,6 +4,10 @@
 
 namespace sonarel {
 
+DecodePipeline::DecodePipeline(std::unique_ptr<WaveFileWriter> ownWriter)
+    : ownedWriter_(std::move(ownWriter)), writer(*ownedWriter_) {
+}
+
 DecodePipeline::~DecodePipeline() {
     if (activePump) {
         activePump->Stop(kWaitForever);

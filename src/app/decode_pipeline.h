@@ -13,7 +13,10 @@
 namespace sonarel {
 
 struct DecodePipeline {
-    DecodePipeline() = default;
+    DecodePipeline() : DecodePipeline(std::make_unique<WaveFileWriter>()) {}
+    // Converts through the given writer, e.g. one that stores less than it is given, so that
+    // a full disk can be tested without filling one.
+    explicit DecodePipeline(std::unique_ptr<WaveFileWriter> ownWriter);
     // A pump still running is stopped before the objects it uses go away.
     ~DecodePipeline();
 
@@ -22,7 +25,12 @@ struct DecodePipeline {
 
     InputFileReader source;
     DecodingStage stage;
-    WaveFileWriter writer;
+
+private:
+    std::unique_ptr<WaveFileWriter> ownedWriter_;
+
+public:
+    WaveFileWriter& writer;              // the owned writer, for the whole run
     std::unique_ptr<PcmPump> activePump; // set exactly while a decode runs
 };
 

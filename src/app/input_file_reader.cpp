@@ -29,15 +29,21 @@ InputFileReader::~InputFileReader() {
 int InputFileReader::Open() {
     Close();
     std::string extension = GetExtension();
-    if (EqualsIgnoringCase(extension, ".MP3")) {
-        reader_ = std::make_unique<RawFileReader>(Str());
-    } else if (EqualsIgnoringCase(extension, ".WAV")) {
+    bool isWave = EqualsIgnoringCase(extension, ".WAV");
+    bool known = isWave || EqualsIgnoringCase(extension, ".MP3");
+    if (isWave) {
         reader_ = std::make_unique<RiffWaveReader>(Str());
     } else {
         reader_ = std::make_unique<RawFileReader>(Str());
-        if (!question_ || !question_(text::kAskUnknownExtension)) {
-            return kDeclined;
+    }
+    if (wrapper_) {
+        reader_ = wrapper_(std::move(reader_));
+        if (!reader_) {
+            return kNoReader;
         }
+    }
+    if (!known && (!question_ || !question_(text::kAskUnknownExtension))) {
+        return kDeclined;
     }
     return reader_->Open();
 }

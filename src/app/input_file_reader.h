@@ -31,6 +31,12 @@ public:
 
     void SetQuestion(Question question) { question_ = std::move(question); }
 
+    // Takes each reader right after it was chosen by the extension and returns the reader to
+    // hold instead, e.g. one that fails at a chosen byte, so that read errors can be tested
+    // through the whole pipeline. Without one the chosen reader is held as it is.
+    using ReaderWrapper = std::function<std::unique_ptr<FileSource>(std::unique_ptr<FileSource>)>;
+    void SetReaderWrapper(ReaderWrapper wrapper) { wrapper_ = std::move(wrapper); }
+
     // Releases any held reader, then selects a new one by the extension and opens it. The
     // reader stays held (unopened) after a failure or a declined question.
     int Open() override;
@@ -53,6 +59,7 @@ public:
 private:
     std::unique_ptr<FileSource> reader_;
     Question question_;
+    ReaderWrapper wrapper_;
 };
 
 } // namespace sonarel
