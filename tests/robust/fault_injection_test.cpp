@@ -1,0 +1,116 @@
+// Read errors and a full disk in the middle of a conversion, through the dialog: the output
+// is always a WAVE file whose sizes describe exactly what it holds, and a failure is reported
+// as one (its message, "Failed!", a non-zero exit status of the console), never as "Done!".
+#include "app/dialog_texts.h"
+#include "cli/exit_codes.h"
+#include "robust_fixture.h"
+
+namespace sonarel::test {
+namespace {
+
+using FaultInjection = PipelineTest;
+
+// Frames of the 128 kbit/s, 44.1 kHz stereo fixture: 417 or 418 bytes in, 4608 bytes out.
+constexpr uint64_t kFrameBytesIn = 418;
+constexpr uint64_t kFrameBytesOut = 4608;
+
+void ExpectReportedFailure(const FakeView& view, const DecoderDialog& dialog, const char* message,
+                           DialogOutcome outcome, int exitCode) {
+    ASSERT_FALSE(view.messages.empty());
+    EXPECT_EQ(view.messages.back(), message);
+    EXPECT_EQ(view.progressText, text::kFailed);
+    EXPECT_EQ(dialog.Outcome(), outcome);
+    EXPECT_EQ(cli::ExitCodeFor(dialog.Outcome()), exitCode);
+    EXPECT_FALSE(view.ended);
+}
+
+TEST_F(FaultInjection, AReadErrorIsAFailureAndTheFileHoldsWhatWasDecodedBeforeIt) {
+    std::string input = RepeatFixture(dir, "cbr_44100_stereo.mp3", "in.mp3", 120'000);
+    std::vector<uint8_t> reference = DecodeAll(input);
+    dialog->Options().exitWhenDone = true; // a failure must not close the program
+    Ready(input, Scratch("out.wav"));
+
+    for (uint64_t at :
+         {uint64_t{0}, uint64_t{1}, uint64_t{3000}, uint64_t{60'001}, uint64_t{118'000}}) {
+        SCOPED_TRACE("read error at byte " + std::to_string(at));
+        size_t messages = view.messages.size();
+        InjectReaderFault({ReaderFault::kFail, at, nullptr});
+        ASSERT_TRUE(Convert());
+        EXPECT_EQ(view.messages.size(), messages + 1);
+        ExpectReportedFailure(view, *dialog, text::kPumpReadError, DialogOutcome::kReadError,
+                              cli::kExitReadError);
+
+        WaveFile wave = ReadWave(Scratch("out.wav"));
+        ExpectSelfConsistent(wave);
+        EXPECT_EQ(wave.rate, 44100u);
+        EXPECT_EQ(wave.channels, 2u);
+        EXPECT_TRUE(IsPrefix(wave.data, reference));
+        EXPECT_LT(wave.data.size(), reference.size());
+        // The decoder runs out on what it holds: every frame read before the error but the
+        // last one or two (which wait for the header that follows them) comes out.
+        uint64_t framesBefore = at / kFrameBytesIn;
+        uint64_t least = framesBefore > 3 ? (framesBefore - 3) * kFrameBytesOut : 0;
+        EXPECT_GE(wave.dataSize, least);
+    }
+}
+
+TEST_F(FaultInjection, AFileThatEndsEarlyConvertsLikeTheShorterFileItIs) {
+    std::string input = RepeatFixture(dir, "cbr_44100_mono.mp3", "in.mp3", 60'000);
+    std::vector<uint8_t> reference = DecodeAll(input);
+    Ready(input, Scratch("out.wav"));
+    InjectReaderFault({ReaderFault::kEnd, 25'000, nullptr});
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(view.progressText, text::kDone);
+    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDone);
+    EXPECT_TRUE(view.messages.empty());
+
+    WaveFile wave = ReadWave(Scratch("out.wav"));
+    ExpectSelfConsistent(wave);
+    EXPECT_EQ(wave.channels, 1u);
+    EXPECT_TRUE(IsPrefix(wave.data, reference));
+    EXPECT_GT(wave.dataSize, 0u);
+    EXPECT_LT(wave.data.size(), reference.size());
+}
+
+TEST_F(FaultInjection, AFullDiskIsAFailureAndTheFileIsValidToItsLastStoredByte) {
+    std::string input = RepeatFixture(dir, "cbr_44100_stereo.mp3", "in.mp3", 120'000);
+    std::vector<uint8_t> reference = DecodeAll(input);
+    Ready(input, Scratch("out.wav"));
+
+    // Room ending on a frame boundary, inside a sample frame, and on an odd byte (no room
+    // left for the pad byte either).
+    for (uint64_t room : {uint64_t{3 * 4608}, uint64_t{10'002}, uint64_t{100'001}}) {
+        SCOPED_TRACE("room for " + std::to_string(room) + " data bytes");
+        writer->capacity = 56 + room;
+        ASSERT_TRUE(Convert());
+        ExpectReportedFailure(view, *dialog, text::kPumpWriteError, DialogOutcome::kWriteError,
+                              cli::kExitWriteError);
+
+        WaveFile wave = ReadWave(Scratch("out.wav"));
+        ExpectSelfConsistent(wave, true);
+        EXPECT_EQ(wave.fileSize, 56 + room);
+        EXPECT_EQ(wave.dataSize, room);
+        EXPECT_TRUE(IsPrefix(wave.data, reference));
+    }
+}
+
+TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
+    std::string input = RepeatFixture(dir, "cbr_8000_mono.mp3", "in.mp3", 4000);
+    Ready(input, Scratch("out.wav"));
+    writer->capacity = 40;
+    dialog->OnDecode();
+    EXPECT_FALSE(dialog->IsDecoding());
+    ASSERT_FALSE(view.messages.empty());
+    EXPECT_EQ(view.messages.back(), text::kOutputOpenFailed);
+    EXPECT_EQ(cli::ExitCodeFor(dialog->Outcome()), cli::kExitOutputOpenFailed);
+
+    writer->capacity = UINT64_MAX; // room again: the same dialog converts normally
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDone);
+    WaveFile wave = ReadWave(Scratch("out.wav"));
+    ExpectSelfConsistent(wave);
+    EXPECT_EQ(wave.data, DecodeAll(input));
+}
+
+} // namespace
+} // namespace sonarel::test

@@ -1,0 +1,77 @@
+#include "faulty_parts.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace sonarel::test {
+
+void Gate::Arrive() {
+    std::unique_lock lock(mutex_);
+    arrived_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return released_; });
+}
+
+bool Gate::WaitArrived(int timeout_ms) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                             [this] { return arrived_; });
+}
+
+void Gate::Release() {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+}
+
+FaultyReader::FaultyReader(std::unique_ptr<FileSource> inner, ReaderFault fault)
+    : FileSource(inner->Str()), inner_(std::move(inner)), fault_(fault) {
+}
+
+int FaultyReader::Read(uint8_t* buffer, int32_t length, int* format_changed) {
+    if (length <= 0) {
+        return inner_->Read(buffer, length, format_changed);
+    }
+    uint64_t end = delivered_ + static_cast<uint64_t>(length);
+    if (fault_.kind == ReaderFault::kPause && !paused_ && end > fault_.at) {
+        paused_ = true;
+        fault_.gate->Arrive();
+    }
+    if (fault_.kind == ReaderFault::kFail || fault_.kind == ReaderFault::kEnd) {
+        uint64_t left = fault_.at > delivered_ ? fault_.at - delivered_ : 0;
+        if (left == 0) {
+            failed_ = fault_.kind == ReaderFault::kFail;
+            return failed_ ? -1 : 0;
+        }
+        length = static_cast<int32_t>(std::min<uint64_t>(left, static_cast<uint64_t>(length)));
+    }
+    int got = inner_->Read(buffer, length, format_changed);
+    if (got > 0) {
+        delivered_ += static_cast<uint64_t>(got);
+    }
+    return got;
+}
+
+int FullDiskWriter::Open() {
+    used_ = 0;
+    paused_ = false;
+    return WaveFileWriter::Open();
+}
+
+int64_t FullDiskWriter::WriteRaw(const uint8_t* data, size_t size) {
+    if (gate != nullptr && !paused_ && used_ + size > pauseAt) {
+        paused_ = true;
+        gate->Arrive();
+    }
+    size_t room = static_cast<size_t>(std::min<uint64_t>(size, capacity - used_));
+    if (room == 0) {
+        return 0;
+    }
+    int64_t stored = WaveFileWriter::WriteRaw(data, room);
+    if (stored > 0) {
+        used_ += static_cast<uint64_t>(stored);
+    }
+    return stored;
+}
+
+} // namespace sonarel::test

@@ -1,0 +1,86 @@
+// Parts that fail on purpose below the conversion pipeline: a reader that fails, ends or
+// pauses at a chosen byte, and a WAVE writer whose disk fills up (or that pauses) at a
+// chosen file offset. They are slipped in through the pipeline's own seams (the input
+// source's reader wrapper and the pipeline's writer), so the dialog, the decoding stage and
+// the pump run exactly as in the program.
+#pragma once
+
+#include "io/file_source.h"
+#include "output/wave_file_writer.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+
+namespace sonarel::test {
+
+// Holds the pump's thread at a chosen point until the test lets it go on.
+class Gate {
+public:
+    // Pump thread: reports the arrival and waits for Release.
+    void Arrive();
+    // Test thread: waits up to timeout_ms for the arrival.
+    bool WaitArrived(int timeout_ms);
+    void Release();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool arrived_ = false;
+    bool released_ = false;
+};
+
+struct ReaderFault {
+    enum Kind { kNone, kFail, kEnd, kPause };
+    Kind kind = kNone;
+    uint64_t at = 0;      // payload byte where it happens
+    Gate* gate = nullptr; // kPause: held here before the read that reaches `at`
+};
+
+// Forwards to the reader chosen by the extension and injects the fault. kFail delivers the
+// bytes before `at`, then -1 with HasFailed set (an I/O error); kEnd delivers them and then
+// reports the end of the file (a file cut short).
+class FaultyReader : public FileSource {
+public:
+    FaultyReader(std::unique_ptr<FileSource> inner, ReaderFault fault);
+
+    int Open() override { return inner_->Open(); }
+    void Close() override { inner_->Close(); }
+    int IsOpen() const override { return inner_->IsOpen(); }
+    int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
+    int IsPcm() const override { return inner_->IsPcm(); }
+    const WaveFormatHolder* GetFormat() const override { return inner_->GetFormat(); }
+    bool HasFailed() const override { return failed_ || inner_->HasFailed(); }
+    uint32_t GetSize() const override { return inner_->GetSize(); }
+    uint32_t GetPosition() const override { return inner_->GetPosition(); }
+
+private:
+    std::unique_ptr<FileSource> inner_;
+    ReaderFault fault_;
+    uint64_t delivered_ = 0;
+    bool paused_ = false;
+    bool failed_ = false;
+};
+
+// A WAVE writer on a disk with room for `capacity` file bytes (header included): the write
+// that reaches it stores what fits and the next one stores nothing. With a gate it also
+// pauses once before storing the bytes that reach file offset `pauseAt`.
+class FullDiskWriter : public WaveFileWriter {
+public:
+    uint64_t capacity = std::numeric_limits<uint64_t>::max();
+    Gate* gate = nullptr;
+    uint64_t pauseAt = 0;
+
+    int Open() override;
+
+protected:
+    int64_t WriteRaw(const uint8_t* data, size_t size) override;
+
+private:
+    uint64_t used_ = 0;
+    bool paused_ = false;
+};
+
+} // namespace sonarel::test
