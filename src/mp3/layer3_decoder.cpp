@@ -139,8 +139,9 @@ uint8_t* Layer3Decoder::Synthesize(uint8_t* out) {
     for (int ch = 0; ch < OutputChannels(); ++ch) {
         const float* in = xr_[ch];
         float* slots = synth_in_[ch];
-        for (int s = 0; s < kSubbands; ++s) {
-            for (int t = 0; t < kSubbandLines; ++t) {
+        // Sequential stores: the scattered ones would be the slow side of the copy.
+        for (int t = 0; t < kSubbandLines; ++t) {
+            for (int s = 0; s < kSubbands; ++s) {
                 slots[kSubbands * t + s] = in[kSubbandLines * s + t];
             }
         }
