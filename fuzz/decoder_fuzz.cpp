@@ -86,12 +86,14 @@ Trace Decode(Mp3Decoder& decoder, const Plan& plan, const uint8_t* data, size_t 
     int stalls = 0;
     for (;;) {
         int taken = 0;
-        if (offset < size) {
+        // A frame refused for want of room is retried on the same ring content: more
+        // input could rightly change what the synchronisation decides about it.
+        if (!retry_full && offset < size) {
             size_t piece = std::min<size_t>(rng.Size(plan.largest_piece), size - offset);
             taken = decoder.Feed(data + offset, static_cast<int>(piece));
             Check(taken >= 0 && static_cast<size_t>(taken) <= piece);
             offset += static_cast<size_t>(taken);
-        } else if (!ended) {
+        } else if (!retry_full && !ended) {
             decoder.SetEndOfInput();
             ended = true;
         }
@@ -103,7 +105,7 @@ Trace Decode(Mp3Decoder& decoder, const Plan& plan, const uint8_t* data, size_t 
         Mp3Status status = decoder.DecodeFrame(out.data(), capacity, &produced);
         trace.Add(status);
         if (retry_full) {
-            // The frame refused for want of room stays in the ring for this call.
+            // The refused frame stayed in the ring and is decoded now.
             Check(ProducedPcm(status));
             retry_full = false;
         }
