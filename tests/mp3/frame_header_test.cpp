@@ -45,21 +45,6 @@ TEST(FrameHeader, FrameBitsAreWholeSlotsTruncated) {
     }
 }
 
-TEST(FrameHeader, VersionsAndRates) {
-    FrameHeader header;
-    ASSERT_TRUE(header.Parse(HeaderWord({1, 3, true, 14, 1, 0, 3})));
-    EXPECT_EQ(header.version, 1);
-    EXPECT_EQ(header.sample_rate, 24000);
-    EXPECT_EQ(header.bitrate, 160000);
-    EXPECT_EQ(header.crc_present, 1);
-    EXPECT_EQ(header.channels, 1);
-    EXPECT_EQ(header.SamplesPerFrame(), 576);
-    ASSERT_TRUE(header.Parse(HeaderWord({2, 3, false, 8, 1, 0})));
-    EXPECT_EQ(header.version, 2);
-    EXPECT_EQ(header.sample_rate, 12000);
-    EXPECT_EQ(header.bitrate, 64000);
-}
-
 TEST(FrameHeader, RejectsWhatTheDecoderCannotDecodeAndClearsEveryField) {
     const HeaderFields good{};
     HeaderFields layer1 = good, layer2 = good, free_format = good, bad_bitrate = good,
