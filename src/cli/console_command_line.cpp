@@ -12,6 +12,7 @@ struct ConsoleSwitch {
 constexpr ConsoleSwitch kSwitches[] = {
     {"yes", &ConsoleFlags::assumeYes},
     {"help", &ConsoleFlags::help},
+    {"play", &ConsoleFlags::play},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
-// The console's command line: the dialog's switches plus the console's own -yes and -help
-// (also -h and -?). Further console switches go into the table in the .cpp file.
+// The console's command line: the dialog's switches plus the console's own -yes, -play and
+// -help (also -h and -?). Further console switches go into the table in the .cpp file.
 #pragma once
 
 #include "app/decoder_command_line.h"
@@ -9,6 +9,7 @@ namespace sonarel::cli {
 struct ConsoleFlags {
     bool assumeYes = false; // answer Yes to every question
     bool help = false;      // print the usage and stop
+    bool play = false;      // play the input on the sound device (cli/play_mode.h)
 };
 
 class ConsoleCommandLine : public DecoderCommandLine {

@@ -23,6 +23,7 @@ enum ExitCode : int {
     kExitPumpReaderFailed = 13,  // internal: the conversion could not open its input
     kExitReadError = 14,         // reading the input failed; the output is incomplete
     kExitWriteError = 15,        // writing the output failed; the output is incomplete
+    kExitSoundDeviceFailed = 16, // -play: the sound device could not be opened or failed
 };
 
 constexpr int ExitCodeFor(DialogOutcome outcome) {

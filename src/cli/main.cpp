@@ -8,6 +8,7 @@
 #include "cli/console_view.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt_flag.h"
+#include "cli/play_mode.h"
 #include "cli/usage.h"
 #include "platform/message_queue.h"
 
@@ -64,6 +65,9 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "%s: no input file given (try %s -help)\n", program.c_str(),
                      program.c_str());
         return kExitUsage;
+    }
+    if (flags.play) {
+        return RunPlayback(parsed, flags.assumeYes);
     }
     ConsoleView view(queue, flags.assumeYes);
     DecoderDialog dialog(view, settings, pipeline);

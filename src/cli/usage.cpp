@@ -22,6 +22,8 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  -overwrite     replace an existing output file without asking\n"
         "  -yes           answer Yes to every question\n"
         "  -nobeep        no terminal bell when the conversion ends\n"
+        "  -play          play the input on the sound device instead of converting it;\n"
+        "                 with an OUTPUT it is also written, as it plays\n"
         "  -help, -h      this text\n"
         "  -auto, -exit   accepted; the converter always starts at once and exits when done\n"
         "Other switches are ignored.\n"
@@ -46,7 +48,11 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  12  internal error: the conversion had no input\n"
         "  13  internal error: the conversion could not open its input\n"
         "  14  reading the input failed; the output is incomplete\n"
-        "  15  writing the output failed (disk full?); the output is incomplete\n",
+        "  15  writing the output failed (disk full?); the output is incomplete\n"
+        "  16  -play: the sound device could not be opened, or it failed\n"
+        "\n"
+        "-play uses the ALSA device \"default\", or the one named by the environment\n"
+        "variable SONAREL_AUDIO_DEVICE (for example \"null\" to play without a sound card).\n",
         stream);
 }
 

@@ -1,0 +1,71 @@
+// sonarel-cli -play: plays the input on the sound device through the PCM pump and the
+// audio player, and with an output name also writes the WAVE file at the same time. The
+// input is checked as for a conversion (with the same messages); the device is opened
+// before the output file is created, so a missing device leaves no empty file behind.
+// The played time and level are shown on stderr while it plays (on a terminal); at the
+// end stdout gets "Played m:ss.t" and "Done!", "Cancelled!" (Ctrl-C, which silences the
+// device at once) or "Failed!".
+#pragma once
+
+#include "app/command_line_options.h"
+#include "app/decoding_stage.h"
+#include "app/input_file_reader.h"
+#include "cli/console_view.h"
+#include "cli/play_time_line.h"
+#include "output/audio_player.h"
+#include "output/wave_file_writer.h"
+#include "platform/message_queue.h"
+
+#include <string>
+
+namespace sonarel::cli {
+
+class Playback {
+public:
+    Playback(const CommandLineOptions& options, bool assumeYes);
+    ~Playback();
+
+    Playback(const Playback&) = delete;
+    Playback& operator=(const Playback&) = delete;
+
+    // Returns the exit status (cli/exit_codes.h).
+    int Run();
+
+private:
+    // Set-up, in play_setup.cpp. Each returns false after a refusal, with exitCode_ set.
+    bool ProbeInput();
+    bool ChooseOutput();
+    bool OpenDevice();
+    bool OpenInput();
+    bool OpenOutput();
+    bool Refuse(const std::string& message, int exitCode);
+
+    int Play();
+    intptr_t OnMessage(MessageId id, WParam wparam, LParam lparam);
+    int Outcome(WParam result, bool cancelled);
+    void Release();
+
+    CommandLineOptions options_;
+    MessageQueue queue_;
+    ConsoleView view_;
+    PlayTimeLine timeLine_;
+    InputFileReader source_;
+    DecodingStage stage_;
+    WaveFileWriter writer_;
+    AudioPlayer player_;
+    const MessageId timeMessage_;
+    const MessageId stopMessage_;
+    uint32_t sampleRate_ = 0;
+    uint16_t channels_ = 0;
+    bool writing_ = false;
+    bool extensionAccepted_ = false;
+    int exitCode_ = 0;
+    bool stopped_ = false;
+    WParam stopResult_ = 0;
+    uint32_t playedMs_ = 0;
+};
+
+// Runs a playback for the parsed command line; returns the exit status.
+int RunPlayback(const CommandLineOptions& options, bool assumeYes);
+
+} // namespace sonarel::cli

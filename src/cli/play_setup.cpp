@@ -1,0 +1,139 @@
+// The checks and openings before sonarel-cli -play starts its pump.
+#include "app/dialog_texts.h"
+#include "app/text_format.h"
+#include "cli/exit_codes.h"
+#include "cli/play_mode.h"
+#include "io/mp3_framer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace sonarel::cli {
+namespace {
+
+bool SameFile(const PathName& a, const PathName& b) {
+    std::error_code error;
+    return a.Str() == b.Str() || (std::filesystem::equivalent(a.Str(), b.Str(), error) && !error);
+}
+
+} // namespace
+
+bool Playback::Refuse(const std::string& message, int exitCode) {
+    if (!message.empty()) {
+        view_.ShowMessage(message);
+    }
+    exitCode_ = exitCode;
+    return false;
+}
+
+// The stream's rate and channels, from a framer over a reader of its own, as the dialog
+// probes; the format line goes to stdout.
+bool Playback::ProbeInput() {
+    const PathName& input = options_.inputPath;
+    if (!input.Exists()) {
+        return Refuse(FormatText(text::kInputMissing, input.CStr()), kExitInputMissing);
+    }
+    InputFileReader probe; // declared before the framer, so it goes last
+    probe.Assign(input.Str());
+    probe.SetQuestion([this](const std::string& question) {
+        extensionAccepted_ = view_.AskYesNo(question);
+        return extensionAccepted_;
+    });
+    const int opened = probe.Open();
+    if (opened != 0) {
+        return opened == InputFileReader::kDeclined
+                   ? Refuse("", kExitDeclined)
+                   : Refuse(text::kInvalidInput, kExitInputInvalid);
+    }
+    if (probe.IsPcm() != 0) {
+        return Refuse(text::kPcmInput, kExitInputIsPcm);
+    }
+    Mp3Framer framer(Mp3Framer::kDefaultRingBytes);
+    framer.Attach(&probe, false);
+    if (framer.Open() != 0 && !view_.AskYesNo(FormatText(text::kAskNotMp3, input.CStr()))) {
+        return Refuse("", kExitDeclined);
+    }
+    const WaveFormatHolder* format = framer.GetFormat();
+    if (format == nullptr || !format->HasRecord()) {
+        return Refuse(text::kNoFormat, kExitInputInvalid);
+    }
+    sampleRate_ = format->Header().samples_per_sec;
+    channels_ = format->Header().channels;
+    const char* layout = channels_ == 1 ? text::kMono : text::kStereo;
+    std::printf("%s\n", FormatText(text::kMp3Format, framer.AverageBitrate() & 0xFFFF,
+                                   static_cast<int>(sampleRate_), layout)
+                            .c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// Only with an output name: a folder gets the input's name with .wav, as a conversion
+// proposes it; an existing file is replaced only with -overwrite or a Yes.
+bool Playback::ChooseOutput() {
+    if (!options_.outputGiven) {
+        return true;
+    }
+    PathName& output = options_.outputPath;
+    if (output.IsFolder()) {
+        output.RemoveTrailingBackslash();
+        const std::string folder = output.Str();
+        output.SetFolder(folder);
+        output.SetBaseName(options_.inputPath.GetBaseName());
+        output.SetExtension("wav");
+        if (SameFile(output, options_.inputPath)) {
+            output.MakeUnique();
+        }
+    }
+    if (!output.CanCreate() || SameFile(output, options_.inputPath)) {
+        return Refuse(FormatText(text::kInvalidOutput, output.CStr()), kExitOutputInvalid);
+    }
+    if (output.Exists() && !options_.overwrite &&
+        !view_.AskYesNo(FormatText(text::kAskOverwrite, output.CStr()))) {
+        return Refuse("", kExitDeclined);
+    }
+    writing_ = true;
+    return true;
+}
+
+bool Playback::OpenDevice() {
+    const PcmFormat format(sampleRate_, channels_, 16);
+    player_.SetNotifier(&queue_, 0, 0);
+    if (player_.Open(&format, stage_.GetBufferSize()) != 0) {
+        return Refuse("ERROR: Could not open the sound device " + player_.LastError(),
+                      kExitSoundDeviceFailed);
+    }
+    return true;
+}
+
+bool Playback::OpenInput() {
+    source_.Assign(options_.inputPath.Str());
+    source_.SetQuestion([this](const std::string& question) {
+        return extensionAccepted_ || view_.AskYesNo(question);
+    });
+    const int opened = source_.Open();
+    if (opened != 0) {
+        return Refuse(text::kInputOpenFailed,
+                      opened == InputFileReader::kDeclined ? kExitDeclined : kExitInputOpenFailed);
+    }
+    stage_.Attach(&source_, false);
+    if (stage_.Open() != 0) {
+        return Refuse(text::kDecoderOpenFailed, kExitDecoderOpenFailed);
+    }
+    return true;
+}
+
+bool Playback::OpenOutput() {
+    if (!writing_) {
+        return true;
+    }
+    const PcmFormat format(sampleRate_, channels_, 16);
+    writer_.Assign(options_.outputPath.Str());
+    writer_.SetFormat(&format);
+    if (writer_.Open() != 0) {
+        return Refuse(text::kOutputOpenFailed, kExitOutputOpenFailed);
+    }
+    return true;
+}
+
+} // namespace sonarel::cli
