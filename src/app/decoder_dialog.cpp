@@ -9,7 +9,7 @@
 namespace sonarel {
 namespace {
 
-// Colours of the progress bar: a yellow bar with red text.
+// Colours of the progress bar's ramp: yellow at the left end, red at the right.
 constexpr unsigned kYellow = 0xFFFF00;
 constexpr unsigned kRed = 0xFF0000;
 
@@ -71,8 +71,8 @@ void DecoderDialog::SetUpControls() {
     view_.EnableControl(kOutputBrowse, false);
     view_.EnableControl(kDecodeButton, false);
     ProgressSetup setup;
-    setup.barColour = kYellow;
-    setup.textColour = kRed;
+    setup.leftColour = kYellow;
+    setup.rightColour = kRed;
     view_.SetupProgress(setup);
     view_.SetProgressPosition(0);
     view_.EnableControl(kOutputEdit, false);

@@ -27,8 +27,8 @@ struct FileDialogRequest {
 
 // Set-up of the progress bar with text (see the desktop program's progress control).
 struct ProgressSetup {
-    unsigned barColour = 0;  // 0xRRGGBB
-    unsigned textColour = 0; // 0xRRGGBB
+    unsigned leftColour = 0;  // 0xRRGGBB, the left end of the bar's colour ramp
+    unsigned rightColour = 0; // 0xRRGGBB, the right end
     int rangeLow = 0;
     int rangeHigh = 105;
     int step = -1; // -1: positions are set directly

@@ -73,7 +73,7 @@ void DecoderWindow::SetFocus(int id) {
 }
 
 void DecoderWindow::SetupProgress(const ProgressSetup& setup) {
-    progress_bar_->SetColours(FromRgb(setup.barColour), FromRgb(setup.textColour));
+    progress_bar_->SetColours(FromRgb(setup.leftColour), FromRgb(setup.rightColour));
     progress_bar_->SetRange(setup.rangeLow, setup.rangeHigh);
     progress_bar_->SetStep(setup.step);
     progress_bar_->SetMode(setup.displayMode);
