@@ -205,7 +205,9 @@ int DecodeCount1(BitRingBuffer& reader, int32_t* ix, int table, int first, int e
         i += 4;
     }
     cursor.Commit(reader);
-    if (reader.ConsumedBits() > end_bits) {
+    // A quadruple that ran past the granule's end is not part of it. (When the big values
+    // alone ran past it, damaged data, there is no quadruple to drop.)
+    if (reader.ConsumedBits() > end_bits && i > first) {
         i -= 4;
     }
     const int overrun = reader.ConsumedBits() - end_bits;

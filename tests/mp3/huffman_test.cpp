@@ -164,6 +164,33 @@ TEST_F(HuffmanTest, CountOneStopsAtTheLastLinesAndSkipsTheStuffing) {
     EXPECT_EQ(gi_.nonzero_count, 576);
 }
 
+// Damaged side information: the scale factors or the big values already ran past
+// part2_3_length. No quadruple is decoded, none is dropped, and the reader goes back.
+TEST_F(HuffmanTest, DataThatAlreadyRanPastTheGranuleEndKeepsItsLines) {
+    Load("0000000000");
+    reservoir_.SetConsumedBits(12); // as if the scale factors had taken 12 bits
+    gi_.big_values = 0;
+    gi_.part2_3_length = 5;
+    DecodeSpectrum(reservoir_, ix_, gi_, params_);
+    EXPECT_EQ(gi_.nonzero_count, 0);
+    EXPECT_EQ(reservoir_.ConsumedBits(), 5);
+
+    gi_.big_values = 2;
+    gi_.table_select[0] = 1;
+    gi_.region0_count = 7;
+    gi_.region1_count = 7;
+    Load("001"
+         "1"
+         "001"
+         "0");
+    gi_.part2_3_length = 3;
+    DecodeSpectrum(reservoir_, ix_, gi_, params_);
+    EXPECT_EQ(ix_[1], -1);
+    EXPECT_EQ(ix_[3], 1);
+    EXPECT_EQ(gi_.nonzero_count, 4);
+    EXPECT_EQ(reservoir_.ConsumedBits(), 3);
+}
+
 TEST_F(HuffmanTest, EscapeOfTableSixteenAddsOneLinbit) {
     gi_.big_values = 1;
     gi_.table_select[0] = 16;
