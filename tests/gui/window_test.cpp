@@ -139,6 +139,37 @@ TEST_F(WindowTest, OpenProbesTheInputAndProposesTheOutput) {
               scratch.Path().string() + "/");
 }
 
+TEST_F(WindowTest, CompressedWaveInputProposesAFreeName) {
+    fs::path wave = scratch / "riff.wav";
+    fs::copy_file(Fixture("riff_mp3_22050_stereo.wav"), wave);
+    harness.Start();
+    Open(wave);
+    EXPECT_TRUE(harness.messages.empty());
+    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 64 kbit/sec, 22050 Hz, Stereo");
+    EXPECT_EQ(harness.Text(kOutputFormatText), "PCM: 22050 Hz, 16 Bit, Stereo");
+    // The output must not replace its own input.
+    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "riff_1.wav"));
+}
+
+TEST_F(WindowTest, UnknownExtensionAsksFirstAndNoKeepsTheWindowAsItWas) {
+    fs::path odd = scratch / "song.mp2";
+    fs::copy_file(Fixture(kFixture), odd);
+    harness.Start();
+    harness.answers.push_back(false);
+    Open(odd);
+    ASSERT_EQ(harness.questions.size(), 1u);
+    EXPECT_EQ(harness.questions[0], text::kAskUnknownExtension);
+    EXPECT_EQ(harness.boxCaptions.value(0), "Sonarel MP3 Decoder");
+    EXPECT_TRUE(harness.messages.empty());
+    EXPECT_EQ(harness.Text(kInputFormatText), "");
+    EXPECT_FALSE(harness.IsEnabled(kDecodeButton));
+
+    harness.answers.push_back(true);
+    Open(odd);
+    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 128 kbit/sec, 44100 Hz, Stereo");
+    EXPECT_TRUE(harness.IsEnabled(kDecodeButton));
+}
+
 TEST_F(WindowTest, CancelledOpenChangesNothing) {
     harness.Start();
     harness.files.push_back(std::nullopt);
