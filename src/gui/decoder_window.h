@@ -94,6 +94,7 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    void BuildLayout();
     void CreateMenu();
     QAction* AddCommand(QMenu* menu, const char* text, int command);
     void CreateControls(QWidget* client, const DialogUnits& units);
