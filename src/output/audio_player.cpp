@@ -187,28 +187,31 @@ std::string AudioPlayer::LastError() const {
 
 // Runs on the device's thread. The time of a buffer is that of the bytes it carried, so
 // a whole buffer adds MillisecondsPerBuffer(); buffers given back unplayed add nothing.
+// The time is posted before the buffer counts as free, so that everything a Flush waited
+// for has been reported by the time it returns.
 void AudioPlayer::OnBufferDone(uint32_t tag, bool played) {
     if (tag >= kBufferCount) {
         return;
     }
-    int16_t level = kSilenceLevel;
-    uint32_t played_ms = 0;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        Block& block = blocks_[tag];
-        block.done = true;
-        queued_ = queued_ > 0 ? queued_ - 1 : 0;
-        if (played) {
+    if (played) {
+        int16_t level = kSilenceLevel;
+        uint32_t played_ms = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const Block& block = blocks_[tag];
             played_ms_ += static_cast<uint32_t>(uint64_t{static_cast<uint32_t>(block.recorded)} *
                                                 1000 / bytes_per_second_);
+            level = block.level;
+            played_ms = played_ms_;
         }
-        level = block.level;
-        played_ms = played_ms_;
-    }
-    buffer_done_.notify_all();
-    if (played) {
         Post(time_message_, static_cast<uint16_t>(level), static_cast<LParam>(played_ms));
     }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_[tag].done = true;
+        queued_ = queued_ > 0 ? queued_ - 1 : 0;
+    }
+    buffer_done_.notify_all();
 }
 
 void AudioPlayer::OnDeviceClosed() {

@@ -51,6 +51,7 @@ public:
                   times.push_back({static_cast<int16_t>(w & 0xFFFF), static_cast<uint32_t>(l)});
               } else if (id == RegisterMessage(kMsgPcmPumpThreadStop)) {
                   stopped = true;
+                  times_at_stop = times.size();
               }
               return intptr_t{0};
           }) {}
@@ -67,6 +68,7 @@ public:
 
     std::vector<TimeMessage> times;
     bool stopped = false;
+    size_t times_at_stop = 0;
 
 private:
     MessageQueue queue_;
@@ -309,8 +311,10 @@ TEST_F(AudioPlayerTest, TwoSecondsOfAudioTakeAboutTwoSecondsThroughThePump) {
     // The pump opened the player, drained it at the end and closed it.
     EXPECT_FALSE(player->IsOpen());
     EXPECT_GE(log.closes, 1);
+    // Every buffer's time was posted before the pump's stop: 76 whole frames and a short one.
+    EXPECT_EQ(window.times_at_stop, 77u);
     window.Dispatch();
-    ASSERT_EQ(window.times.size(), 77u); // 76 whole frames and a short last one
+    ASSERT_EQ(window.times.size(), 77u);
     EXPECT_EQ(window.times.back().ms, player->PlayedMilliseconds());
     EXPECT_GT(player->PlayedMilliseconds(), 1950u);
     EXPECT_LE(player->PlayedMilliseconds(), 2000u);
