@@ -110,6 +110,7 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
     if (pipeline_.stage.Open() != 0) {
         return FailStart(text::kDecoderOpenFailed, DialogOutcome::kDecoderOpenFailed);
     }
+    pipeline_.stage.SetOutputFormat(streamSampleRate_, streamChannels_);
     WaveFileWriter& writer = pipeline_.writer;
     writer.Assign(outputName);
     writer.SetFormat(&format);

@@ -2,6 +2,14 @@
 
 namespace sonarel {
 
+bool DecodingStage::MatchesOutput(const mp3::FrameHeader& header) const {
+    if (outputRate_ == 0) {
+        return true;
+    }
+    return static_cast<uint32_t>(header.sample_rate) == outputRate_ &&
+           static_cast<uint32_t>(header.channels) == outputChannels_;
+}
+
 int DecodingStage::Open() {
     int result = FilterStream::Open();
     if (result != 0) {
@@ -39,6 +47,9 @@ int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
     }
     int produced = 0;
     decoder_.DecodeFrame(buffer, length, &produced);
+    if (produced > 0 && !MatchesOutput(decoder_.CurrentHeader())) {
+        produced = 0; // decoded, so the decoder follows the stream, but not in the output's format
+    }
     if (produced == 0 && decoder_.IsFinished()) {
         return -1;
     }

@@ -25,6 +25,14 @@ public:
     // buffer must hold a whole frame (GetBufferSize bytes); format_changed is not used.
     int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
 
+    // The PCM format the output was opened with. Frames of another sampling rate or channel
+    // count (a stream whose format changes on the way) are decoded but not handed out, so the
+    // output never holds samples its header does not describe. 0, 0: every frame goes out.
+    void SetOutputFormat(uint32_t sampleRate, uint32_t channels) {
+        outputRate_ = sampleRate;
+        outputChannels_ = channels;
+    }
+
     int IsSeekable() const override { return 0; }
     int Seek(int32_t /*position*/) override { return 0; }
     int IsPcm() const override { return 0; }
@@ -32,10 +40,14 @@ public:
     int GetBufferSize() const override { return mp3::Mp3Decoder::kMaxFrameBytes; }
 
 private:
+    bool MatchesOutput(const mp3::FrameHeader& header) const;
+
     mp3::Mp3Decoder decoder_;
     std::unique_ptr<uint8_t[]> chunk_;
     int pending_ = 0; // bytes of the chunk the decoder has not taken; <= 0: read a new one
     int offset_ = 0;  // first byte of the chunk not yet taken
+    uint32_t outputRate_ = 0;
+    uint32_t outputChannels_ = 0;
 };
 
 } // namespace sonarel
