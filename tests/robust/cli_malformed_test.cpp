@@ -1,0 +1,199 @@
+// Files a user could feed the console converter by mistake, made here: it answers each with
+// the program's own message and a distinct exit status (or converts what is really there),
+// never with a crash, a hang or a file that does not match its header. Each file is tried as
+// it comes (questions answered No) and with -yes, which pushes it as far as it will go.
+#include "cli/exit_codes.h"
+#include "cli_runner.h"
+#include "robust_fixture.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace sonarel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Bytes = std::vector<uint8_t>;
+
+void Put32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+}
+
+void PutChunk(Bytes& b, const char* id, uint32_t size, const Bytes& body) {
+    b.insert(b.end(), id, id + 4);
+    Put32(b, size);
+    b.insert(b.end(), body.begin(), body.end());
+}
+
+// An MPEG Layer-3 format record: 128 kbit/s, 44.1 kHz, stereo.
+Bytes Mp3FormatRecord() {
+    const uint8_t record[30] = {0x55, 0,  2, 0, 0x44, 0xAC, 0, 0, 0x80, 0x3E, 0, 0, 1, 0, 0,
+                                0,    12, 0, 1, 0,    2,    0, 0, 0,    0xA1, 1, 1, 0, 0, 0};
+    return Bytes(record, record + 30);
+}
+
+// A RIFF file: form type, then chunks given as (id, size field, body).
+Bytes Riff(const char* form, uint32_t riffSize,
+           const std::vector<std::tuple<const char*, uint32_t, Bytes>>& chunks) {
+    Bytes b{'R', 'I', 'F', 'F'};
+    Put32(b, riffSize);
+    b.insert(b.end(), form, form + 4);
+    for (const auto& [id, size, body] : chunks) {
+        PutChunk(b, id, size, body);
+    }
+    return b;
+}
+
+Bytes Fixture(const std::string& name) {
+    return ReadFileBytes(FixturesDir() / "mp3" / name);
+}
+
+class CliMalformed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(BinDir() / "sonarel-cli")) {
+            GTEST_SKIP() << "sonarel-cli is not built at " << BinDir();
+        }
+    }
+
+    std::string Make(const std::string& name, const Bytes& bytes) {
+        WriteFileBytes(dir / name, bytes);
+        return (dir / name).string();
+    }
+    std::string Output() const { return (dir / "out.wav").string(); }
+
+    // Runs with and without -yes; both must end by themselves with the given status.
+    CliRun RunBoth(const std::string& input, int asIs, int withYes) {
+        fs::remove(Output());
+        CliRun plain = RunCli({input, Output()}, dir.Path().string());
+        ExpectOwnEnd(plain, asIs);
+        fs::remove(Output());
+        CliRun yes = RunCli({"-yes", input, Output()}, dir.Path().string());
+        ExpectOwnEnd(yes, withYes);
+        return yes;
+    }
+
+    static void ExpectOwnEnd(const CliRun& run, int exitCode) {
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.signal, 0) << run.err;
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        if (exitCode != cli::kExitDone) {
+            EXPECT_EQ(run.out.find("Done!"), std::string::npos);
+        }
+    }
+
+    static bool Has(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty.mp3", {}},
+        {"one.mp3", {0xFF}},
+        {"ff.mp3", Bytes(300'000, 0xFF)}, // a sync pattern at every bit, never a frame
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        std::string input = Make(name, bytes);
+        CliRun yes = RunBoth(input, cli::kExitDeclined, cli::kExitInputInvalid);
+        EXPECT_TRUE(Has(yes.err, input + " may not be an MP3 file."));
+        EXPECT_TRUE(Has(yes.err, "Unable to get file format!\n"));
+        EXPECT_FALSE(fs::exists(Output()));
+    }
+}
+
+TEST_F(CliMalformed, BrokenRiffFilesAreInvalidInput) {
+    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    stream.resize(5000);
+    const std::pair<const char*, Bytes> cases[] = {
+        // A chunk before "fmt " whose size runs far past the end (negative as a 32-bit int).
+        {"negative_list.wav", Riff("WAVE", 5100,
+                                   {{"LIST", 0xFFFFFFF8u, {'a', 'b', 'c', 'd'}},
+                                    {"fmt ", 30, Mp3FormatRecord()},
+                                    {"data", 5000, stream}})},
+        {"negative_fmt.wav",
+         Riff("WAVE", 5100, {{"fmt ", 0x80000000u, Mp3FormatRecord()}, {"data", 5000, stream}})},
+        // RIFF, but not WAVE.
+        {"riff_avi.wav",
+         Riff("AVI ", 5100, {{"fmt ", 30, Mp3FormatRecord()}, {"data", 5000, stream}})},
+        {"riff_only.wav", Riff("WAVE", 4, {})},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        CliRun yes = RunBoth(Make(name, bytes), cli::kExitInputInvalid, cli::kExitInputInvalid);
+        EXPECT_EQ(yes.err, "Invalid Input File\n");
+        EXPECT_FALSE(fs::exists(Output()));
+    }
+}
+
+TEST_F(CliMalformed, AHugeDataChunkSizeConvertsTheFramesThatAreThere) {
+    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    stream.resize(6000);
+    std::string input =
+        Make("huge.wav", Riff("WAVE", 0xFFFFFFFFu,
+                              {{"fmt ", 30, Mp3FormatRecord()}, {"data", 0xFFFFFFF0u, stream}}));
+    RunBoth(input, cli::kExitDone, cli::kExitDone);
+    WaveFile wave = ReadWave(Output());
+    ExpectSelfConsistent(wave);
+    EXPECT_EQ(wave.data, DecodeAll(input));
+    EXPECT_GE(wave.dataSize, 10u * 4608); // 14 frames are there; the first and last may go
+}
+
+TEST_F(CliMalformed, AStreamCutInsideAFrameConvertsItsWholeFrames) {
+    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    stream.resize(10'000); // 23 frames and a piece of the 24th
+    std::string input = Make("cut.mp3", stream);
+    RunBoth(input, cli::kExitDone, cli::kExitDone);
+    WaveFile wave = ReadWave(Output());
+    ExpectSelfConsistent(wave);
+    Bytes whole = DecodeAll((FixturesDir() / "mp3" / "cbr_44100_stereo.mp3").string());
+    EXPECT_TRUE(IsPrefix(wave.data, whole));
+    EXPECT_GE(wave.dataSize, 21u * 4608);
+    EXPECT_LT(wave.dataSize, whole.size());
+}
+
+TEST_F(CliMalformed, AStreamThatSwitchesRateKeepsOnlyAudioOfTheFormatInItsHeader) {
+    // 22.05 kHz stereo, then 44.1 kHz mono: the probe describes the first part.
+    Bytes first = Fixture("cbr_22050_stereo.mp3");
+    Bytes both = first;
+    Bytes second = Fixture("cbr_44100_mono.mp3");
+    both.insert(both.end(), second.begin(), second.end());
+    std::string input = Make("switch.mp3", both);
+    CliRun yes = RunBoth(input, cli::kExitDone, cli::kExitDone);
+    EXPECT_TRUE(Has(yes.out, "MP3: 64 kbit/sec, 22050 Hz, Stereo"));
+    WaveFile wave = ReadWave(Output());
+    ExpectSelfConsistent(wave);
+    EXPECT_EQ(wave.rate, 22050u);
+    EXPECT_EQ(wave.channels, 2u);
+    // The first part up to its last frame, which no matching header confirms; nothing of
+    // the mono part is passed off as stereo.
+    Bytes firstPcm = DecodeAll(Make("first.mp3", first));
+    EXPECT_TRUE(IsPrefix(wave.data, firstPcm));
+    EXPECT_GE(wave.data.size() + 2 * 2304, firstPcm.size());
+}
+
+TEST_F(CliMalformed, AFullDiskEndsWithAnErrorAndAFileValidToItsLastByte) {
+    Bytes three = Fixture("cbr_44100_stereo.mp3");
+    for (int i = 0; i < 2; ++i) {
+        three.insert(three.end(), three.begin(), three.begin() + 17'135);
+    }
+    std::string input = Make("long.mp3", three);
+    constexpr uint64_t kRoom = 100'003; // bytes the file may reach
+    CliRun run = RunCli({input, Output()}, dir.Path().string(), kRoom);
+    ExpectOwnEnd(run, cli::kExitWriteError);
+    EXPECT_TRUE(Has(run.err, "Write error: the output file is incomplete!"));
+    EXPECT_TRUE(Has(run.out, "Failed!"));
+    WaveFile wave = ReadWave(Output());
+    ExpectSelfConsistent(wave, true);
+    EXPECT_EQ(wave.fileSize, kRoom);
+    EXPECT_TRUE(IsPrefix(wave.data, DecodeAll(input)));
+}
+
+} // namespace
+} // namespace sonarel::test
