@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libasound2-dev alsa-utils
     python3 sox xvfb xauth
+    clang-14 libclang-rt-14-dev
 )
 
 sudo_cmd=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: first the Release build, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzz target
+# (SONAREL_SKIP_FUZZ=1 skips that; SONAREL_FUZZ_SECONDS sets the time per target).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,18 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONAREL_SANITIZE
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+if [ "${SONAREL_SKIP_FUZZ:-0}" != 1 ]; then
+    echo "== Fuzz targets (clang, libFuzzer + ASan + UBSan) =="
+    seconds=${SONAREL_FUZZ_SECONDS:-30}
+    mkdir -p build-fuzz
+    for target in decoder framer wave_reader command_line path_name; do
+        log=build-fuzz/$target.log
+        if ! scripts/fuzz.sh "$target" "$seconds" >"$log" 2>&1; then
+            tail -n 60 "$log"
+            echo "fuzz target $target failed: the input is in build-fuzz/findings/$target/" >&2
+            exit 1
+        fi
+        echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no finding"
+    done
+fi
