@@ -28,11 +28,13 @@ wave_reader) max_len=8192 ;;
 *) max_len=1024 ;;
 esac
 
+root=$(pwd)
+build=$(cd "$build" && pwd)
 work="$build/corpus/$target"
 findings="$build/findings/$target"
 mkdir -p "$work" "$findings"
 # Bare names in the command-line target are looked up relative to the current folder.
 cd "$work"
-exec "../../bin/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="../../findings/$target/" \
-    "$@" . "../../../fuzz/corpus/$target"
+exec "$build/bin/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
+    "$@" "$work" "$root/fuzz/corpus/$target"
