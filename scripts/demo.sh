@@ -8,9 +8,5 @@ scripts/build.sh build -DCMAKE_BUILD_TYPE=Release -DSONAREL_BUILD_TESTS=OFF
 
 sample=samples/sample.mp3
 out=build/sample.wav
-if [ -x build/bin/sonarel-cli ]; then
-    build/bin/sonarel-cli -overwrite "$sample" "$out"
-    echo "Converted $sample to $out"
-else
-    echo "Built the libraries in build/; the converter sonarel-cli is not part of this build yet."
-fi
+build/bin/sonarel-cli -overwrite -nobeep "$sample" "$out"
+echo "Converted $sample to $out"
