@@ -89,11 +89,11 @@ size_t DecodeEscape(std::string_view text, size_t i, std::string& out) {
 
 } // namespace
 
-std::string EscapeValue(std::string_view value) {
+std::string EscapeValue(std::string_view text) {
+    // A leading '@' is doubled first, and the result is escaped (and quoted) as a whole.
+    std::string value = (!text.empty() && text.front() == '@') ? "@" : "";
+    value += text;
     std::string out;
-    if (!value.empty() && value.front() == '@') {
-        out += '@';
-    }
     bool needsQuotes = false;
     bool escapeNextHex = false; // "\x1" followed by "f" would read back as one number
     for (char c : value) {
@@ -121,23 +121,14 @@ std::string EscapeValue(std::string_view value) {
             out += c; // bytes from 0x80 up are UTF-8 and stay as they are
         }
     }
-    size_t start = (!value.empty() && value.front() == '@') ? 1 : 0;
-    bool edgeBlank = out.size() > start && (out[start] == ' ' || out.back() == ' ');
-    if (needsQuotes || edgeBlank) {
-        out.insert(start, 1, '"');
-        out += '"';
+    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
+        out = '"' + out + '"';
     }
     return out;
 }
 
 std::optional<std::string> UnescapeValue(std::string_view text) {
     text = Trim(text);
-    if (!text.empty() && text.front() == '@') {
-        if (text.size() < 2 || text[1] != '@') {
-            return std::nullopt;
-        }
-        text.remove_prefix(1);
-    }
     // Quotes only protect what they enclose; a comma outside quotes is kept as text rather
     // than splitting the value into a list, since every value here is a single string.
     std::string out;
@@ -151,6 +142,12 @@ std::optional<std::string> UnescapeValue(std::string_view text) {
             out += c;
             ++i;
         }
+    }
+    if (out.starts_with("@@")) {
+        return out.substr(1);
+    }
+    if (out.starts_with("@") && out.ends_with(")")) {
+        return std::nullopt; // a typed value such as @ByteArray(...) or @Invalid()
     }
     return out;
 }

@@ -13,8 +13,9 @@ namespace sonarel::ini {
 // leading '@' doubled (a single '@' introduces a typed value such as @ByteArray(...)).
 std::string EscapeValue(std::string_view value);
 
-// The string held by the text after "name=". Typed values other than a doubled '@' are not
-// strings and give nothing.
+// The string held by the text after "name=". A doubled leading '@' stands for one; a typed
+// value (a single leading '@' and a closing ')', such as @Invalid()) is no string and gives
+// nothing.
 std::optional<std::string> UnescapeValue(std::string_view text);
 
 // A parsed line: a section header, a "name=value" entry, or anything else (blank, comment).

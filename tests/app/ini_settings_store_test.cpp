@@ -139,6 +139,8 @@ TEST(IniText, EscapesLikeQSettingsAndReadsItBack) {
         {"back\\slash \"q\"", "back\\\\slash \\\"q\\\""},
         {"tab\tnl\n", "tab\\tnl\\n"},
         {"@at", "@@at"},
+        {"@at end ", "\"@@at end \""},
+        {"@list(1)", "@@list(1)"},
         {"\x01"
          "f",
          "\\x1\\x66"},
