@@ -20,6 +20,9 @@ void InstallInterruptHandlers() {
     action.sa_flags = 0; // no SA_RESTART: interrupt blocking reads
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader of our output that goes away (sonarel-cli ... | head -1) must not kill the
+    // process while the WAVE file's sizes are still placeholders; the write just fails.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool TakeInterrupt() {

@@ -1,6 +1,6 @@
 // Ctrl-C (SIGINT) and SIGTERM for the console: the handler only raises a flag, which the
 // message loop takes and acts on. The handler is installed without SA_RESTART, so a prompt
-// blocked in read() returns at once with EINTR.
+// blocked in read() returns at once with EINTR. SIGPIPE is ignored.
 #pragma once
 
 namespace sonarel::cli {

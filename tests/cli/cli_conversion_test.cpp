@@ -114,11 +114,11 @@ TEST_F(CliConversion, AnExistingOutputIsReplacedOnlyWhenAllowed) {
     EXPECT_GT(fs::file_size(output), 56u);
 }
 
-// A long input: a one-second fixture over and over, half an hour of audio.
-void WriteLongInput(const std::string& path) {
+// A long input: a one-second fixture over and over (half an hour by default).
+void WriteLongInput(const std::string& path, int seconds = 1800) {
     std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
     std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < 1800; ++i) {
+    for (int i = 0; i < seconds; ++i) {
         out.write(reinterpret_cast<const char*>(one.data()), static_cast<long>(one.size()));
     }
 }
@@ -152,8 +152,22 @@ TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
         WaveInfo wave = ReadWaveWithPython(output, Scratch("cut.pcm"));
         ASSERT_TRUE(wave.valid) << wave.error;
         EXPECT_EQ(fs::file_size(output), 56u + static_cast<uintmax_t>(wave.frames) * 4);
-        EXPECT_LT(wave.frames, 1800L * 47232 / 4); // stopped before the end
+        EXPECT_LT(wave.frames, 1800L * 47232); // stopped before the end
     }
+}
+
+TEST_F(CliConversion, AReaderThatGoesAwayDoesNotCutTheFile) {
+    std::string input = Scratch("two_minutes.mp3");
+    WriteLongInput(input, 120);
+    std::string output = Scratch("out.wav");
+    std::string line = "'" + cli + "' -nobeep '" + input + "' '" + output + "'";
+    ProcessResult run =
+        RunProcess({"/bin/bash", "-c", line + " | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"},
+                   Env(), dir.Path().string());
+    EXPECT_EQ(run.exitCode, cli::kExitDone) << run.err;
+    WaveInfo wave = ReadWaveWithPython(output, Scratch("out.pcm"));
+    ASSERT_TRUE(wave.valid) << wave.error;
+    EXPECT_EQ(wave.frames, 120L * 47232);
 }
 
 } // namespace
