@@ -17,9 +17,6 @@ TEST(FormatByteCount, GroupsDigitsInThrees) {
     EXPECT_EQ(FormatByteCount(1234567), "1,234,567");
     EXPECT_EQ(FormatByteCount(100000), "100,000");
     EXPECT_EQ(FormatByteCount(4294967295LL), "4,294,967,295");
-}
-
-TEST(FormatByteCount, HandlesTheExtremesOfSixtyFourBits) {
     EXPECT_EQ(FormatByteCount(-1234), "-1,234");
     EXPECT_EQ(FormatByteCount(std::numeric_limits<std::int64_t>::max()),
               "9,223,372,036,854,775,807");
@@ -44,14 +41,6 @@ TEST(ProgressPercent, SizeZeroGivesNothing) {
     EXPECT_FALSE(ProgressPercent(0, 0, percent));
     EXPECT_FALSE(ProgressPercent(10, 0, percent));
     EXPECT_EQ(percent, 77u);
-}
-
-TEST(EstimateOutputBytes, CountsWholeSecondsOfPcm) {
-    // 5,000,000 bytes at 16,000 bytes per second are 312 whole seconds of 44100 Hz stereo.
-    EXPECT_EQ(EstimateOutputBytes(5'000'000, 16'000, 44100, 2), 55'036'800u);
-    EXPECT_EQ(EstimateOutputBytes(15'999, 16'000, 44100, 2), 0u);
-    EXPECT_EQ(EstimateOutputBytes(3'000, 1'000, 8000, 1), 48'000u);
-    EXPECT_EQ(EstimateOutputBytes(1'000, 0, 44100, 2), 0u);
 }
 
 } // namespace

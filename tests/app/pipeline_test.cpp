@@ -73,20 +73,6 @@ TEST(InputFileReader, AnUnknownExtensionIsReadOnlyAfterAYes) {
     EXPECT_NE(source.IsOpen(), 0);
 }
 
-TEST(InputFileReader, WithoutAReaderEveryAnswerIsNeutral) {
-    InputFileReader source;
-    uint8_t byte = 0;
-    EXPECT_EQ(source.Read(&byte, 1, nullptr), -1);
-    EXPECT_EQ(source.IsOpen(), 0);
-    EXPECT_EQ(source.GetSize(), 0u);
-    EXPECT_EQ(source.GetPosition(), 0u);
-    EXPECT_EQ(source.GetFormat(), nullptr);
-    EXPECT_EQ(source.GetBufferSize(), 1024);
-    EXPECT_FALSE(source.HasFailed());
-    source.Assign("/no/such/file.mp3");
-    EXPECT_EQ(source.Open(), -1);
-}
-
 TEST(DecodingStage, DeliversWholeFramesThenTheEnd) {
     ScratchDir dir;
     InputFileReader source(CopyFixture(dir, "cbr_44100_stereo.mp3", "a.mp3"));
@@ -123,20 +109,6 @@ TEST(DecodingStage, ReopeningStartsFromACleanDecoder) {
     stage.Close();
     EXPECT_FALSE(first.empty());
     EXPECT_EQ(first, second);
-}
-
-TEST(DecodingStage, AWrappedStreamForwardsTheInputFormat) {
-    ScratchDir dir;
-    InputFileReader source(CopyFixture(dir, "riff_mp3_22050_stereo.wav", "w.wav"));
-    ASSERT_EQ(source.Open(), 0);
-    DecodingStage stage;
-    stage.Attach(&source, false);
-    ASSERT_EQ(stage.Open(), 0);
-    ASSERT_NE(stage.GetFormat(), nullptr);
-    EXPECT_EQ(stage.GetFormat()->Header().samples_per_sec, 22050u);
-    EXPECT_EQ(DecodeAll(stage).size() % 2304, 0u); // 576 samples x 2 channels x 2 bytes
-    stage.Close();
-    EXPECT_NE(source.IsOpen(), 0); // opened by the caller, left open
 }
 
 } // namespace
