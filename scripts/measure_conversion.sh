@@ -39,7 +39,8 @@ measure() {
 best() { sort -n | head -1; }
 
 for ((i = 0; i < runs; i++)); do
-    measure "$cli" -overwrite -nobeep "$work/in.mp3" "$work/out.wav" >>"$work/cli"
+    rm -f "$work/out.wav" # a fresh file each time: truncating an old one costs extra
+    measure "$cli" -nobeep "$work/in.mp3" "$work/out.wav" >>"$work/cli"
     measure "$bench" "$work/in.mp3" >>"$work/bench"
 done
 
