@@ -77,8 +77,8 @@ int Run(int argc, char** argv) {
     dialog.Options().exitWhenDone = true;
     InstallInterruptHandlers();
     dialog.Initialize();
-    bool quiet = RunMessageLoop(dialog, view, queue);
-    if (!quiet || (InterruptPending() && !dialog.HasEnded())) {
+    bool uninterrupted = RunMessageLoop(dialog, view, queue);
+    if (!uninterrupted || (InterruptPending() && !dialog.HasEnded())) {
         return kExitCancelled;
     }
     return ExitCodeFor(dialog.Outcome());
