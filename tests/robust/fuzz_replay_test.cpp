@@ -1,0 +1,77 @@
+// Every fuzz target, built into this test program with the normal compiler, replays its seed
+// corpus (fuzz/corpus/TARGET) and every input that once made it fail
+// (tests/fixtures/regress/TARGET). A target stops the program on a broken invariant, so a
+// regression shows as a crash of the test named after the target.
+#include "support/test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern "C" int Fuzz_decoder(const uint8_t* data, size_t size);
+extern "C" int Fuzz_framer(const uint8_t* data, size_t size);
+extern "C" int Fuzz_wave_reader(const uint8_t* data, size_t size);
+extern "C" int Fuzz_command_line(const uint8_t* data, size_t size);
+extern "C" int Fuzz_path_name(const uint8_t* data, size_t size);
+
+namespace sonarel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using FuzzEntry = int (*)(const uint8_t*, size_t);
+
+std::vector<fs::path> Inputs(const std::string& target) {
+    std::vector<fs::path> inputs;
+    for (const fs::path& dir : {fs::path(SONAREL_SOURCE_DIR) / "fuzz" / "corpus" / target,
+                                FixturesDir() / "regress" / target}) {
+        if (!fs::is_directory(dir)) {
+            continue;
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+            if (entry.is_regular_file()) {
+                inputs.push_back(entry.path());
+            }
+        }
+    }
+    std::sort(inputs.begin(), inputs.end());
+    return inputs;
+}
+
+// Returns the number of inputs replayed.
+size_t Replay(const std::string& target, FuzzEntry entry) {
+    std::vector<fs::path> inputs = Inputs(target);
+    for (const fs::path& input : inputs) {
+        std::vector<unsigned char> bytes = ReadFileBytes(input);
+        EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << input;
+    }
+    return inputs.size();
+}
+
+TEST(FuzzReplay, Decoder) {
+    EXPECT_GT(Replay("decoder", Fuzz_decoder), 0u);
+}
+
+TEST(FuzzReplay, Framer) {
+    EXPECT_GT(Replay("framer", Fuzz_framer), 0u);
+}
+
+TEST(FuzzReplay, WaveReader) {
+    EXPECT_GT(Replay("wave_reader", Fuzz_wave_reader), 0u);
+}
+
+TEST(FuzzReplay, CommandLine) {
+    EXPECT_GT(Replay("command_line", Fuzz_command_line), 0u);
+}
+
+TEST(FuzzReplay, PathName) {
+    EXPECT_GT(Replay("path_name", Fuzz_path_name), 0u);
+}
+
+} // namespace
+} // namespace sonarel::test
