@@ -244,22 +244,30 @@ bool AudioPlayer::SendPreRoll(int count) {
 }
 
 // Hands a filled block to the device. It counts as queued before the device sees it,
-// since the device may report it done at once.
+// since the device may report it done at once. The block is read under the lock, so a
+// Close from another thread (which frees the blocks) cannot pull it away mid-send.
 bool AudioPlayer::Submit(int index) {
     Block& block = blocks_[index];
+    const uint8_t* data = nullptr;
+    int32_t length = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (!open_) {
+            return false;
+        }
         block.done = false;
         ++queued_;
+        data = block.data.get();
+        length = block.recorded;
     }
-    if (device_->Submit(block.data.get(), block.recorded, static_cast<uint32_t>(index)) == 0) {
+    if (device_->Submit(data, length, static_cast<uint32_t>(index)) == 0) {
         return true;
     }
     std::string error = device_->LastError();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         block.done = true;
-        --queued_;
+        queued_ = queued_ > 0 ? queued_ - 1 : 0;
         last_error_ = std::move(error);
     }
     buffer_done_.notify_all();

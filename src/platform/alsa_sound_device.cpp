@@ -127,6 +127,7 @@ void AlsaSoundDevice::Close() {
     SoundDeviceClient* client = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        GiveBackAll(); // anything submitted while the thread was stopping
         snd_pcm_close(pcm_);
         pcm_ = nullptr;
         CloseWakeFd();

@@ -6,8 +6,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
-#include <regex>
 
 namespace sonarel::test {
 namespace {
@@ -20,12 +20,15 @@ bool Contains(const std::string& text, const std::string& part) {
 
 // The "Played m:ss.t" line in seconds, or -1.
 double PlayedSeconds(const std::string& out) {
-    static const std::regex played(R"(\nPlayed (\d+):(\d\d)\.(\d)\n)");
-    std::smatch match;
-    if (!std::regex_search(out, match, played)) {
+    const size_t at = out.find("\nPlayed ");
+    unsigned minutes = 0;
+    unsigned seconds = 0;
+    unsigned tenths = 0;
+    if (at == std::string::npos ||
+        std::sscanf(out.c_str() + at, "\nPlayed %u:%u.%u\n", &minutes, &seconds, &tenths) != 3) {
         return -1;
     }
-    return std::stoi(match[1]) * 60 + std::stoi(match[2]) + std::stoi(match[3]) / 10.0;
+    return minutes * 60.0 + seconds + tenths / 10.0;
 }
 
 class CliPlay : public CliTest {

@@ -90,6 +90,10 @@ void FakeSoundDevice::Close() {
     SoundDeviceClient* client = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        for (const Queued& late : queue_) {
+            client_->OnBufferDone(late.tag, false);
+        }
+        queue_.clear();
         open_ = false;
         std::swap(client, client_);
     }
