@@ -1,13 +1,18 @@
 #include "app/decoding_stage.h"
 
+#include "app/channel_fit.h"
+
 namespace sonarel {
 
-bool DecodingStage::MatchesOutput(const mp3::FrameHeader& header) const {
+int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) const {
     if (outputRate_ == 0) {
-        return true;
+        return bytes;
     }
-    return static_cast<uint32_t>(header.sample_rate) == outputRate_ &&
-           static_cast<uint32_t>(header.channels) == outputChannels_;
+    const mp3::FrameHeader& header = decoder_.CurrentHeader();
+    if (static_cast<uint32_t>(header.sample_rate) != outputRate_) {
+        return 0; // decoded, so the decoder follows the stream, but not playable at this rate
+    }
+    return FitChannels(pcm, bytes, header.channels, static_cast<int>(outputChannels_), capacity);
 }
 
 int DecodingStage::Open() {
@@ -47,8 +52,8 @@ int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
     }
     int produced = 0;
     decoder_.DecodeFrame(buffer, length, &produced);
-    if (produced > 0 && !MatchesOutput(decoder_.CurrentHeader())) {
-        produced = 0; // decoded, so the decoder follows the stream, but not in the output's format
+    if (produced > 0) {
+        produced = FitToOutput(buffer, produced, length);
     }
     if (produced == 0 && decoder_.IsFinished()) {
         return -1;

@@ -25,9 +25,10 @@ public:
     // buffer must hold a whole frame (GetBufferSize bytes); format_changed is not used.
     int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
 
-    // The PCM format the output was opened with. Frames of another sampling rate or channel
-    // count (a stream whose format changes on the way) are decoded but not handed out, so the
-    // output never holds samples its header does not describe. 0, 0: every frame goes out.
+    // The PCM format the output was opened with. Frames of another channel count are brought
+    // to it (mono spread to both channels, stereo folded); frames of another sampling rate
+    // are decoded but not handed out, so the output never holds samples its header does not
+    // describe. 0, 0: every frame goes out as decoded.
     void SetOutputFormat(uint32_t sampleRate, uint32_t channels) {
         outputRate_ = sampleRate;
         outputChannels_ = channels;
@@ -40,7 +41,8 @@ public:
     int GetBufferSize() const override { return mp3::Mp3Decoder::kMaxFrameBytes; }
 
 private:
-    bool MatchesOutput(const mp3::FrameHeader& header) const;
+    // The frame's byte count after fitting it to the output format (0: not handed out).
+    int FitToOutput(uint8_t* pcm, int bytes, int capacity) const;
 
     mp3::Mp3Decoder decoder_;
     std::unique_ptr<uint8_t[]> chunk_;
