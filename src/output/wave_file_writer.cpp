@@ -102,6 +102,7 @@ int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
     bool ok = StoreAll(data, wanted, stored);
     data_bytes_ += stored;
     if (!ok) {
+        TrimToWholeFrames();
         return last_error_;
     }
     if (wanted < static_cast<size_t>(length)) {
@@ -126,6 +127,14 @@ bool WaveFileWriter::StoreAll(const uint8_t* data, size_t size, size_t& stored) 
         stored += static_cast<size_t>(result);
     }
     return true;
+}
+
+void WaveFileWriter::TrimToWholeFrames() {
+    uint64_t align = std::max<uint64_t>(format_.Header().block_align, 1);
+    uint64_t whole = data_bytes_ - data_bytes_ % align;
+    if (whole != data_bytes_ && TruncateRaw(data_offset_ + whole)) {
+        data_bytes_ = whole;
+    }
 }
 
 void WaveFileWriter::Fail(int error) {
@@ -203,6 +212,11 @@ int64_t WaveFileWriter::WriteRaw(const uint8_t* data, size_t size) {
             return -1;
         }
     }
+}
+
+bool WaveFileWriter::TruncateRaw(uint64_t size) {
+    return ftruncate(fd_, static_cast<off_t>(size)) == 0 &&
+           lseek(fd_, static_cast<off_t>(size), SEEK_SET) == static_cast<off_t>(size);
 }
 
 bool WaveFileWriter::PatchRaw(uint64_t offset, const uint8_t* data, size_t size) {

@@ -6,9 +6,10 @@
 // written on Close always describe exactly what is in the file. A RIFF file
 // cannot exceed 4 GiB: bytes beyond that are refused with kErrorSizeLimit,
 // and the file keeps everything up to the limit. A write that stores nothing
-// (disk full) ends with kErrorDiskFull instead of retrying. After either
-// error further writes are refused until the next Open, so the data chunk
-// holds a clean, gap-free prefix of the stream.
+// (disk full) ends with kErrorDiskFull instead of retrying; a sample frame
+// that was stored only in part is then cut off again, so the data chunk ends
+// on a whole frame. After any error further writes are refused until the
+// next Open, so the data chunk holds a clean, gap-free prefix of the stream.
 #pragma once
 
 #include <cstdint>
@@ -69,6 +70,9 @@ protected:
     // device is full), or -1 on an I/O error. Tests replace it to simulate a
     // full disk.
     virtual int64_t WriteRaw(const uint8_t* data, size_t size);
+    // Cuts the file to size bytes and moves the write position there; false
+    // when the system refused.
+    virtual bool TruncateRaw(uint64_t size);
     // Overwrites bytes at a file offset; false on failure.
     virtual bool PatchRaw(uint64_t offset, const uint8_t* data, size_t size);
     // The data limit used by Write; tests lower it to reach it cheaply.
@@ -79,6 +83,7 @@ protected:
 
 private:
     bool StoreAll(const uint8_t* data, size_t size, size_t& stored);
+    void TrimToWholeFrames();
     void Fail(int error);
 
     WaveFormatHolder format_;

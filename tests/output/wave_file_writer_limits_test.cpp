@@ -2,6 +2,7 @@
 // and the 4 GiB size limit of RIFF files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ public:
     uint64_t capacity = std::numeric_limits<uint64_t>::max();
     size_t per_call = std::numeric_limits<size_t>::max();
     bool fail = false;
+    bool refuse_truncate = false;
     uint64_t data_limit = 0; // 0: the real limit
     int raw_calls = 0;
 
@@ -46,6 +48,13 @@ protected:
         return stored;
     }
     uint64_t DataLimit() const override { return data_limit != 0 ? data_limit : MaxDataBytes(); }
+    bool TruncateRaw(uint64_t size) override {
+        if (refuse_truncate) {
+            return false;
+        }
+        used_ = std::min(used_, size);
+        return WaveFileWriter::TruncateRaw(size);
+    }
 
 private:
     uint64_t used_ = 0;
@@ -93,7 +102,7 @@ TEST_F(WriterLimitsTest, ShortWritesAreRepeatedUntilAllIsStored) {
     ExpectValidFileWith(1000);
 }
 
-TEST_F(WriterLimitsTest, DiskFullEndsTheWriteAndKeepsTheStoredBytes) {
+TEST_F(WriterLimitsTest, DiskFullEndsTheWriteOnTheLastWholeFrame) {
     LimitedWriter writer(path);
     writer.SetFormat(&format);
     writer.capacity = 56 + 1000 + 301; // room for the header and 1301 data bytes
@@ -101,13 +110,26 @@ TEST_F(WriterLimitsTest, DiskFullEndsTheWriteAndKeepsTheStoredBytes) {
     ASSERT_EQ(writer.Open(), 0);
     EXPECT_EQ(writer.Write(pcm.data(), 1000), 1000);
     EXPECT_EQ(writer.Write(pcm.data() + 1000, 1000), WaveFileWriter::kErrorDiskFull);
-    EXPECT_EQ(writer.DataBytes(), 1301u);
+    // The frame that was stored in part is cut off again.
+    EXPECT_EQ(writer.DataBytes(), 1300u);
     EXPECT_EQ(writer.LastError(), WaveFileWriter::kErrorDiskFull);
 
     // Later writes are refused at once, so the data stays a gap-free prefix.
     int calls = writer.raw_calls;
     EXPECT_EQ(writer.Write(pcm.data() + 2000, 100), WaveFileWriter::kErrorDiskFull);
     EXPECT_EQ(writer.raw_calls, calls);
+    writer.Close();
+    ExpectValidFileWith(1300);
+}
+
+TEST_F(WriterLimitsTest, SizesDescribeThePartFrameWhenItCannotBeCutOff) {
+    LimitedWriter writer(path);
+    writer.SetFormat(&format);
+    writer.capacity = 56 + 1301;
+    writer.refuse_truncate = true;
+    ASSERT_EQ(writer.Open(), 0);
+    EXPECT_EQ(writer.Write(pcm.data(), 2000), WaveFileWriter::kErrorDiskFull);
+    EXPECT_EQ(writer.DataBytes(), 1301u);
     writer.Close(); // no room for the pad byte either
     ExpectValidFileWith(1301);
 }

@@ -34,7 +34,7 @@ WaveFile ReadWave(const std::string& path);
 
 // Every size field agrees with the file: RIFF size, data size (a pad byte after odd data,
 // unless the disk had no room left for it), fact = whole sample frames of the data.
-void ExpectSelfConsistent(const WaveFile& wave, bool diskFull = false);
+void ExpectSelfConsistent(const WaveFile& wave);
 
 // True when `part` is the beginning of `whole`.
 bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole);
