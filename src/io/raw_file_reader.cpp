@@ -1,11 +1,10 @@
 #include "io/raw_file_reader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "io/id3v2_tag.h"
+#include "io/regular_file.h"
 
 namespace sonarel {
 
@@ -39,19 +38,12 @@ RawFileReader::~RawFileReader() {
 
 int RawFileReader::Open() {
     Close();
-    std::FILE* file = std::fopen(CStr(), "rb");
+    uint64_t size = 0;
+    std::FILE* file = OpenRegularFile(CStr(), size);
     if (file == nullptr) {
         return -1;
     }
-    struct stat info;
-    // A folder opens on this system but cannot be read.
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
-        return -1;
-    }
-    uint64_t size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    // Only a regular file can be stepped back in after looking for a tag.
-    payload_offset_ = S_ISREG(info.st_mode) ? SkipId3v2Tags(file, size) : 0;
+    payload_offset_ = SkipId3v2Tags(file, size);
     size -= std::min(size, payload_offset_);
     length_.store(static_cast<uint32_t>(std::min(size, kMaxCount)), std::memory_order_relaxed);
     failed_ = false;

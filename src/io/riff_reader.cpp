@@ -1,11 +1,12 @@
 #include "io/riff_reader.h"
 
-#include <sys/stat.h>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <limits>
 
 #include "io/little_endian.h"
+#include "io/regular_file.h"
 
 namespace sonarel {
 
@@ -24,17 +25,10 @@ uint64_t PaddedEnd(uint64_t data_offset, uint32_t size) {
 
 bool RiffReader::Open(const char* path) {
     Close();
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    file_ = OpenRegularFile(path, file_size_);
+    if (file_ == nullptr) {
         return false;
     }
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
-        return false;
-    }
-    file_ = file;
-    file_size_ = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
     position_ = 0;
     return true;
 }

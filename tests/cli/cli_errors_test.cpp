@@ -3,6 +3,8 @@
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 namespace sonarel::test {
@@ -43,6 +45,11 @@ TEST_F(CliErrors, UnusableInputsAreRefusedWithTheirMessage) {
     ProcessResult emptyYes = Run({"-yes", Scratch("empty.mp3"), output});
     EXPECT_EQ(emptyYes.exitCode, cli::kExitInputInvalid);
     EXPECT_TRUE(Contains(emptyYes.err, "Unable to get file format!\n"));
+
+    ASSERT_EQ(mkfifo(Scratch("pipe.mp3").c_str(), 0600), 0); // no writer: must not wait
+    ProcessResult pipe = Run({Scratch("pipe.mp3"), output});
+    EXPECT_EQ(pipe.exitCode, cli::kExitInputInvalid);
+    EXPECT_EQ(pipe.err, "Invalid Input File\n");
 
     std::ofstream(Scratch("notes.mp3")) << std::string(30000, 'z') << "\nnot audio\n";
     EXPECT_EQ(Run({Scratch("notes.mp3"), output}).exitCode, cli::kExitDeclined);
