@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/given_names.h"
+
 namespace sonarel::test {
 namespace {
 
@@ -73,11 +75,7 @@ std::string DialogTest::PcmWave(const std::string& name) {
 }
 
 void DialogTest::ReadyWith(const std::string& input, const std::string& output) {
-    CommandLineOptions& options = dialog->Options();
-    options.inputPath.Assign(input);
-    options.inputGiven = true;
-    options.outputPath.Assign(output);
-    options.outputGiven = true;
+    GiveNames(dialog->Options(), input, output);
     dialog->Initialize();
 }
 

@@ -10,6 +10,19 @@
 
 namespace sonarel::test {
 
+void ExecWithEnv(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    for (const std::string& entry : env) {
+        putenv(const_cast<char*>(entry.c_str()));
+    }
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& args,
                            const std::vector<std::string>& env, const std::string& workDir) {
     int out[2];
@@ -28,16 +41,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args,
         if (chdir(workDir.c_str()) != 0) {
             _exit(126);
         }
-        for (const std::string& entry : env) {
-            putenv(const_cast<char*>(entry.c_str()));
-        }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecWithEnv(args, env);
     }
     close(out[1]);
     close(err[1]);

@@ -41,6 +41,11 @@ private:
     ProcessResult result_;
 };
 
+// In a child: adds the env entries and replaces the process with args[0]; exits with 127
+// when that fails.
+[[noreturn]] void ExecWithEnv(const std::vector<std::string>& args,
+                              const std::vector<std::string>& env);
+
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
                          const std::string& workDir);
 

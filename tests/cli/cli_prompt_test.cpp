@@ -22,16 +22,7 @@ int RunAtTerminal(const std::vector<std::string>& args, const std::vector<std::s
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
-        for (const std::string& entry : env) {
-            putenv(const_cast<char*>(entry.c_str()));
-        }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecWithEnv(args, env);
     }
     bool answered = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -5,22 +5,13 @@
 #include <random>
 #include <vector>
 
+#include "decode_helpers.h"
 #include "mp3/concealment.h"
 #include "mp3/layer3_types.h"
 #include "mp3/sf_band_table.h"
 
 namespace sonarel::mp3 {
 namespace {
-
-std::vector<float> RandomLines(unsigned seed, float amplitude = 1000.0f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> xr(kGranuleLines);
-    for (float& v : xr) {
-        v = dist(rng);
-    }
-    return xr;
-}
 
 std::vector<float> Constant(float value) {
     return std::vector<float>(kGranuleLines, value);
@@ -79,7 +70,7 @@ TEST(ConcealmentHistory, RightAfterResetItIsSilenceAndDrawsNothing) {
 
     // The silent granule left the generators where they were.
     History fresh;
-    const std::vector<float> lines = RandomLines(1);
+    const std::vector<float> lines = test::RandomGranule(1);
     h.Store(lines);
     fresh.Store(lines);
     EXPECT_EQ(h.Conceal(), fresh.Conceal());
@@ -87,7 +78,7 @@ TEST(ConcealmentHistory, RightAfterResetItIsSilenceAndDrawsNothing) {
 
 TEST(ConcealmentHistory, OneStoredGranuleGivesAThirdOfItsMagnitudes) {
     History h;
-    const std::vector<float> lines = RandomLines(2);
+    const std::vector<float> lines = test::RandomGranule(2);
     h.Store(lines);
     const std::vector<float> concealed = h.Conceal();
     const SfBandTable& bands = h.Bands();
@@ -123,9 +114,9 @@ TEST(ConcealmentHistory, TheMeanUsesTheThreeNewestOfFourGranules) {
 TEST(ConcealmentHistory, ShortBlocksAreNotKept) {
     History h;
     History fresh;
-    const std::vector<float> lines = RandomLines(3);
+    const std::vector<float> lines = test::RandomGranule(3);
     h.Store(lines, 1);
-    h.Store(RandomLines(4), 2);
+    h.Store(test::RandomGranule(4), 2);
     fresh.Store(lines, 1);
     EXPECT_EQ(h.Conceal(), fresh.Conceal());
     // The concealed granule continues the last kept one, a start block here.
@@ -138,8 +129,8 @@ TEST(ConcealmentHistory, ShortBlocksAreNotKept) {
 
 TEST(ConcealmentHistory, RepeatedConcealmentKeepsTheEnergyButDrawsNewNoise) {
     History h;
-    h.Store(RandomLines(5));
-    h.Store(RandomLines(6));
+    h.Store(test::RandomGranule(5));
+    h.Store(test::RandomGranule(6));
     const std::vector<float> first = h.Conceal();
     const std::vector<float> second = h.Conceal();
     const SfBandTable& bands = h.Bands();
@@ -154,7 +145,7 @@ TEST(ConcealmentHistory, RepeatedConcealmentKeepsTheEnergyButDrawsNewNoise) {
 
 TEST(ConcealmentHistory, ChannelsKeepSeparateHistories) {
     History h;
-    h.Store(RandomLines(7), 0, 0);
+    h.Store(test::RandomGranule(7), 0, 0);
     EXPECT_EQ(h.Conceal(1), Constant(0.0f));
     EXPECT_NE(h.Conceal(0), Constant(0.0f));
 }
@@ -163,7 +154,7 @@ TEST(ConcealmentHistory, TheSameStreamAlwaysGivesTheSameNoise) {
     auto run = [](History& h) {
         std::vector<float> all;
         for (unsigned i = 0; i < 6; ++i) {
-            h.Store(RandomLines(10 + i));
+            h.Store(test::RandomGranule(10 + i));
             for (int k = 0; k < 3; ++k) {
                 const std::vector<float> c = h.Conceal();
                 all.insert(all.end(), c.begin(), c.end());
@@ -185,7 +176,7 @@ TEST(ConcealmentHistory, TheSameStreamAlwaysGivesTheSameNoise) {
 // scaled by one factor.
 TEST(ConcealmentHistory, NoiseFollowsTheSeededGenerators) {
     History h;
-    h.Store(RandomLines(30));
+    h.Store(test::RandomGranule(30));
     const std::vector<float> concealed = h.Conceal();
     for (int j = 1; j < 4; ++j) {
         EXPECT_LT(concealed[j], 0.0f) << j;
@@ -199,7 +190,7 @@ TEST(ConcealmentHistory, NoiseFollowsTheSeededGenerators) {
 TEST(ConcealmentHistory, BandsFollowTheFrameSampleRate) {
     // At 8 kHz (MPEG-2.5) band 0 spans lines 0..11: all of them keep the mean magnitudes.
     History h(2, 2);
-    const std::vector<float> lines = RandomLines(20);
+    const std::vector<float> lines = test::RandomGranule(20);
     h.Store(lines);
     const std::vector<float> concealed = h.Conceal();
     ASSERT_EQ(h.Bands().long_bounds[1], 12);

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 
+#include "mp3/layer3_types.h"
 #include "support/test_paths.h"
 
 namespace sonarel::test {
@@ -55,6 +57,16 @@ DecodedStream DecodeStream(const std::vector<uint8_t>& stream, const mp3::Decode
                            int chunk) {
     mp3::Mp3Decoder decoder(options);
     return DecodeStream(decoder, stream, [chunk] { return chunk; });
+}
+
+std::vector<float> RandomGranule(unsigned seed, float amplitude) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
+    std::vector<float> xr(mp3::kGranuleLines);
+    for (float& v : xr) {
+        v = dist(rng);
+    }
+    return xr;
 }
 
 std::vector<uint8_t> LoadFile(const std::filesystem::path& path) {

@@ -35,6 +35,9 @@ DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>&
 DecodedStream DecodeStream(const std::vector<uint8_t>& stream,
                            const mp3::DecoderOptions& options = {}, int chunk = 2048);
 
+// One granule of spectral lines, uniformly random in [-amplitude, amplitude].
+std::vector<float> RandomGranule(unsigned seed, float amplitude = 1000.0f);
+
 std::vector<uint8_t> LoadFile(const std::filesystem::path& path);
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm);

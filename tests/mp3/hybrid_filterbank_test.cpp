@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "decode_helpers.h"
 #include "mp3/hybrid_filterbank.h"
 #include "mp3/layer3_types.h"
 
@@ -101,16 +102,6 @@ GranuleInfo Granule(int block_type, bool mixed, int subband_count) {
     return gi;
 }
 
-std::vector<float> RandomSpectrum(unsigned seed, float amplitude = 1000.0f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> xr(kGranuleLines);
-    for (float& v : xr) {
-        v = dist(rng);
-    }
-    return xr;
-}
-
 // Runs granules through the filterbank and the direct form side by side; every subband
 // sample must agree to single-precision accuracy.
 class HybridComparison {
@@ -169,7 +160,7 @@ TEST(HybridFilterbank, RandomGranulesOfChangingBlockTypesMatchTheDirectForm) {
     unsigned seed = 1;
     for (int type : sequence) {
         SCOPED_TRACE(type);
-        cmp.Granule(Granule(type, false, 31), Types(type), RandomSpectrum(seed++));
+        cmp.Granule(Granule(type, false, 31), Types(type), test::RandomGranule(seed++));
     }
 }
 
@@ -178,30 +169,30 @@ TEST(HybridFilterbank, OnlySubbandsUpToTheCountAreTransformed) {
     // energy into subband 5); the rest only give out their overlap, whatever their lines
     // hold. Subbands 4 and 5 share a group of four with untransformed ones.
     HybridComparison cmp(Params());
-    cmp.Granule(Granule(0, false, 31), Types(0), RandomSpectrum(11));
-    cmp.Granule(Granule(0, false, 5), Types(0, 6), RandomSpectrum(12));
-    cmp.Granule(Granule(0, false, 0), Types(0, 1), RandomSpectrum(13));
+    cmp.Granule(Granule(0, false, 31), Types(0), test::RandomGranule(11));
+    cmp.Granule(Granule(0, false, 5), Types(0, 6), test::RandomGranule(12));
+    cmp.Granule(Granule(0, false, 0), Types(0, 1), test::RandomGranule(13));
 }
 
 TEST(HybridFilterbank, MixedBlocksUseTheNormalWindowForTheLongPart) {
     {
         SCOPED_TRACE("MPEG-1: two long subbands");
         HybridComparison cmp(Params(1, 0));
-        cmp.Granule(Granule(2, true, 31), Types(2, 32, 2), RandomSpectrum(21));
-        cmp.Granule(Granule(2, true, 31), Types(2, 32, 2), RandomSpectrum(22));
+        cmp.Granule(Granule(2, true, 31), Types(2, 32, 2), test::RandomGranule(21));
+        cmp.Granule(Granule(2, true, 31), Types(2, 32, 2), test::RandomGranule(22));
     }
     {
         SCOPED_TRACE("MPEG-2.5 at 8 kHz: four long subbands");
         HybridComparison cmp(Params(2, 2));
-        cmp.Granule(Granule(2, true, 31), Types(2, 32, 4), RandomSpectrum(23));
-        cmp.Granule(Granule(2, true, 31), Types(2, 32, 4), RandomSpectrum(24));
+        cmp.Granule(Granule(2, true, 31), Types(2, 32, 4), test::RandomGranule(23));
+        cmp.Granule(Granule(2, true, 31), Types(2, 32, 4), test::RandomGranule(24));
     }
 }
 
 TEST(HybridFilterbank, SilenceAfterSoundGivesTheTailOnceThenNothing) {
     FrameParams params = Params();
     HybridFilterbank bank(params, 0);
-    std::vector<float> loud = RandomSpectrum(31);
+    std::vector<float> loud = test::RandomGranule(31);
     bank.Run(0, Granule(0, false, 31), loud.data());
     std::vector<float> tail(kGranuleLines, 0.0f);
     bank.Run(0, Granule(0, false, 0), tail.data());
@@ -217,7 +208,7 @@ TEST(HybridFilterbank, StartBlocksEndInSilenceAndStopBlocksBeginInIt) {
     FrameParams params = Params();
     {
         HybridFilterbank bank(params, 0);
-        std::vector<float> xr = RandomSpectrum(41);
+        std::vector<float> xr = test::RandomGranule(41);
         bank.Run(0, Granule(1, false, 31), xr.data());
         std::vector<float> next(kGranuleLines, 0.0f);
         bank.Run(0, Granule(0, false, 0), next.data());
@@ -229,7 +220,7 @@ TEST(HybridFilterbank, StartBlocksEndInSilenceAndStopBlocksBeginInIt) {
     }
     {
         HybridFilterbank bank(params, 0);
-        std::vector<float> xr = RandomSpectrum(42);
+        std::vector<float> xr = test::RandomGranule(42);
         bank.Run(0, Granule(3, false, 31), xr.data());
         for (int s = 0; s < 32; ++s) {
             for (int i = 0; i < 6; ++i) {
@@ -244,7 +235,7 @@ TEST(HybridFilterbank, DownsamplingLeavesTheHighSubbandsAlone) {
     for (int shift : {1, 2}) {
         HybridFilterbank bank(params, shift);
         HybridFilterbank full(params, 0);
-        const std::vector<float> spectrum = RandomSpectrum(51 + shift);
+        const std::vector<float> spectrum = test::RandomGranule(51 + shift);
         std::vector<float> xr = spectrum;
         std::vector<float> reference = spectrum;
         bank.Run(0, Granule(0, false, 31), xr.data());
@@ -259,7 +250,7 @@ TEST(HybridFilterbank, DownsamplingLeavesTheHighSubbandsAlone) {
 TEST(HybridFilterbank, ChannelsKeepTheirOwnOverlapAndResetClearsIt) {
     FrameParams params = Params();
     HybridFilterbank bank(params, 0);
-    std::vector<float> loud = RandomSpectrum(61);
+    std::vector<float> loud = test::RandomGranule(61);
     bank.Run(0, Granule(0, false, 31), loud.data());
     std::vector<float> other(kGranuleLines, 0.0f);
     bank.Run(1, Granule(0, false, 0), other.data());

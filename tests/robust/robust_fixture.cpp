@@ -2,6 +2,7 @@
 
 #include "app/decoding_stage.h"
 #include "app/input_file_reader.h"
+#include "support/given_names.h"
 
 #include <algorithm>
 
@@ -116,11 +117,7 @@ std::unique_ptr<WaveFileWriter> PipelineTest::MakeWriter() {
 }
 
 void PipelineTest::Ready(const std::string& input, const std::string& output) {
-    CommandLineOptions& options = dialog->Options();
-    options.inputPath.Assign(input);
-    options.inputGiven = true;
-    options.outputPath.Assign(output);
-    options.outputGiven = true;
+    GiveNames(dialog->Options(), input, output);
     dialog->Initialize();
 }
 
