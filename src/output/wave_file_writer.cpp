@@ -1,6 +1,7 @@
 #include "output/wave_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +31,24 @@ void PutChunkHeader(std::vector<uint8_t>& out, const char (&id)[5], uint32_t siz
     PutLe32(out.data() + at + 4, size);
 }
 
+// Creates or truncates the file. The sizes are patched in place at the end, so
+// a named pipe or socket cannot hold a WAVE file: it is refused at once rather
+// than waited on for a reader (devices such as /dev/null are accepted).
+int OpenForWriting(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat info;
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 WaveFileWriter::~WaveFileWriter() {
@@ -53,7 +72,7 @@ int WaveFileWriter::Open() {
     if (!format_.HasRecord() || IsEmpty()) {
         return -1;
     }
-    fd_ = open(CStr(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    fd_ = OpenForWriting(CStr());
     if (fd_ < 0) {
         return -1;
     }
