@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "io/id3v2_tag.h"
-#include "io/regular_file.h"
+#include "io/file_open.h"
 
 namespace sonarel {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "io/little_endian.h"
-#include "io/regular_file.h"
+#include "io/file_open.h"
 
 namespace sonarel {
 

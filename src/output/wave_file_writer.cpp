@@ -1,7 +1,6 @@
 #include "output/wave_file_writer.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "io/file_open.h"
 #include "io/little_endian.h"
 
 namespace sonarel {
@@ -35,14 +35,9 @@ void PutChunkHeader(std::vector<uint8_t>& out, const char (&id)[5], uint32_t siz
 // a named pipe or socket cannot hold a WAVE file: it is refused at once rather
 // than waited on for a reader (devices such as /dev/null are accepted).
 int OpenForWriting(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    if (fd < 0) {
-        return -1;
-    }
     struct stat info;
-    int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &info) != 0 || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    int fd = OpenWithoutWaiting(path, O_WRONLY | O_CREAT | O_TRUNC, 0666, info);
+    if (fd >= 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
         close(fd);
         return -1;
     }
