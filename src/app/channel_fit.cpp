@@ -2,18 +2,14 @@
 
 #include <cstring>
 
+#include "io/little_endian.h"
+
 namespace sonarel {
 
 namespace {
 
 int16_t LoadSample(const uint8_t* p) {
-    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
-
-void StoreSample(uint8_t* p, int value) {
-    const auto bits = static_cast<uint16_t>(value);
-    p[0] = static_cast<uint8_t>(bits & 0xFF);
-    p[1] = static_cast<uint8_t>(bits >> 8);
+    return static_cast<int16_t>(GetLe16(p));
 }
 
 // Walks backwards so that the wider result can grow over the samples still unread.
@@ -29,7 +25,7 @@ void SpreadMono(uint8_t* pcm, int samples) {
 void FoldStereo(uint8_t* pcm, int frames) {
     for (int i = 0; i < frames; ++i) {
         const int sum = LoadSample(pcm + 4 * i) + LoadSample(pcm + 4 * i + 2);
-        StoreSample(pcm + 2 * i, sum >> 1);
+        PutLe16(pcm + 2 * i, static_cast<uint16_t>(sum >> 1));
     }
 }
 

@@ -244,8 +244,9 @@ bool AudioPlayer::SendPreRoll(int count) {
 }
 
 // Hands a filled block to the device. It counts as queued before the device sees it,
-// since the device may report it done at once. The block is read under the lock, so a
-// Close from another thread (which frees the blocks) cannot pull it away mid-send.
+// since the device may report it done at once. Its pointer and length are taken under the
+// lock while the player is open; a Close from another thread closes the device before it
+// frees the blocks, and a closed device refuses the block without reading it.
 bool AudioPlayer::Submit(int index) {
     Block& block = blocks_[index];
     const uint8_t* data = nullptr;
