@@ -225,12 +225,13 @@ void StereoProcess(float* xr_left, float* xr_right, GranuleInfo& left, GranuleIn
     } else {
         ProcessMixedBlock(pass, left);
     }
+    // Mid/side spreads the lines of either channel into both, intensity stereo the left
+    // channel's into the right one, and the downmix the right channel's into the left:
+    // the later stages must see every line that now carries signal, in both channels.
     if (params.mode == 1) {
         RaiseCounts(right, left);
     }
-    // The later stages run on the left channel alone; let them see the lines the
-    // right channel brought into the downmix.
-    if (mono) {
+    if (params.mode == 1 || mono) {
         RaiseCounts(left, right);
     }
 }
