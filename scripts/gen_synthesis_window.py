@@ -17,6 +17,20 @@ def read_window(path):
             if line:
                 d[int(line[0])] = int(line[1])
     assert None not in d, 'incomplete window'
+    return corrected(d)
+
+
+# Entries where the transcription we read differs from the printed table: D[68] is
+# 0.003463745 (227/65536) there, and D[444] = -D[68]. With 228, streams whose subband
+# samples lie far above full scale (the escape-value test stream) come out up to 3 LSB
+# away from the conformance output and from independent decoders, at output positions
+# 4 and 28 of each time slot, the two that read these coefficients.
+CORRECTIONS = {68: 227, 444: -227}
+
+
+def corrected(d):
+    for i, value in CORRECTIONS.items():
+        d[i] = value
     return d
 
 

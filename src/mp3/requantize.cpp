@@ -46,12 +46,19 @@ void RequantizeShort(const int32_t* ix, float* xr, const GranuleInfo& gi, const 
 
 } // namespace
 
-void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
-    if (k < 0 || k >= kGainSteps) {
-        std::memset(xr + first, 0, sizeof(float) * static_cast<size_t>(end - first));
-        return;
+// 32768 * 2^(-k/4) for any index. Outside the table the gain is a table entry scaled by
+// a power of two, which is exact: an escape value near 8206 (about 2^17 after the power)
+// still carries more than a sample's worth of signal at k = 128, and the largest global gain makes
+// k as low as -45, which is loud but must not turn into silence.
+float GainForIndex(int k) {
+    if (k >= 0 && k < kGainSteps) {
+        return kGainTable[k];
     }
-    const float gain = kGainTable[k];
+    return std::ldexp(kGainTable[k & 3], -(k >> 2));
+}
+
+void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
+    const float gain = GainForIndex(k);
     for (int i = first; i < end; ++i) {
         const int32_t q = ix[i];
         const uint32_t m = static_cast<uint32_t>(q < 0 ? -q : q);

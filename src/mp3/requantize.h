@@ -12,7 +12,10 @@ namespace sonarel::mp3 {
 void Requantize(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& scalefac,
                 const FrameParams& params);
 
-// Lines first..end-1 with gain index k; an index outside the gain table gives silence.
+// The gain 32768 * 2^(-k/4) of index k, for any k.
+float GainForIndex(int k);
+
+// Lines first..end-1 with gain index k.
 void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k);
 
 } // namespace sonarel::mp3

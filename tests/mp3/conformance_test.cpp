@@ -29,15 +29,6 @@ std::vector<int16_t> SamplesAfterLeadingConcealment(const DecodedStream& decoded
     return AsSamples({decoded.pcm.begin() + static_cast<long>(skip), decoded.pcm.end()});
 }
 
-// l3-si_huff drives its escape codes to values whose spectrum lies far above full scale
-// (quantised values near 8000). In those three frames the reference PCM itself carries
-// about one LSB of arithmetic noise, and a few samples sit 2 or 3 LSB away from the exact
-// result; a decoder computing everything in double precision lands on the same samples.
-// Everywhere else the stream matches within 1 like all the others.
-int AllowedMaxDiff(const std::string& label) {
-    return label == "l3-si_huff" ? 3 : 1;
-}
-
 PcmComparison CompareWithReference(const std::string& label, const DecodedStream& decoded,
                                    const std::filesystem::path& reference_path) {
     const std::vector<int16_t> reference = AsSamples(LoadFile(reference_path));
@@ -53,7 +44,7 @@ PcmComparison CompareWithReference(const std::string& label, const DecodedStream
     std::printf(dropped > 0 ? "  (%d leading frames without main data skipped)\n" : "\n", dropped);
     EXPECT_FALSE(cmp.decoded_too_short)
         << "decoded " << samples.size() << " samples, reference " << reference.size();
-    EXPECT_LE(cmp.max_diff, AllowedMaxDiff(label));
+    EXPECT_LE(cmp.max_diff, 1);
     EXPECT_LE(cmp.over_one, 10u);
     EXPECT_GT(cmp.psnr_db, 90.0);
     return cmp;

@@ -58,17 +58,26 @@ TEST_F(RequantizeTest, UnitGainIsTheSixteenBitScale) {
     EXPECT_EQ(xr_[2], 0.0f);
 }
 
-TEST_F(RequantizeTest, GlobalGainStepsAndTheSilentEndOfTheTable) {
+// Indices beyond the table keep the formula's gain: a large escape value still carries
+// more than a sample's worth of signal at index 128, and a global gain above 210 is loud,
+// not silent.
+TEST_F(RequantizeTest, GlobalGainStepsBothSidesOfTheTable) {
     ix_[0] = 1;
+    ix_[1] = 8206;
     gi_.global_gain = 206;
     Run();
     EXPECT_EQ(xr_[0], 16384.0f);
     gi_.global_gain = 211; // index -1
-    ix_[3] = 5;
     Run();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(xr_[i], 0.0f);
-    }
+    EXPECT_EQ(xr_[0], static_cast<float>(32768.0 * std::pow(2.0, 0.25)));
+    gi_.global_gain = 255; // index -45, the loudest
+    Run();
+    EXPECT_EQ(xr_[0], static_cast<float>(32768.0 * std::pow(2.0, 45 / 4.0)));
+    gi_.global_gain = 82; // index 128, the first beyond the table
+    Run();
+    EXPECT_EQ(xr_[0], static_cast<float>(32768.0 * std::pow(2.0, -32.0)));
+    EXPECT_NEAR(xr_[1], std::pow(8206.0, 4.0 / 3.0) * std::pow(2.0, -17.0), 1e-5);
+    EXPECT_GT(xr_[1], 1.0f);
 }
 
 TEST_F(RequantizeTest, LargeMagnitudesUseTheExactPower) {

@@ -311,8 +311,11 @@ TEST(StereoProcess, DownmixOfCodedBandsIsTheMeanOfTheDecodedChannels) {
     Expect{before, h}.Scaled(h.LongStart(0), h.LongStart(1), 0.75, 0.0, 0.0, 1.0);
 }
 
-TEST(StereoProcess, RightBandCountsRiseToTheLeftOnes) {
-    Granule g(1, 1);
+// Both channels of a joint-stereo granule carry every line either channel had: the side
+// channel's lines reach the left output through mid/side, the left's reach the right
+// through intensity stereo.
+TEST(StereoProcess, BandCountsOfBothChannelsRiseToTheLarger) {
+    Granule g(1, 3);
     Granule::SetLong(g.left, 400, 20);
     Granule::SetLong(g.right, 100, 11);
     g.left.short_band_count = 7;
@@ -324,6 +327,15 @@ TEST(StereoProcess, RightBandCountsRiseToTheLeftOnes) {
     EXPECT_EQ(g.right.window_band_count[1], 6);
     EXPECT_EQ(g.left.nonzero_count, 400);
     EXPECT_EQ(g.left.long_band_count, 20);
+
+    Granule h(1, 2); // mid/side with a side channel wider than the mid channel
+    Granule::SetLong(h.left, 100, 11);
+    Granule::SetLong(h.right, 400, 20);
+    h.right.short_band_count = 9;
+    h.Run();
+    EXPECT_EQ(h.left.nonzero_count, 400);
+    EXPECT_EQ(h.left.long_band_count, 20);
+    EXPECT_EQ(h.left.short_band_count, 9);
 }
 
 } // namespace
