@@ -35,6 +35,18 @@ def synth(rate, channels, seconds, seed=1):
     return bytes(out)
 
 
+def wide_side(rate, seconds, seed=3):
+    """Left = tone + noise, right = tone - noise: the mid channel is one narrow line, the side
+    channel fills the whole band."""
+    rng = random.Random(seed)
+    out = bytearray()
+    for i in range(int(rate * seconds)):
+        tone = 0.3 * math.sin(2 * math.pi * 330.0 * i / rate)
+        noise = 0.6 * (rng.random() - 0.5)
+        out += struct.pack("<hh", int((tone + noise) * 30000), int((tone - noise) * 30000))
+    return bytes(out)
+
+
 def write_wave(path, rate, channels, pcm):
     with wave.open(path, "wb") as w:
         w.setnchannels(channels)
@@ -43,11 +55,11 @@ def write_wave(path, rate, channels, pcm):
         w.writeframes(pcm)
 
 
-def encode(name, rate, channels, seconds, lame_args, folder=FIXTURES):
+def encode(name, rate, channels, seconds, lame_args, folder=FIXTURES, signal=synth):
     """Encodes a synthetic signal with LAME and returns the MP3 bytes."""
     with tempfile.TemporaryDirectory() as tmp:
         source = os.path.join(tmp, "in.wav")
-        write_wave(source, rate, channels, synth(rate, channels, seconds))
+        write_wave(source, rate, channels, signal(rate, channels, seconds))
         target = os.path.join(folder, name)
         mode = ["-m", "m"] if channels == 1 else ["-m", "j"]
         subprocess.run(["lame", "--quiet", "--noreplaygain", *mode, *lame_args, source, target],
@@ -109,6 +121,8 @@ def main():
     encode("crc_22050_mono.mp3", 22050, 1, 1.0, ["--resample", "22.05", "-b", "48", "-p"])
     encode("vbr_44100_stereo.mp3", 44100, 2, 1.5, ["-V", "2"])
     encode("vbr_16000_mono.mp3", 16000, 1, 1.5, ["--resample", "16", "-V", "5"])
+    encode("midside_wide_side.mp3", 44100, 2, 0.5, ["-m", "f", "-b", "96"],
+           signal=lambda rate, channels, seconds: wide_side(rate, seconds))
 
     mp3 = encode("wrapped_source.mp3", 22050, 2, 1.0, ["--resample", "22.05", "-b", "64", "-t"])
     os.remove(os.path.join(FIXTURES, "wrapped_source.mp3"))
