@@ -53,6 +53,14 @@ Mp3Status FrameSyncBuffer::Search() {
         }
         const uint32_t w = GetBits32();
         if (header_.Parse(w)) {
+            const int rest = header_.frame_bits - 32;
+            // A lone frame that ends exactly where the input ends has no next header to
+            // confirm it; it is taken, so that a stream of one frame still plays.
+            if (IsEnd() && AvailBits() == rest) {
+                locked_pattern_ = w & kHeaderLockMask;
+                Rewind(ConsumedBits());
+                return MP3_OK;
+            }
             if (AvailBits() < header_.frame_bits) {
                 Rewind(ConsumedBits());
                 return MP3_W_SEARCHING;
@@ -70,22 +78,26 @@ Mp3Status FrameSyncBuffer::Search() {
 }
 
 // Checks that the frame at the read position belongs to the locked stream and is whole.
+// What follows it does not matter: a frame before a tag, junk or the end of the input is
+// as intact as any other, and damage after it is found when the next frame is due.
 Mp3Status FrameSyncBuffer::Verify() {
     SetConsumedBits(0);
     const uint32_t w = GetBits32();
-    if ((w & kHeaderLockMask) != locked_pattern_ || !header_.Parse(w)) {
-        Rewind(ConsumedBits());
+    const bool ours = (w & kHeaderLockMask) == locked_pattern_ && header_.Parse(w);
+    const bool whole = ours && AvailBits() >= header_.frame_bits - 32;
+    Rewind(ConsumedBits());
+    if (!ours) {
         return MP3_W_SYNC_LOST;
     }
-    const int remaining = AvailBits();
-    if (remaining < header_.frame_bits) {
-        Rewind(ConsumedBits());
-        return remaining == header_.frame_bits - 32 ? MP3_OK : MP3_W_NEED_MORE;
+    return whole ? MP3_OK : MP3_W_NEED_MORE;
+}
+
+void FrameSyncBuffer::PeekBytes(uint8_t* out, int count) {
+    const int consumed = ConsumedBits();
+    for (int i = 0; i < count; ++i) {
+        out[i] = static_cast<uint8_t>(GetBits(8));
     }
-    Skip(header_.frame_bits - 32);
-    const uint32_t next = GetBits32();
-    Rewind(ConsumedBits());
-    return (next & kHeaderLockMask) == locked_pattern_ ? MP3_OK : MP3_W_SYNC_LOST;
+    Rewind(ConsumedBits() - consumed);
 }
 
 } // namespace sonarel::mp3

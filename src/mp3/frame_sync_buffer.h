@@ -1,5 +1,7 @@
-// The decoder's input ring: finds frames, confirms each by the header that follows it,
-// and keeps the parsed header of the frame at the read position.
+// The decoder's input ring: finds frames, and keeps the parsed header of the frame at the
+// read position. A search accepts a header only when the next header confirms it (or its
+// frame ends exactly at the end of the input); once locked, every whole frame of the
+// locked stream is taken.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +19,13 @@ public:
     // Empties the ring and forgets the stream it was locked to.
     void Reset() override;
 
-    // MP3_OK when a whole frame, confirmed by the next header (or ending exactly at the
-    // end of the written data), starts at the read position; consumed bits are then 0 and
-    // Header() describes the frame. Otherwise one of the MP3_W_ codes.
+    // MP3_OK when a whole frame of the stream starts at the read position; consumed bits
+    // are then 0 and Header() describes the frame. Otherwise one of the MP3_W_ codes.
     Mp3Status Sync();
+
+    // Copies the next `count` bytes (from the read position, at any bit offset) without
+    // consuming them.
+    void PeekBytes(uint8_t* out, int count);
 
     const FrameHeader& Header() const { return header_; }
     Mp3Status Status() const { return status_; }

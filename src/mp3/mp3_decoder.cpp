@@ -33,7 +33,13 @@ Mp3Status Mp3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) {
     if (produced != nullptr) {
         *produced = 0;
     }
-    const Mp3Status status = input_.Sync();
+    Mp3Status status = input_.Sync();
+    if (status == MP3_OK && at_stream_start_) {
+        at_stream_start_ = false;
+        if (SkipEncoderInfo()) {
+            status = input_.Sync();
+        }
+    }
     if (status != MP3_OK) {
         if (status == MP3_W_END) {
             finished_ = true;
@@ -46,8 +52,25 @@ Mp3Status Mp3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) {
     return layer3_.DecodeFrame(out, capacity, produced);
 }
 
+// The first frame of a stream may be the encoder's information frame: not audio.
+bool Mp3Decoder::SkipEncoderInfo() {
+    uint8_t bytes[kEncoderInfoPeekBytes];
+    const int frame_bytes = input_.Header().frame_bits / 8;
+    const int count = frame_bytes < kEncoderInfoPeekBytes ? frame_bytes : kEncoderInfoPeekBytes;
+    input_.PeekBytes(bytes, count);
+    const EncoderInfo info = ParseEncoderInfo(bytes, count);
+    if (!info.present) {
+        return false;
+    }
+    encoder_info_ = info;
+    input_.Skip(input_.Header().frame_bits);
+    return true;
+}
+
 void Mp3Decoder::Reset() {
     finished_ = false;
+    at_stream_start_ = true;
+    encoder_info_ = EncoderInfo{};
     input_.Reset();
     layer3_.Reset(true);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "mp3/decoder_options.h"
+#include "mp3/encoder_info.h"
 #include "mp3/frame_header.h"
 #include "mp3/frame_sync_buffer.h"
 #include "mp3/layer3_decoder.h"
@@ -30,7 +31,8 @@ public:
     void SetEndOfInput();
 
     // Decodes the next frame into out. On severity 0 or 1 *produced receives the bytes
-    // written (always a whole frame); otherwise it is 0 and nothing is written.
+    // written (always a whole frame); otherwise it is 0 and nothing is written. An
+    // encoder's information frame at the start of the stream is skipped, not decoded.
     Mp3Status DecodeFrame(uint8_t* out, int capacity, int* produced = nullptr);
 
     // True once DecodeFrame has reported MP3_W_END; stays so until Reset.
@@ -44,11 +46,18 @@ public:
 
     const DecoderOptions& Options() const { return options_; }
 
+    // What the stream's information frame said (present is false without one).
+    const EncoderInfo& GetEncoderInfo() const { return encoder_info_; }
+
 private:
+    bool SkipEncoderInfo();
+
     DecoderOptions options_;
     FrameSyncBuffer input_;
     Layer3Decoder layer3_;
     bool finished_ = false;
+    bool at_stream_start_ = true;
+    EncoderInfo encoder_info_;
 };
 
 } // namespace sonarel::mp3

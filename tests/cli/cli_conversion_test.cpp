@@ -49,6 +49,9 @@ TEST_F(CliConversion, EveryFixtureConvertsToTheDecodersPcm) {
     }
     int converted = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(FixturesDir() / "mp3")) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
         std::string input = entry.path().string();
         std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
@@ -167,7 +170,8 @@ TEST_F(CliConversion, AReaderThatGoesAwayDoesNotCutTheFile) {
     EXPECT_EQ(run.exitCode, cli::kExitDone) << run.err;
     WaveInfo wave = ReadWaveWithPython(output, Scratch("out.pcm"));
     ASSERT_TRUE(wave.valid) << wave.error;
-    EXPECT_EQ(wave.frames, 120L * 47232);
+    // 41 frames per copy; the information frame that opens the stream is not audio.
+    EXPECT_EQ(wave.frames, 120L * 47232 - 1152);
 }
 
 } // namespace

@@ -95,6 +95,28 @@ TEST(Robustness, RandomGarbage) {
     }
 }
 
+// A false header in random bytes is never confirmed by a second one at the right
+// distance: megabytes of them give no audio, alone or between valid frames.
+TEST(Robustness, RandomBytesGiveNoAudio) {
+    std::mt19937 rng(77);
+    std::vector<uint8_t> garbage(2 << 20);
+    for (uint8_t& byte : garbage) {
+        byte = static_cast<uint8_t>(rng());
+    }
+    EXPECT_TRUE(DecodeStream(garbage).pcm.empty());
+
+    const std::vector<uint8_t> song = LoadFile(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
+    const size_t song_pcm = DecodeStream(song).pcm.size();
+    std::vector<uint8_t> sandwich = song;
+    sandwich.insert(sandwich.end(), garbage.begin(), garbage.end());
+    sandwich.insert(sandwich.end(), song.begin(), song.end());
+    const DecodedStream decoded = DecodeStream(sandwich);
+    ASSERT_FALSE(decoded.hung);
+    // The second copy's information frame is not at the start of the stream: like other
+    // decoders, this one plays it as the silent frame it is.
+    EXPECT_EQ(decoded.pcm.size(), 2 * song_pcm + 4608);
+}
+
 // Conformance streams with random bytes overwritten, cut short, or with pieces missing:
 // the sanitiser builds check that no stage reads or writes outside its buffers.
 TEST(Robustness, DamagedLayerThreeStreams) {
