@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "io/id3v2_tag.h"
 #include "io/file_open.h"
+#include "io/id3v2_tag.h"
+#include "io/trailing_tags.h"
 
 namespace sonarel {
 
@@ -44,7 +45,10 @@ int RawFileReader::Open() {
         return -1;
     }
     payload_offset_ = SkipId3v2Tags(file, size);
-    size -= std::min(size, payload_offset_);
+    payload_end_ = TrailingTagsStart(file, payload_offset_, size);
+    std::fseek(file, static_cast<long>(payload_offset_), SEEK_SET);
+    offset_ = payload_offset_;
+    size = payload_end_ - payload_offset_;
     length_.store(static_cast<uint32_t>(std::min(size, kMaxCount)), std::memory_order_relaxed);
     failed_ = false;
     file_ = file;
@@ -62,10 +66,13 @@ int RawFileReader::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
     if (file_ == nullptr || length <= 0) {
         return 0;
     }
-    size_t got = std::fread(buffer, 1, static_cast<size_t>(length), file_);
-    if (got < static_cast<size_t>(length) && std::ferror(file_) != 0) {
+    const uint64_t left = payload_end_ - std::min(offset_, payload_end_);
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(uint64_t(length), left));
+    size_t got = wanted > 0 ? std::fread(buffer, 1, wanted, file_) : 0;
+    if (got < wanted && std::ferror(file_) != 0) {
         failed_ = true;
     }
+    offset_ += got;
     uint64_t position = position_.load(std::memory_order_relaxed) + uint64_t{got};
     position_.store(static_cast<uint32_t>(std::min(position, kMaxCount)),
                     std::memory_order_relaxed);
@@ -76,8 +83,12 @@ int RawFileReader::Seek(int32_t offset) {
     if (file_ == nullptr || offset < 0) {
         return 0;
     }
-    const auto target = static_cast<long>(payload_offset_ + static_cast<uint64_t>(offset));
-    return std::fseek(file_, target, SEEK_SET) == 0 ? 1 : 0;
+    const uint64_t target = payload_offset_ + static_cast<uint64_t>(offset);
+    if (std::fseek(file_, static_cast<long>(target), SEEK_SET) != 0) {
+        return 0;
+    }
+    offset_ = target;
+    return 1;
 }
 
 } // namespace sonarel

@@ -17,8 +17,9 @@ public:
 
     // Closes first if open; -1 when the file cannot be opened for reading, else 0.
     // ID3v2 tags at the start of a regular file are skipped (several in a row,
-    // each by its own size): they are not payload, so Read, Seek, GetSize and
-    // GetPosition never count a byte of them.
+    // each by its own size), and the payload ends where the tags at its end begin:
+    // they are not payload, so Read, Seek, GetSize and GetPosition never count a byte
+    // of them.
     int Open() override;
     void Close() override;
     int IsOpen() const override { return file_ != nullptr ? 1 : 0; }
@@ -41,6 +42,8 @@ private:
     std::atomic<uint32_t> length_{0};
     std::FILE* file_ = nullptr;
     uint64_t payload_offset_ = 0; // bytes of ID3v2 tags before the audio
+    uint64_t payload_end_ = 0;    // where the tags after the audio begin
+    uint64_t offset_ = 0;         // file offset of the next byte to read
     bool failed_ = false;
 };
 
