@@ -25,13 +25,9 @@ bool ProgressPercent(std::uint32_t position, std::uint32_t size, std::uint32_t& 
     return true;
 }
 
-std::uint32_t EstimateOutputBytes(std::uint32_t size, std::uint32_t averageBytesPerSecond,
-                                  std::uint32_t sampleRate, std::uint32_t channels) {
-    if (averageBytesPerSecond == 0) {
-        return 0;
-    }
-    std::uint32_t seconds = size / averageBytesPerSecond;
-    return seconds * sampleRate * channels * 2;
+std::int64_t OutputFileBytes(std::uint64_t samples, std::uint32_t channels) {
+    constexpr std::int64_t kHeaderBytes = 56;
+    return kHeaderBytes + static_cast<std::int64_t>(samples * channels * 2);
 }
 
 } // namespace sonarel

@@ -13,9 +13,8 @@ std::string FormatByteCount(std::int64_t count);
 // when size is 0 (no reader, or an empty file).
 bool ProgressPercent(std::uint32_t position, std::uint32_t size, std::uint32_t& percent);
 
-// Estimated PCM bytes of an input of size bytes at averageBytesPerSecond: whole seconds times
-// rate times channels times 2, as an unsigned 32-bit value like the dialog shows it.
-std::uint32_t EstimateOutputBytes(std::uint32_t size, std::uint32_t averageBytesPerSecond,
-                                  std::uint32_t sampleRate, std::uint32_t channels);
+// Bytes of the WAVE file that holds `samples` 16-bit samples per channel: the RIFF, fmt,
+// fact and data chunk headers (56 bytes) and the data.
+std::int64_t OutputFileBytes(std::uint64_t samples, std::uint32_t channels);
 
 } // namespace sonarel

@@ -86,7 +86,7 @@ private:
 
     void Message(const std::string& text, DialogOutcome outcome);
     bool AskExtension(const std::string& question);
-    void ShowFormat(uint32_t kbps, uint32_t inputBytes, uint32_t averageBytesPerSecond);
+    void ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outputBytes);
     bool ProbeFailed(DialogOutcome outcome);
     bool OutputIsInput() const;
     bool CheckNamesBeforeStart();

@@ -3,8 +3,8 @@
 #include "app/control_ids.h"
 #include "app/decoder_dialog.h"
 #include "app/dialog_texts.h"
+#include "app/stream_probe.h"
 #include "app/text_format.h"
-#include "io/mp3_framer.h"
 
 #include <filesystem>
 #include <system_error>
@@ -44,26 +44,25 @@ bool DecoderDialog::ProbeInput(const std::string& name) {
         Message(text::kPcmInput, DialogOutcome::kInputIsPcm);
         return false;
     }
-    Mp3Framer framer(Mp3Framer::kDefaultRingBytes);
-    framer.Attach(&source, false);
-    if (framer.Open() != 0 && !view_.AskYesNo(FormatText(text::kAskNotMp3, name.c_str()))) {
+    const StreamProbe probe = ProbeStream(source);
+    if (!probe.framed && !view_.AskYesNo(FormatText(text::kAskNotMp3, name.c_str()))) {
         return ProbeFailed(DialogOutcome::kDeclined);
     }
-    const WaveFormatHolder* format = framer.GetFormat();
-    if (format == nullptr || !format->HasRecord()) {
+    if (!probe.HasAudio()) {
         Message(text::kNoFormat, DialogOutcome::kInputInvalid);
         return false;
     }
-    WaveFormatEx header = format->Header();
-    streamSampleRate_ = header.samples_per_sec;
-    streamChannels_ = header.channels;
+    const StreamSurvey& survey = probe.survey;
+    streamSampleRate_ = static_cast<uint32_t>(survey.MainRate());
+    streamChannels_ = static_cast<uint32_t>(survey.MainChannels());
     options_.inputPath.Assign(name);
     probedInput_ = options_.inputPath.Str();
-    ShowFormat(framer.AverageBitrate() & 0xFFFF, source.GetSize(), header.avg_bytes_per_sec);
+    ShowFormat(survey.MainKbps(), source.GetSize(),
+               OutputFileBytes(survey.MainSamples(), streamChannels_));
     return true;
 }
 
-void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, uint32_t averageBytesPerSecond) {
+void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outputBytes) {
     const char* channels = streamChannels_ == 1 ? text::kMono : text::kStereo;
     int rate = static_cast<int>(streamSampleRate_);
     inputFormatLabel_ = text::kFormatLabel;
@@ -71,9 +70,7 @@ void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, uint32_t aver
     outputFormatLabel_ = text::kFormatLabel;
     outputFormatText_ = FormatText(text::kPcmFormat, rate, channels);
     view_.SetControlText(kInputSizeLabel, FormatByteCount(inputBytes) + text::kBytesSuffix);
-    uint32_t estimate =
-        EstimateOutputBytes(inputBytes, averageBytesPerSecond, streamSampleRate_, streamChannels_);
-    view_.SetControlText(kOutputSizeLabel, FormatByteCount(estimate) + text::kBytesSuffix);
+    view_.SetControlText(kOutputSizeLabel, FormatByteCount(outputBytes) + text::kBytesSuffix);
     view_.SetProgressText(text::kSelectOutput);
     Display();
 }

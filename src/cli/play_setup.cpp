@@ -1,9 +1,9 @@
 // The checks and openings before sonarel-cli -play starts its pump.
 #include "app/dialog_texts.h"
+#include "app/stream_probe.h"
 #include "app/text_format.h"
 #include "cli/exit_codes.h"
 #include "cli/play_mode.h"
-#include "io/mp3_framer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,34 +34,32 @@ bool Playback::ProbeInput() {
     if (!input.Exists()) {
         return Refuse(FormatText(text::kInputMissing, input.CStr()), kExitInputMissing);
     }
-    InputFileReader probe; // declared before the framer, so it goes last
-    probe.Assign(input.Str());
-    probe.SetQuestion([this](const std::string& question) {
+    InputFileReader source;
+    source.Assign(input.Str());
+    source.SetQuestion([this](const std::string& question) {
         extensionAccepted_ = view_.AskYesNo(question);
         return extensionAccepted_;
     });
-    const int opened = probe.Open();
+    const int opened = source.Open();
     if (opened != 0) {
         return opened == InputFileReader::kDeclined
                    ? Refuse("", kExitDeclined)
                    : Refuse(text::kInvalidInput, kExitInputInvalid);
     }
-    if (probe.IsPcm() != 0) {
+    if (source.IsPcm() != 0) {
         return Refuse(text::kPcmInput, kExitInputIsPcm);
     }
-    Mp3Framer framer(Mp3Framer::kDefaultRingBytes);
-    framer.Attach(&probe, false);
-    if (framer.Open() != 0 && !view_.AskYesNo(FormatText(text::kAskNotMp3, input.CStr()))) {
+    const StreamProbe probe = ProbeStream(source);
+    if (!probe.framed && !view_.AskYesNo(FormatText(text::kAskNotMp3, input.CStr()))) {
         return Refuse("", kExitDeclined);
     }
-    const WaveFormatHolder* format = framer.GetFormat();
-    if (format == nullptr || !format->HasRecord()) {
+    if (!probe.HasAudio()) {
         return Refuse(text::kNoFormat, kExitInputInvalid);
     }
-    sampleRate_ = format->Header().samples_per_sec;
-    channels_ = format->Header().channels;
+    sampleRate_ = static_cast<uint32_t>(probe.survey.MainRate());
+    channels_ = static_cast<uint32_t>(probe.survey.MainChannels());
     const char* layout = channels_ == 1 ? text::kMono : text::kStereo;
-    std::printf("%s\n", FormatText(text::kMp3Format, framer.AverageBitrate() & 0xFFFF,
+    std::printf("%s\n", FormatText(text::kMp3Format, static_cast<int>(probe.survey.MainKbps()),
                                    static_cast<int>(sampleRate_), layout)
                             .c_str());
     std::fflush(stdout);

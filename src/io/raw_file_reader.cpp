@@ -45,10 +45,16 @@ int RawFileReader::Open() {
         return -1;
     }
     payload_offset_ = SkipId3v2Tags(file, size);
+    // Without tags at the end the payload runs to the end of the file, whatever its length
+    // by then (a file still being written, or one whose size the system does not know).
     payload_end_ = TrailingTagsStart(file, payload_offset_, size);
+    const bool tagged = payload_end_ < size;
     std::fseek(file, static_cast<long>(payload_offset_), SEEK_SET);
     offset_ = payload_offset_;
     size = payload_end_ - payload_offset_;
+    if (!tagged) {
+        payload_end_ = std::numeric_limits<uint64_t>::max();
+    }
     length_.store(static_cast<uint32_t>(std::min(size, kMaxCount)), std::memory_order_relaxed);
     failed_ = false;
     file_ = file;

@@ -1,6 +1,7 @@
 #include "mp3/encoder_info.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace sonarel::mp3 {
 
@@ -21,13 +22,18 @@ bool HasTag(const uint8_t* frame, int length, int offset, const char* tag) {
     return offset + 4 <= length && std::memcmp(frame + offset, tag, 4) == 0;
 }
 
-// Where the Xing fields start: after the header, the CRC word and the side information.
-int XingOffset(const uint8_t* frame) {
+// Where the Xing fields start: after the header and the side information. LAME writes
+// them there even in a frame with a CRC word, where the side information starts two
+// bytes later, so both places are tried.
+int XingOffset(const uint8_t* frame, bool after_crc) {
     const bool mpeg1 = (frame[1] & 0x08) != 0;
     const bool mono = (frame[3] >> 6) == 3;
-    const bool crc = (frame[1] & 0x01) == 0;
     const int side_info = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-    return 4 + (crc ? 2 : 0) + side_info;
+    return 4 + (after_crc ? 2 : 0) + side_info;
+}
+
+bool HasXingTag(const uint8_t* frame, int length, int offset) {
+    return HasTag(frame, length, offset, "Xing") || HasTag(frame, length, offset, "Info");
 }
 
 // The encoder's name opens the LAME extension: "LAME3.100", "Lavc58.13" and the like.
@@ -93,9 +99,12 @@ EncoderInfo ParseEncoderInfo(const uint8_t* frame, int length) {
     if (length < 4) {
         return {};
     }
-    const int offset = XingOffset(frame);
-    if (HasTag(frame, length, offset, "Xing") || HasTag(frame, length, offset, "Info")) {
-        return ReadXing(frame, length, offset);
+    const bool crc = (frame[1] & 0x01) == 0;
+    for (const bool after_crc : {crc, false}) {
+        const int offset = XingOffset(frame, after_crc);
+        if (HasXingTag(frame, length, offset)) {
+            return ReadXing(frame, length, offset);
+        }
     }
     if (HasTag(frame, length, kVbriOffset, "VBRI")) {
         return ReadVbri(frame, length);

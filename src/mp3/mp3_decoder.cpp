@@ -33,6 +33,24 @@ Mp3Status Mp3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) {
     if (produced != nullptr) {
         *produced = 0;
     }
+    const Mp3Status status = NextFrame();
+    if (status != MP3_OK) {
+        return status;
+    }
+    return layer3_.DecodeFrame(out, capacity, produced);
+}
+
+Mp3Status Mp3Decoder::SkipFrame() {
+    const Mp3Status status = NextFrame();
+    if (status == MP3_OK) {
+        input_.Skip(input_.Header().frame_bits);
+    }
+    return status;
+}
+
+// Synchronises on the next audio frame, stepping over the information frame that may
+// open the stream.
+Mp3Status Mp3Decoder::NextFrame() {
     Mp3Status status = input_.Sync();
     if (status == MP3_OK && at_stream_start_) {
         at_stream_start_ = false;
@@ -40,16 +58,13 @@ Mp3Status Mp3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) {
             status = input_.Sync();
         }
     }
-    if (status != MP3_OK) {
-        if (status == MP3_W_END) {
-            finished_ = true;
-        } else if (status == MP3_W_SYNC_LOST) {
-            // Nothing from before the break may reach the audio after it.
-            layer3_.Reset(true);
-        }
-        return status;
+    if (status == MP3_W_END) {
+        finished_ = true;
+    } else if (status == MP3_W_SYNC_LOST) {
+        // Nothing from before the break may reach the audio after it.
+        layer3_.Reset(true);
     }
-    return layer3_.DecodeFrame(out, capacity, produced);
+    return status;
 }
 
 // The first frame of a stream may be the encoder's information frame: not audio.

@@ -35,6 +35,10 @@ public:
     // encoder's information frame at the start of the stream is skipped, not decoded.
     Mp3Status DecodeFrame(uint8_t* out, int capacity, int* produced = nullptr);
 
+    // Finds the next frame as DecodeFrame would and steps over it without decoding; on
+    // MP3_OK CurrentHeader() describes it. For counting a stream's frames.
+    Mp3Status SkipFrame();
+
     // True once DecodeFrame has reported MP3_W_END; stays so until Reset.
     bool IsFinished() const { return finished_; }
 
@@ -50,6 +54,7 @@ public:
     const EncoderInfo& GetEncoderInfo() const { return encoder_info_; }
 
 private:
+    Mp3Status NextFrame();
     bool SkipEncoderInfo();
 
     DecoderOptions options_;

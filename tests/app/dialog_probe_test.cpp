@@ -15,7 +15,7 @@ TEST_F(ProbeTest, ShowsTheFormatsAndSizesOfAnAcceptedInput) {
     EXPECT_EQ(view.texts[kInputFormatText], "MP3: 128 kbit/sec, 44100 Hz, Stereo");
     EXPECT_EQ(view.texts[kOutputFormatText], "PCM: 44100 Hz, 16 Bit, Stereo");
     EXPECT_EQ(view.texts[kInputSizeLabel], "17,135 bytes");
-    EXPECT_EQ(view.texts[kOutputSizeLabel], "176,400 bytes"); // one whole second
+    EXPECT_EQ(view.texts[kOutputSizeLabel], "184,376 bytes"); // 40 frames and the header
     EXPECT_EQ(view.progressText, text::kSelectOutput);
     EXPECT_EQ(dialog->InputPath().Str(), stereo);
 

@@ -124,7 +124,7 @@ TEST_F(WindowTest, OpenProbesTheInputAndProposesTheOutput) {
     EXPECT_EQ(harness.Text(kInputSizeLabel), "17,135 bytes");
     EXPECT_EQ(harness.Text(kOutputFormatLabel), "Format:");
     EXPECT_EQ(harness.Text(kOutputFormatText), "PCM: 44100 Hz, 16 Bit, Stereo");
-    EXPECT_EQ(harness.Text(kOutputSizeLabel), "176,400 bytes");
+    EXPECT_EQ(harness.Text(kOutputSizeLabel), "184,376 bytes");
     EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
     EXPECT_EQ(harness.ProgressText(), text::kSelectOutput);
 

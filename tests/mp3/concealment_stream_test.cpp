@@ -53,6 +53,7 @@ protected:
         clean_stream_ = LoadFile(FixturesDir() / "mp3" / "crc_44100_stereo.mp3");
         offsets_ = FrameOffsets(clean_stream_);
         ASSERT_GT(offsets_.size(), 30u);
+        offsets_.erase(offsets_.begin()); // the encoder's information frame: not audio
         damaged_stream_ = clean_stream_;
         for (size_t frame : kDamaged) {
             damaged_stream_[offsets_[frame] + 6 + 3] ^= 0x10; // a side-information bit

@@ -38,6 +38,9 @@ TEST(EncoderInfo, EachLayoutIsRecognisedWhereItsTagBelongs) {
     EXPECT_FALSE(info.has_gapless);
     // The same tag one place off is audio.
     EXPECT_FALSE(ParseEncoderInfo(Frame(0xFFF3A8C4, 4 + 17, "Xing").data(), 200).present);
+    // With a CRC word the tag may stand after it, or where it would stand without one.
+    EXPECT_TRUE(ParseEncoderInfo(Frame(0xFFF2A8C4, 4 + 2 + 9, "Info").data(), 200).present);
+    EXPECT_TRUE(ParseEncoderInfo(Frame(0xFFF2A8C4, 4 + 9, "Info").data(), 200).present);
 
     std::vector<uint8_t> vbri = Frame(0xFFFB9064, 36, "VBRI");
     PutBigEndian(vbri, 46, 5000);

@@ -1,0 +1,20 @@
+// The format probe of an input: the frames the decoder will decode, counted over the
+// whole input, and (only when there are none) whether the framer sees MPEG audio at all.
+#pragma once
+
+#include "app/input_file_reader.h"
+#include "app/stream_survey.h"
+
+namespace sonarel {
+
+struct StreamProbe {
+    StreamSurvey survey;
+    bool framed = false; // the framer found frames (of any layer)
+
+    bool HasAudio() const { return survey.Frames() > 0; }
+};
+
+// Reads the open `source` from its start; leaves it positioned anywhere.
+StreamProbe ProbeStream(InputFileReader& source);
+
+} // namespace sonarel
