@@ -7,7 +7,7 @@ packages=(
     libgtest-dev
     qt6-base-dev libgl-dev
     libasound2-dev alsa-utils
-    python3 sox xvfb xauth
+    python3 sox lame mpg123 xvfb xauth
     clang-14 libclang-rt-14-dev
 )
 
