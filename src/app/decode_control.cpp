@@ -199,22 +199,31 @@ void DecoderDialog::FinishDecode(int result, bool closing) {
     // objects it used are closed.
     pipeline_.activePump->Stop(kWaitForever);
     pipeline_.activePump.reset();
+    const double skipped = pipeline_.stage.SkippedSeconds();
     ReleasePipeline();
     bool cancelled = view_.GetProgressText() == text::kCancelled;
     bool failed = result == kResultReadError || result == kResultWriteError;
     if (!cancelled) {
-        view_.SetProgressText(failed ? text::kFailed : text::kDone);
+        view_.SetProgressText(failed ? text::kFailed : DoneText(skipped));
     }
     if (cancelled) {
         outcome_ = DialogOutcome::kCancelled;
     } else if (result == 0) {
-        outcome_ = DialogOutcome::kDone;
+        outcome_ = skipped > 0 ? DialogOutcome::kDoneWithSkips : DialogOutcome::kDone;
     }
     view_.SetProgressPosition(kProgressEnd);
     RestoreControlsAfterDecode();
     if (!options_.noBeep && !closing) {
         view_.Beep();
     }
+}
+
+// "Done!", or with the seconds of audio left out at another sampling rate.
+std::string DecoderDialog::DoneText(double skippedSeconds) {
+    if (skippedSeconds <= 0) {
+        return text::kDone;
+    }
+    return FormatText(text::kDoneSkipped, skippedSeconds);
 }
 
 void DecoderDialog::ReleasePipeline() {

@@ -87,6 +87,7 @@ private:
     void Message(const std::string& text, DialogOutcome outcome);
     bool AskExtension(const std::string& question);
     void ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outputBytes);
+    static std::string DoneText(double skippedSeconds);
     bool ProbeFailed(DialogOutcome outcome);
     bool OutputIsInput() const;
     bool CheckNamesBeforeStart();

@@ -4,13 +4,15 @@
 
 namespace sonarel {
 
-int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) const {
+int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) {
     if (outputRate_ == 0) {
         return bytes;
     }
     const mp3::FrameHeader& header = decoder_.CurrentHeader();
     if (static_cast<uint32_t>(header.sample_rate) != outputRate_) {
-        return 0; // decoded, so the decoder follows the stream, but not playable at this rate
+        // Decoded, so the decoder follows the stream, but not playable at this rate.
+        skippedSeconds_ += static_cast<double>(header.SamplesPerFrame()) / header.sample_rate;
+        return 0;
     }
     return FitChannels(pcm, bytes, header.channels, static_cast<int>(outputChannels_), capacity);
 }
@@ -23,6 +25,7 @@ int DecodingStage::Open() {
     chunk_ = std::make_unique<uint8_t[]>(kChunkBytes);
     pending_ = 0;
     offset_ = 0;
+    skippedSeconds_ = 0;
     return 0;
 }
 

@@ -34,6 +34,10 @@ public:
         outputChannels_ = channels;
     }
 
+    // Seconds of audio that were decoded but not handed out because of their sampling rate,
+    // since the last Open.
+    double SkippedSeconds() const { return skippedSeconds_; }
+
     int IsSeekable() const override { return 0; }
     int Seek(int32_t /*position*/) override { return 0; }
     int IsPcm() const override { return 0; }
@@ -42,7 +46,7 @@ public:
 
 private:
     // The frame's byte count after fitting it to the output format (0: not handed out).
-    int FitToOutput(uint8_t* pcm, int bytes, int capacity) const;
+    int FitToOutput(uint8_t* pcm, int bytes, int capacity);
 
     mp3::Mp3Decoder decoder_;
     std::unique_ptr<uint8_t[]> chunk_;
@@ -50,6 +54,7 @@ private:
     int offset_ = 0;  // first byte of the chunk not yet taken
     uint32_t outputRate_ = 0;
     uint32_t outputChannels_ = 0;
+    double skippedSeconds_ = 0;
 };
 
 } // namespace sonarel

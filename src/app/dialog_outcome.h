@@ -7,6 +7,7 @@ namespace sonarel {
 enum class DialogOutcome {
     kNone,              // nothing was attempted
     kDone,              // a conversion ended normally
+    kDoneWithSkips,     // it ended, but frames at another sampling rate were left out
     kCancelled,         // a conversion was cancelled
     kDeclined,          // the user answered No to a question
     kInputMissing,      // the input file does not exist

@@ -11,6 +11,8 @@ inline constexpr const char* kClickDecode = "Click Decode";
 inline constexpr const char* kDone = "Done!";
 inline constexpr const char* kCancelled = "Cancelled!";
 inline constexpr const char* kFailed = "Failed!";
+// The end of a conversion that left out frames at another sampling rate than the output's.
+inline constexpr const char* kDoneSkipped = "Done! %.1f s at another sampling rate skipped";
 
 // Decode button captions.
 inline constexpr const char* kDecodeCaption = "&Decode";

@@ -24,12 +24,15 @@ enum ExitCode : int {
     kExitReadError = 14,         // reading the input failed; the output is incomplete
     kExitWriteError = 15,        // writing the output failed; the output is incomplete
     kExitSoundDeviceFailed = 16, // -play: the sound device could not be opened or failed
+    kExitDoneWithSkips = 17,     // finished, but audio at another sampling rate was left out
 };
 
 constexpr int ExitCodeFor(DialogOutcome outcome) {
     switch (outcome) {
     case DialogOutcome::kDone:
         return kExitDone;
+    case DialogOutcome::kDoneWithSkips:
+        return kExitDoneWithSkips;
     case DialogOutcome::kCancelled:
         return kExitCancelled;
     case DialogOutcome::kDeclined:

@@ -50,6 +50,8 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  14  reading the input failed; the output is incomplete\n"
         "  15  writing the output failed (disk full?); the output is incomplete\n"
         "  16  -play: the sound device could not be opened, or it failed\n"
+        "  17  the conversion finished, but part of the input was at another sampling\n"
+        "      rate than the output's and was left out (the status says how much)\n"
         "\n"
         "-play uses the ALSA device \"default\", or the one named by the environment\n"
         "variable SONAREL_AUDIO_DEVICE (for example \"null\" to play without a sound card).\n",
