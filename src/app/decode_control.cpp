@@ -7,6 +7,8 @@
 #include "io/wave_format.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace sonarel {
 namespace {
@@ -19,6 +21,12 @@ constexpr int kResultNoReader = static_cast<int>(PcmPump::kResultNoSource);
 constexpr int kResultReaderFailed = static_cast<int>(PcmPump::kResultOpenFailed);
 constexpr int kResultReadError = static_cast<int>(PcmPump::kResultReadError);
 constexpr int kResultWriteError = static_cast<int>(PcmPump::kResultWriteError);
+
+// A file whose contents a conversion would replace (a folder or a device loses nothing).
+bool HoldsAFile(const PathName& name) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(name.Str(), error);
+}
 
 } // namespace
 
@@ -37,6 +45,7 @@ void DecoderDialog::OnDecode() {
     view_.EnableControl(kOutputEdit, false);
     view_.SetProgressText("");
     view_.SetFocus(kDecodeButton);
+    saveAsConfirmed_ = false; // the confirmation served this conversion
     if (!StartDecode(options_.outputPath.Str())) {
         view_.EnableControl(kInputEdit, true);
         view_.EnableControl(kOutputEdit, true);
@@ -59,12 +68,19 @@ bool DecoderDialog::CheckNamesBeforeStart() {
     if (!EnsureProbed()) {
         return false;
     }
-    if (options_.autoMode && !options_.overwrite && !saveAsConfirmed_ && output.Exists() &&
+    if (!options_.overwrite && !ConfirmedInSaveAs() && HoldsAFile(output) &&
         !view_.AskYesNo(FormatText(text::kAskOverwrite, output.CStr()))) {
         outcome_ = DialogOutcome::kDeclined;
         return false;
     }
     return true;
+}
+
+// An existing output is replaced without a question only when this very name was chosen in
+// the Save As dialog (which asked) for this conversion. A proposed or typed name, or one
+// confirmed for an earlier conversion, is asked about: replacing it would lose a file.
+bool DecoderDialog::ConfirmedInSaveAs() const {
+    return saveAsConfirmed_ && saveAsConfirmedName_ == options_.outputPath.Str();
 }
 
 // The output format comes from the last successful probe. When that probe was of another

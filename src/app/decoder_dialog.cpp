@@ -160,6 +160,7 @@ void DecoderDialog::OnSaveAs() {
                           options_.outputPath.GetDriveAndFolder());
     view_.SetProgressText(text::kClickDecode);
     saveAsConfirmed_ = options_.outputPath.Exists();
+    saveAsConfirmedName_ = options_.outputPath.Str();
     view_.EnableControl(kDecodeButton, true);
     Display();
 }

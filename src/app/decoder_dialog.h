@@ -79,6 +79,7 @@ private:
     void LoadInitialNames();
     void OnOpen();
     void OnSaveAs();
+    bool ConfirmedInSaveAs() const;
 
     // Data exchange: members to controls, and the two edits back to the members.
     void Display();
@@ -104,6 +105,7 @@ private:
     CommandLineOptions options_;
 
     bool saveAsConfirmed_ = false;
+    std::string saveAsConfirmedName_; // the name that Save As confirmed
     std::string inputFormatText_;
     std::string inputFormatLabel_;
     std::string outputFormatText_;

@@ -146,7 +146,7 @@ TEST_F(DecodeTest, ATypedInputIsProbedBeforeItIsDecoded) {
     ExpectCompleteWave(Scratch("out.wav"), 8000, 1); // the typed file's format, not the old
 }
 
-TEST_F(DecodeTest, AutoModeAsksBeforeReplacingUnlessToldOrConfirmed) {
+TEST_F(DecodeTest, AnExistingOutputIsReplacedOnlyWhenToldOrConfirmed) {
     std::string out = Scratch("out.wav");
     WriteFileBytes(out, {7});
     dialog->Options().autoMode = true;
@@ -161,6 +161,32 @@ TEST_F(DecodeTest, AutoModeAsksBeforeReplacingUnlessToldOrConfirmed) {
     EXPECT_EQ(view.questions.size(), 1u);
     ASSERT_TRUE(WaitForEnd());
     ExpectCompleteWave(out, 44100, 2);
+}
+
+// Interactive use: a proposed or typed name that exists is asked about; a name chosen in
+// Save As (which asked itself) is not, but only for the next conversion.
+TEST_F(DecodeTest, InteractiveUseAsksBeforeReplacingAFileSaveAsDidNotConfirm) {
+    std::string out = Scratch("out.wav");
+    WriteFileBytes(out, {7});
+    ReadyWith(CopyFixture("cbr_44100_stereo.mp3", "in.mp3"), out);
+    view.answers = {false};
+    dialog->OnDecode();
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions.back(), "Overwrite " + out + "?");
+    EXPECT_FALSE(dialog->IsDecoding());
+    EXPECT_EQ(fs::file_size(out), 1u);
+
+    view.saveResults = {out};
+    dialog->OnCommand(kCommandSaveAs);
+    dialog->OnDecode();
+    EXPECT_EQ(view.questions.size(), 1u);
+    ASSERT_TRUE(WaitForEnd());
+    ExpectCompleteWave(out, 44100, 2);
+
+    view.answers = {false}; // the next conversion to the same name asks again
+    dialog->OnDecode();
+    EXPECT_EQ(view.questions.size(), 2u);
+    EXPECT_FALSE(dialog->IsDecoding());
 }
 
 TEST_F(DecodeTest, AnUnknownExtensionIsAskedOncePerStart) {

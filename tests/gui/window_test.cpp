@@ -233,6 +233,23 @@ TEST_F(WindowTest, DecodeRunsToDone) {
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
 }
 
+// A second input keeps the first proposed name; decoding again must not silently replace
+// the first conversion.
+TEST_F(WindowTest, DecodingAgainToAnExistingFileAsksFirst) {
+    harness.Start();
+    Open(input);
+    harness.Click(kDecodeButton);
+    ASSERT_TRUE(harness.WaitForDecodeEnd());
+    const auto first = ReadFileBytes(scratch / "song.wav");
+    harness.answers.push_back(false);
+    harness.Click(kDecodeButton);
+    ASSERT_EQ(harness.questions.size(), 1u);
+    EXPECT_EQ(harness.questions[0],
+              "Overwrite " + Native(scratch / "song.wav").toStdString() + "?");
+    EXPECT_FALSE(harness.Dialog().IsDecoding());
+    EXPECT_EQ(ReadFileBytes(scratch / "song.wav"), first);
+}
+
 TEST_F(WindowTest, ProgressRisesWhileALongDecodeRuns) {
     // Long enough to outlast the pump's half-second report interval at any decoding speed;
     // the PCM goes nowhere, so the disk does not fill.

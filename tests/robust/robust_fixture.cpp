@@ -104,6 +104,7 @@ PipelineTest::PipelineTest() : pipeline(MakeWriter()) {
         return dialog->HandleMessage(id, w, l);
     };
     dialog->Options().noBeep = true;
+    dialog->Options().overwrite = true; // conversions here replace each other's output
 }
 
 PipelineTest::~PipelineTest() {
