@@ -18,10 +18,27 @@ constexpr ConsoleSwitch kSwitches[] = {
 } // namespace
 
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
-    if (isSwitch && ParseConsoleSwitch(text)) {
+    if (!isSwitch) {
+        ParseBareName(text, isLast);
+    } else if (!ParseConsoleSwitch(text)) {
+        DecoderCommandLine::ParseParam(text, isSwitch, isLast);
+    }
+}
+
+// The first bare name is the input, the next the output; a third has nothing left to name.
+void ConsoleCommandLine::ParseBareName(std::string_view text, bool isLast) {
+    if (parsed_.inputGiven && parsed_.outputGiven) {
+        SetUsageError("unexpected argument '" + std::string(text) +
+                      "': the input and the output are already given");
         return;
     }
-    DecoderCommandLine::ParseParam(text, isSwitch, isLast);
+    DecoderCommandLine::ParseParam(text, false, isLast);
+}
+
+void ConsoleCommandLine::SetUsageError(const std::string& message) {
+    if (flags_.usageError.empty()) {
+        flags_.usageError = message;
+    }
 }
 
 bool ConsoleCommandLine::ParseConsoleSwitch(std::string_view text) {

@@ -2,7 +2,9 @@
 
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
+#include "app/text_format.h"
 #include "cli/interrupt_flag.h"
+#include "cli/output_file.h"
 
 #include <cctype>
 #include <cstdio>
@@ -95,6 +97,9 @@ void ConsoleView::ShowMessage(const std::string& text) {
 bool ConsoleView::AskYesNo(const std::string& question) {
     FlushFormat();
     progress_.Clear();
+    if (RefusesToReplace(question)) {
+        return false;
+    }
     if (InterruptPending()) {
         std::fprintf(stderr, "%s No\n", question.c_str());
         return false;
@@ -110,6 +115,19 @@ bool ConsoleView::AskYesNo(const std::string& question) {
         std::fputc('\n', stderr);
     }
     return yes;
+}
+
+// The overwrite question about a file that is not a WAVE file is not asked: such a file (a
+// document given as OUTPUT by mistake) is replaced only with -overwrite, which never asks.
+bool ConsoleView::RefusesToReplace(const std::string& question) {
+    const std::string output = GetControlText(kOutputEdit);
+    if (question != FormatText(text::kAskOverwrite, output.c_str()) ||
+        !HoldsOtherThanWave(output)) {
+        return false;
+    }
+    ShowMessage(NotWaveMessage(output));
+    outputRefused_ = true;
+    return true;
 }
 
 // One line from the terminal, read byte by byte with read() so that Ctrl-C ends the wait.

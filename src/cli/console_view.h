@@ -1,8 +1,9 @@
 // The dialog's window on a terminal. Message box texts go to stderr as they stand; the probe's
 // format lines, the conversion's start and its end ("Done!", "Cancelled!") go to stdout; the
 // progress bar is drawn on stderr when that is a terminal. Questions are asked at the prompt
-// when stdin is a terminal, otherwise answered No (or Yes with -yes). There are no file
-// dialogs: they always report a cancel.
+// when stdin is a terminal, otherwise answered No (or Yes with -yes); the question whether to
+// replace an existing output that is not a WAVE file is answered No without asking. There are
+// no file dialogs: they always report a cancel.
 #pragma once
 
 #include "app/dialog_view.h"
@@ -46,10 +47,13 @@ public:
     MessageTarget* GetMessageTarget() override { return &target_; }
 
     bool Ended() const { return ended_; }
+    // True when an existing output was kept because it is not a WAVE file.
+    bool OutputRefused() const { return outputRefused_; }
 
 private:
     void FlushFormat();
     void OnDecodeCaption(const std::string& caption);
+    bool RefusesToReplace(const std::string& question);
     bool ReadAnswer();
 
     MessageTarget& target_;
@@ -62,6 +66,7 @@ private:
     bool formatPending_ = false;
     bool running_ = false;
     bool ended_ = false;
+    bool outputRefused_ = false;
     WindowPosition position_;
 };
 

@@ -25,6 +25,7 @@ enum ExitCode : int {
     kExitWriteError = 15,        // writing the output failed; the output is incomplete
     kExitSoundDeviceFailed = 16, // -play: the sound device could not be opened or failed
     kExitDoneWithSkips = 17,     // finished, but audio at another sampling rate was left out
+    kExitOutputNotWave = 18,     // the output exists and is not a WAVE file (-overwrite needed)
 };
 
 constexpr int ExitCodeFor(DialogOutcome outcome) {

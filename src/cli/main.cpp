@@ -57,6 +57,11 @@ int Run(int argc, char** argv) {
     ConsoleFlags flags;
     CommandLineOptions parsed;
     ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+    if (!flags.usageError.empty()) {
+        std::fprintf(stderr, "%s: %s (try %s -help)\n", program.c_str(), flags.usageError.c_str(),
+                     program.c_str());
+        return kExitUsage;
+    }
     if (flags.help) {
         PrintUsage(stdout, program.c_str());
         return kExitDone;
@@ -81,7 +86,7 @@ int Run(int argc, char** argv) {
     if (!uninterrupted || (InterruptPending() && !dialog.HasEnded())) {
         return kExitCancelled;
     }
-    return ExitCodeFor(dialog.Outcome());
+    return view.OutputRefused() ? kExitOutputNotWave : ExitCodeFor(dialog.Outcome());
 }
 
 } // namespace

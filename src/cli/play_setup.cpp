@@ -3,6 +3,7 @@
 #include "app/stream_probe.h"
 #include "app/text_format.h"
 #include "cli/exit_codes.h"
+#include "cli/output_file.h"
 #include "cli/play_mode.h"
 
 #include <cstdio>
@@ -67,7 +68,8 @@ bool Playback::ProbeInput() {
 }
 
 // Only with an output name: a folder gets the input's name with .wav, as a conversion
-// proposes it; an existing file is replaced only with -overwrite or a Yes.
+// proposes it; an existing file is replaced only with -overwrite or a Yes, and one that is not
+// a WAVE file only with -overwrite.
 bool Playback::ChooseOutput() {
     if (!options_.outputGiven) {
         return true;
@@ -85,6 +87,9 @@ bool Playback::ChooseOutput() {
     }
     if (!output.CanCreate() || SameFile(output, options_.inputPath)) {
         return Refuse(FormatText(text::kInvalidOutput, output.CStr()), kExitOutputInvalid);
+    }
+    if (!options_.overwrite && HoldsOtherThanWave(output.Str())) {
+        return Refuse(NotWaveMessage(output.Str()), kExitOutputNotWave);
     }
     if (output.Exists() && !options_.overwrite &&
         !view_.AskYesNo(FormatText(text::kAskOverwrite, output.CStr()))) {

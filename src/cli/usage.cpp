@@ -19,7 +19,8 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "Options (also written with \"--\"; matched by their beginning, in any letter case):\n"
         "  -input=NAME    the input file\n"
         "  -output=NAME   the output file or folder\n"
-        "  -overwrite     replace an existing output file without asking\n"
+        "  -overwrite     replace an existing output file without asking; an existing\n"
+        "                 file that is not a WAVE file is replaced only with it\n"
         "  -yes           answer Yes to every question\n"
         "  -nobeep        no terminal bell when the conversion ends\n"
         "  -play          play the input on the sound device instead of converting it;\n"
@@ -52,6 +53,7 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  16  -play: the sound device could not be opened, or it failed\n"
         "  17  the conversion finished, but part of the input was at another sampling\n"
         "      rate than the output's and was left out (the status says how much)\n"
+        "  18  the output exists and is not a WAVE file; it is kept (-overwrite replaces it)\n"
         "\n"
         "-play uses the ALSA device \"default\", or the one named by the environment\n"
         "variable SONAREL_AUDIO_DEVICE (for example \"null\" to play without a sound card).\n",

@@ -14,6 +14,7 @@ namespace sonarel::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -102,16 +103,32 @@ TEST_F(CliConversion, AnOutputIsProposedWhereTheDialogWouldPropose) {
 }
 
 TEST_F(CliConversion, AnExistingOutputIsReplacedOnlyWhenAllowed) {
-    std::string output = Scratch("out.wav");
-    WriteFileBytes(output, {'k', 'e', 'e', 'p'});
-    ProcessResult declined = Run({Fixture("cbr_8000_mono.mp3"), output});
-    EXPECT_EQ(declined.exitCode, cli::kExitDeclined);
-    EXPECT_NE(declined.err.find("Overwrite " + output + "? No"), std::string::npos);
-    EXPECT_EQ(fs::file_size(output), 4u);
+    const std::string input = Fixture("cbr_8000_mono.mp3");
+    const std::string output = Scratch("out.wav");
+    // A WAVE file's head (either form), or an empty file: the question decides.
+    for (const std::string& head : {"RIFF\x10\0\0\0WAVE"s, "RF64\xff\xff\xff\xffWAVE"s, ""s}) {
+        WriteFileBytes(output, std::vector<unsigned char>(head.begin(), head.end()));
+        ProcessResult declined = Run({input, output});
+        EXPECT_EQ(declined.exitCode, cli::kExitDeclined) << declined.err;
+        EXPECT_NE(declined.err.find("Overwrite " + output + "? No"), std::string::npos);
+        EXPECT_EQ(fs::file_size(output), head.size());
+    }
+    EXPECT_EQ(Run({"-yes", input, output}).exitCode, cli::kExitDone);
 
-    EXPECT_EQ(Run({"-yes", Fixture("cbr_8000_mono.mp3"), output}).exitCode, cli::kExitDone);
-    WriteFileBytes(output, {'k'});
-    ProcessResult replaced = Run({"--OVERWRITE", Fixture("cbr_8000_mono.mp3"), output});
+    // A file that is not a WAVE file is kept even with -yes; only -overwrite replaces it.
+    for (const std::string& head : {"keep"s, "RIFF\x10\0\0\0AVI LIST"s}) {
+        WriteFileBytes(output, std::vector<unsigned char>(head.begin(), head.end()));
+        for (const char* mode : {"-yes", "-play"}) {
+            ProcessResult kept = Run({mode, "-yes", input, output});
+            EXPECT_EQ(kept.exitCode, cli::kExitOutputNotWave) << mode;
+            EXPECT_NE(kept.err.find(output + " exists and is not a WAVE file: it is kept "
+                                             "(-overwrite replaces it)\n"),
+                      std::string::npos)
+                << kept.err;
+            EXPECT_EQ(fs::file_size(output), head.size());
+        }
+    }
+    ProcessResult replaced = Run({"--OVERWRITE", input, output});
     EXPECT_EQ(replaced.exitCode, cli::kExitDone);
     EXPECT_EQ(replaced.err, "");
     EXPECT_GT(fs::file_size(output), 56u);

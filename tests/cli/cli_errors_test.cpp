@@ -31,6 +31,22 @@ TEST_F(CliErrors, HelpListsTheExitStatusesAndNoInputIsAUsageError) {
     EXPECT_TRUE(Contains(none.err, "no input file given"));
 }
 
+TEST_F(CliErrors, ArgumentsItCannotUseAreUsageErrors) {
+    const std::string input = Fixture("cbr_8000_mono.mp3");
+    const std::string third = Scratch("c.txt");
+    WriteFileBytes(third, {'n', 'o', 't', 'e'});
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-overwrite", input, Scratch("b.wav"), third},
+          {"-input=" + input, "-output=" + Scratch("b.wav"), third}}) {
+        ProcessResult run = Run(args);
+        EXPECT_EQ(run.exitCode, cli::kExitUsage);
+        EXPECT_TRUE(Contains(run.err, "unexpected argument '" + third + "'")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(fs::exists(Scratch("b.wav")));
+    EXPECT_EQ(fs::file_size(third), 4u);
+}
+
 TEST_F(CliErrors, UnusableInputsAreRefusedWithTheirMessage) {
     std::string output = Scratch("out.wav");
     ProcessResult missing = Run({Scratch("none.mp3"), output});

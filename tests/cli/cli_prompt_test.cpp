@@ -56,10 +56,17 @@ TEST_F(CliPrompt, TheTypedAnswerDecides) {
     std::vector<std::string> args = {cli, "-nobeep", Fixture("cbr_8000_mono.mp3"), output};
     std::string screen;
 
-    WriteFileBytes(output, {'k'});
+    WriteFileBytes(output, {'k'}); // not a WAVE file: kept without asking, whatever is typed
+    EXPECT_EQ(RunAtTerminal(args, Env(), "y", screen), cli::kExitOutputNotWave);
+    EXPECT_EQ(screen.find("[y/N]"), std::string::npos) << screen;
+    EXPECT_EQ(fs::file_size(output), 1u);
+
+    const std::string wave("RIFF\x04\0\0\0WAVE", 12);
+    WriteFileBytes(output, std::vector<unsigned char>(wave.begin(), wave.end()));
+    screen.clear();
     EXPECT_EQ(RunAtTerminal(args, Env(), "n", screen), cli::kExitDeclined);
     EXPECT_NE(screen.find("Overwrite " + output + "? [y/N] "), std::string::npos) << screen;
-    EXPECT_EQ(fs::file_size(output), 1u);
+    EXPECT_EQ(fs::file_size(output), wave.size());
 
     screen.clear();
     EXPECT_EQ(RunAtTerminal(args, Env(), "Yes", screen), cli::kExitDone) << screen;

@@ -1,0 +1,39 @@
+#include "cli/output_file.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sonarel::cli {
+namespace {
+
+constexpr size_t kWaveHeadBytes = 12;
+
+bool IsWaveHead(const char* head) {
+    const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0;
+    return riff && std::memcmp(head + 8, "WAVE", 4) == 0;
+}
+
+} // namespace
+
+bool HoldsOtherThanWave(const std::string& name) {
+    struct stat info = {};
+    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        return false;
+    }
+    char head[kWaveHeadBytes] = {};
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return true;
+    }
+    const ssize_t got = ::read(fd, head, sizeof head);
+    ::close(fd);
+    return got != static_cast<ssize_t>(sizeof head) || !IsWaveHead(head);
+}
+
+std::string NotWaveMessage(const std::string& name) {
+    return name + " exists and is not a WAVE file: it is kept (-overwrite replaces it)";
+}
+
+} // namespace sonarel::cli
