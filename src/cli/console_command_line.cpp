@@ -1,58 +1,140 @@
 #include "cli/console_command_line.h"
 
+#include <cctype>
+#include <vector>
+
 namespace sonarel::cli {
 namespace {
 
-// Console switches, matched like the dialog's: by their beginning, any letter case.
+// A console switch, named in lower case. The dialog's own (flag == nullptr) are handed on to the
+// dialog's parser under their whole name, so they act exactly as in the desktop program.
 struct ConsoleSwitch {
-    const char* keyword;
+    const char* name;
+    bool takesName; // written -name=NAME
     bool ConsoleFlags::*flag;
 };
 
 constexpr ConsoleSwitch kSwitches[] = {
-    {"yes", &ConsoleFlags::assumeYes},
-    {"help", &ConsoleFlags::help},
-    {"play", &ConsoleFlags::play},
+    {"input", true, nullptr},
+    {"output", true, nullptr},
+    {"overwrite", false, nullptr},
+    {"nobeep", false, nullptr},
+    {"auto", false, nullptr},
+    {"exit", false, nullptr},
+    {"yes", false, &ConsoleFlags::assumeYes},
+    {"play", false, &ConsoleFlags::play},
+    {"help", false, &ConsoleFlags::help},
+    {"version", false, &ConsoleFlags::version},
 };
+
+bool BeginsWith(std::string_view name, std::string_view typed) {
+    if (typed.empty() || typed.size() > name.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < typed.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(typed[i])) != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The switches whose name begins with the typed one, ignoring letter case.
+std::vector<const ConsoleSwitch*> SwitchesBeginningWith(std::string_view typed) {
+    std::vector<const ConsoleSwitch*> found;
+    for (const ConsoleSwitch& entry : kSwitches) {
+        if (BeginsWith(entry.name, typed)) {
+            found.push_back(&entry);
+        }
+    }
+    return found;
+}
+
+std::string AmbiguityMessage(const std::string& typed,
+                             const std::vector<const ConsoleSwitch*>& found) {
+    std::string message = "ambiguous switch '" + typed + "': ";
+    for (size_t i = 0; i < found.size(); ++i) {
+        message += (i == 0 ? "-" : i + 1 == found.size() ? " or -" : ", -");
+        message += found[i]->name;
+    }
+    return message + "?";
+}
 
 } // namespace
 
+void ConsoleCommandLine::Parse(int argc, const char* const* argv) {
+    argv_ = argv;
+    argIndex_ = 0;
+    DecoderCommandLine::Parse(argc, argv);
+    argv_ = nullptr;
+}
+
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
+    ++argIndex_;
     if (!isSwitch) {
         ParseBareName(text, isLast);
-    } else if (!ParseConsoleSwitch(text)) {
-        DecoderCommandLine::ParseParam(text, isSwitch, isLast);
+    } else if (text == "?") {
+        flags_.help = true;
+    } else {
+        ParseConsoleSwitch(text, isLast);
     }
+}
+
+void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) {
+    const size_t equals = text.find('=');
+    const std::string_view name = text.substr(0, equals);
+    const std::string typed = Typed(text, true);
+    const std::vector<const ConsoleSwitch*> found = SwitchesBeginningWith(name);
+    if (found.empty()) {
+        return SetUsageError("unknown switch '" + typed + "'");
+    }
+    if (found.size() > 1) {
+        return SetUsageError(AmbiguityMessage(typed, found));
+    }
+    const ConsoleSwitch& entry = *found.front();
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : text.substr(equals + 1);
+    if (entry.takesName && value.empty()) {
+        return SetUsageError("'" + typed + "' needs a name: -" + entry.name + "=NAME");
+    }
+    if (!entry.takesName && equals != std::string_view::npos) {
+        return SetUsageError("'" + typed + "' takes no value");
+    }
+    if (entry.flag != nullptr) {
+        flags_.*entry.flag = true;
+        return;
+    }
+    std::string whole = entry.name;
+    if (entry.takesName) {
+        whole += '=';
+        whole += value;
+    }
+    DecoderCommandLine::ParseParam(whole, true, isLast);
 }
 
 // The first bare name is the input, the next the output; a third has nothing left to name.
 void ConsoleCommandLine::ParseBareName(std::string_view text, bool isLast) {
     if (parsed_.inputGiven && parsed_.outputGiven) {
-        SetUsageError("unexpected argument '" + std::string(text) +
+        SetUsageError("unexpected argument '" + Typed(text, false) +
                       "': the input and the output are already given");
         return;
     }
     DecoderCommandLine::ParseParam(text, false, isLast);
 }
 
+std::string ConsoleCommandLine::Typed(std::string_view text, bool isSwitch) const {
+    if (argv_ != nullptr) {
+        return argv_[argIndex_];
+    }
+    std::string typed = isSwitch ? "-" : "";
+    typed += text;
+    return typed;
+}
+
 void ConsoleCommandLine::SetUsageError(const std::string& message) {
     if (flags_.usageError.empty()) {
         flags_.usageError = message;
     }
-}
-
-bool ConsoleCommandLine::ParseConsoleSwitch(std::string_view text) {
-    if (text == "h" || text == "H" || text == "?") {
-        flags_.help = true;
-        return true;
-    }
-    for (const ConsoleSwitch& entry : kSwitches) {
-        if (MatchesKeyword(text, entry.keyword)) {
-            flags_.*entry.flag = true;
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace sonarel::cli

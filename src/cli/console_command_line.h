@@ -1,7 +1,9 @@
-// The console's command line: the dialog's switches plus the console's own -yes, -play and
-// -help (also -h and -?). Further console switches go into the table in the .cpp file.
-// Unlike the dialog, the console does not pass over what it cannot use: a bare argument after
-// both names are given is a usage error, kept in ConsoleFlags::usageError.
+// The console's command line: the dialog's switches plus the console's own -yes, -play,
+// -help (also -?) and -version. Unlike the dialog, the console passes over nothing it cannot
+// use: a switch is written as its whole name or any beginning of it that fits that switch
+// alone, in any letter case (-over, -OUT=x.wav); an unknown or ambiguous switch, a name switch
+// without its name, and a bare argument after both names are given are usage errors, of which
+// the first is kept in ConsoleFlags::usageError.
 #pragma once
 
 #include "app/decoder_command_line.h"
@@ -13,6 +15,7 @@ namespace sonarel::cli {
 struct ConsoleFlags {
     bool assumeYes = false; // answer Yes to every question
     bool help = false;      // print the usage and stop
+    bool version = false;   // print the version and stop
     bool play = false;      // play the input on the sound device (cli/play_mode.h)
     std::string usageError; // the first argument that cannot be used, as a message
 };
@@ -22,15 +25,21 @@ public:
     ConsoleCommandLine(CommandLineOptions& options, ConsoleFlags& flags)
         : DecoderCommandLine(options), parsed_(options), flags_(flags) {}
 
+    // Parses as the dialog's command line does; messages name each argument as it was typed.
+    void Parse(int argc, const char* const* argv);
+
     void ParseParam(std::string_view text, bool isSwitch, bool isLast) override;
 
 private:
-    bool ParseConsoleSwitch(std::string_view text);
+    void ParseConsoleSwitch(std::string_view text, bool isLast);
     void ParseBareName(std::string_view text, bool isLast);
+    std::string Typed(std::string_view text, bool isSwitch) const;
     void SetUsageError(const std::string& message);
 
     CommandLineOptions& parsed_;
     ConsoleFlags& flags_;
+    const char* const* argv_ = nullptr; // during Parse: the arguments as typed
+    int argIndex_ = 0;                  // the argument ParseParam was last called for
 };
 
 } // namespace sonarel::cli

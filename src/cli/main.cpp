@@ -10,6 +10,7 @@
 #include "cli/interrupt_flag.h"
 #include "cli/play_mode.h"
 #include "cli/usage.h"
+#include "cli/version.h"
 #include "platform/message_queue.h"
 
 #include <cstdio>
@@ -64,6 +65,10 @@ int Run(int argc, char** argv) {
     }
     if (flags.help) {
         PrintUsage(stdout, program.c_str());
+        return kExitDone;
+    }
+    if (flags.version) {
+        std::printf("sonarel-cli %s\n", SONAREL_VERSION);
         return kExitDone;
     }
     if (!parsed.inputGiven) {

@@ -18,33 +18,63 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(CliErrors, HelpListsTheExitStatusesAndNoInputIsAUsageError) {
+// The version the build files give the project: "project(Sonarel VERSION x.y.z ...".
+std::string ProjectVersion() {
+    std::ifstream in(fs::path(SONAREL_SOURCE_DIR) / "CMakeLists.txt");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string key = "project(Sonarel VERSION ";
+    const size_t at = text.find(key);
+    return at == std::string::npos
+               ? ""
+               : text.substr(at + key.size(), text.find(' ', at + key.size()) - at - key.size());
+}
+
+TEST_F(CliErrors, HelpListsTheExitStatusesAndVersionTellsTheProjectsVersion) {
     ProcessResult help = Run({"-help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(Contains(help.out, "Usage: sonarel-cli"));
     EXPECT_TRUE(Contains(help.out, "Exit status:"));
     EXPECT_TRUE(Contains(help.out, "  15  writing the output failed"));
+    EXPECT_TRUE(Contains(help.out, "  18  the output exists and is not a WAVE file"));
     EXPECT_EQ(Run({"--h"}).exitCode, 0);
 
-    ProcessResult none = Run({"-overwrite"});
-    EXPECT_EQ(none.exitCode, cli::kExitUsage);
-    EXPECT_TRUE(Contains(none.err, "no input file given"));
+    ASSERT_FALSE(ProjectVersion().empty());
+    for (const char* asked : {"-version", "--VER"}) {
+        ProcessResult version = Run({asked});
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, "sonarel-cli " + ProjectVersion() + "\n");
+    }
 }
 
 TEST_F(CliErrors, ArgumentsItCannotUseAreUsageErrors) {
     const std::string input = Fixture("cbr_8000_mono.mp3");
+    const std::string output = Scratch("b.wav");
     const std::string third = Scratch("c.txt");
     WriteFileBytes(third, {'n', 'o', 't', 'e'});
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"-overwrite", input, Scratch("b.wav"), third},
-          {"-input=" + input, "-output=" + Scratch("b.wav"), third}}) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{"-overwrite"}, "no input file given"},
+        {{"-overwrite", input, output, third}, "unexpected argument '" + third + "'"},
+        {{"-input=" + input, "-output=" + output, third}, "unexpected argument '" + third + "'"},
+        {{"-q", input, output}, "unknown switch '-q'"},
+        {{"--quiet", input, output}, "unknown switch '--quiet'"},
+        {{"-automatic", input, output}, "unknown switch '-automatic'"},
+        {{input, "-o", output}, "ambiguous switch '-o': -output or -overwrite?"},
+        {{input, "-OUT", output}, "'-OUT' needs a name: -output=NAME"},
+        {{"-yes=no", input, output}, "'-yes=no' takes no value"},
+    };
+    for (const auto& [args, message] : wrong) {
         ProcessResult run = Run(args);
-        EXPECT_EQ(run.exitCode, cli::kExitUsage);
-        EXPECT_TRUE(Contains(run.err, "unexpected argument '" + third + "'")) << run.err;
+        EXPECT_EQ(run.exitCode, cli::kExitUsage) << message;
+        EXPECT_TRUE(Contains(run.err, message)) << run.err;
         EXPECT_EQ(run.out, "");
     }
-    EXPECT_FALSE(fs::exists(Scratch("b.wav")));
+    EXPECT_FALSE(fs::exists(output));
     EXPECT_EQ(fs::file_size(third), 4u);
+
+    // A beginning that fits one switch alone is that switch: -OV replaces without asking.
+    WriteFileBytes(output, {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'});
+    EXPECT_EQ(Run({"-OV", "--in=" + input, "-ou=" + output}).exitCode, cli::kExitDone);
+    EXPECT_GT(fs::file_size(output), 56u);
 }
 
 TEST_F(CliErrors, UnusableInputsAreRefusedWithTheirMessage) {
