@@ -2,6 +2,8 @@
 // tooltips and the About box. The dialog logic's own texts live in app/dialog_texts.h.
 #pragma once
 
+#include "cli/version.h" // SONAREL_VERSION, shared with the console converter
+
 namespace sonarel::window_text {
 
 inline constexpr const char* kCaption = "Sonarel MP3 Decoder";
@@ -39,7 +41,7 @@ inline constexpr const char* kDecodeTip = "Decode and Save";
 
 // About box.
 inline constexpr const char* kAboutCaption = "About Sonarel MP3 Decoder";
-inline constexpr const char* kAboutVersion = "MP3 Decoder v1.1.2";
+inline constexpr const char* kAboutVersion = "MP3 Decoder v" SONAREL_VERSION;
 inline constexpr const char* kMakerNotice = "Sonarel is made by Quillon";
 inline constexpr const char* kMakerUrl = "https://quillon.example/sonarel";
 inline constexpr const char* kLicensorNotice = "MPEG Layer-3 by Fraunhofer IIS and Thomson";
