@@ -28,8 +28,9 @@ bool IsYes(const std::string& answer) {
 
 } // namespace
 
-ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes)
-    : target_(target), assumeYes_(assumeYes), stdinIsTerminal_(::isatty(STDIN_FILENO) != 0),
+ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes, std::FILE* status)
+    : target_(target), status_(status), assumeYes_(assumeYes),
+      stdinIsTerminal_(::isatty(STDIN_FILENO) != 0),
       stderrIsTerminal_(::isatty(STDERR_FILENO) != 0), progress_(stderr) {
 }
 
@@ -57,11 +58,11 @@ void ConsoleView::FlushFormat() {
     }
     formatPending_ = false;
     progress_.Clear();
-    std::printf("%s (%s)\n", GetControlText(kInputFormatText).c_str(),
-                GetControlText(kInputSizeLabel).c_str());
-    std::printf("%s (%s)\n", GetControlText(kOutputFormatText).c_str(),
-                GetControlText(kOutputSizeLabel).c_str());
-    std::fflush(stdout);
+    std::fprintf(status_, "%s (%s)\n", GetControlText(kInputFormatText).c_str(),
+                 GetControlText(kInputSizeLabel).c_str());
+    std::fprintf(status_, "%s (%s)\n", GetControlText(kOutputFormatText).c_str(),
+                 GetControlText(kOutputSizeLabel).c_str());
+    std::fflush(status_);
 }
 
 // The Decode button's caption tells the start ("&Cancel") and the end ("&Decode") of a
@@ -70,14 +71,14 @@ void ConsoleView::OnDecodeCaption(const std::string& caption) {
     if (caption == text::kCancelCaption && !running_) {
         running_ = true;
         FlushFormat();
-        std::printf("Writing %s\n", GetControlText(kOutputEdit).c_str());
-        std::fflush(stdout);
+        std::fprintf(status_, "Writing %s\n", GetControlText(kOutputEdit).c_str());
+        std::fflush(status_);
         progress_.Show(0);
     } else if (caption == text::kDecodeCaption && running_) {
         running_ = false;
         progress_.Clear();
-        std::printf("%s\n", progressText_.c_str());
-        std::fflush(stdout);
+        std::fprintf(status_, "%s\n", progressText_.c_str());
+        std::fflush(status_);
     }
 }
 

@@ -1,14 +1,16 @@
 // The dialog's window on a terminal. Message box texts go to stderr as they stand; the probe's
-// format lines, the conversion's start and its end ("Done!", "Cancelled!") go to stdout; the
-// progress bar is drawn on stderr when that is a terminal. Questions are asked at the prompt
-// when stdin is a terminal, otherwise answered No (or Yes with -yes); the question whether to
-// replace an existing output that is not a WAVE file is answered No without asking. There are
-// no file dialogs: they always report a cancel.
+// format lines, the conversion's start and its end ("Done!", "Cancelled!") go to the status
+// stream: stdout, or stderr when the output file is standard output itself; the progress bar is
+// drawn on stderr when that is a terminal. Questions are asked at the prompt when stdin is a
+// terminal, otherwise answered No (or Yes with -yes); the question whether to replace an existing
+// output that is not a WAVE file is answered No without asking. There are no file dialogs: they
+// always report a cancel.
 #pragma once
 
 #include "app/dialog_view.h"
 #include "cli/progress_line.h"
 
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -16,7 +18,7 @@ namespace sonarel::cli {
 
 class ConsoleView : public DialogView {
 public:
-    ConsoleView(MessageTarget& target, bool assumeYes);
+    ConsoleView(MessageTarget& target, bool assumeYes, std::FILE* status);
 
     void SetControlText(int id, const std::string& text) override;
     std::string GetControlText(int id) const override;
@@ -47,6 +49,7 @@ public:
     MessageTarget* GetMessageTarget() override { return &target_; }
 
     bool Ended() const { return ended_; }
+    std::FILE* StatusStream() const { return status_; }
     // True when an existing output was kept because it is not a WAVE file.
     bool OutputRefused() const { return outputRefused_; }
 
@@ -57,6 +60,7 @@ private:
     bool ReadAnswer();
 
     MessageTarget& target_;
+    std::FILE* status_;
     bool assumeYes_;
     bool stdinIsTerminal_;
     bool stderrIsTerminal_;

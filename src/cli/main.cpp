@@ -8,6 +8,7 @@
 #include "cli/console_view.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt_flag.h"
+#include "cli/output_file.h"
 #include "cli/play_mode.h"
 #include "cli/usage.h"
 #include "cli/version.h"
@@ -47,17 +48,10 @@ bool RunMessageLoop(DecoderDialog& dialog, ConsoleView& view, MessageQueue& queu
     return true;
 }
 
-int Run(int argc, char** argv) {
-    std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
-    DecodePipeline pipeline;
-    IniSettingsStore settings(IniSettingsStore::UserFile(settings::kCompany, program));
-    DecoderDialog* target = nullptr;
-    MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
-        return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;
-    });
-    ConsoleFlags flags;
-    CommandLineOptions parsed;
-    ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+// A usage error, -help, -version or a missing input end the run before any conversion.
+// Returns the exit status, or -1 to go on.
+int AnswerWithoutConverting(const ConsoleFlags& flags, const CommandLineOptions& parsed,
+                            const std::string& program) {
     if (!flags.usageError.empty()) {
         std::fprintf(stderr, "%s: %s (try %s -help)\n", program.c_str(), flags.usageError.c_str(),
                      program.c_str());
@@ -76,10 +70,32 @@ int Run(int argc, char** argv) {
                      program.c_str());
         return kExitUsage;
     }
-    if (flags.play) {
-        return RunPlayback(parsed, flags.assumeYes);
+    return -1;
+}
+
+// The status lines go to stdout, unless the output file is standard output itself, where they
+// would land inside the WAVE file. Such an output that holds no data yet (the file a shell's
+// "> out.wav" just made, a pipe) is written without the overwrite question: the redirection
+// asked for it.
+std::FILE* ChooseStatusStream(CommandLineOptions& parsed) {
+    if (!parsed.outputGiven || !IsStandardOutput(parsed.outputPath.Str())) {
+        return stdout;
     }
-    ConsoleView view(queue, flags.assumeYes);
+    if (!HoldsData(parsed.outputPath.Str())) {
+        parsed.overwrite = true;
+    }
+    return stderr;
+}
+
+int Convert(const CommandLineOptions& parsed, bool assumeYes, std::FILE* status,
+            const std::string& program) {
+    DecodePipeline pipeline;
+    IniSettingsStore settings(IniSettingsStore::UserFile(settings::kCompany, program));
+    DecoderDialog* target = nullptr;
+    MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
+        return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;
+    });
+    ConsoleView view(queue, assumeYes, status);
     DecoderDialog dialog(view, settings, pipeline);
     target = &dialog;
     dialog.Options() = parsed;
@@ -92,6 +108,22 @@ int Run(int argc, char** argv) {
         return kExitCancelled;
     }
     return view.OutputRefused() ? kExitOutputNotWave : ExitCodeFor(dialog.Outcome());
+}
+
+int Run(int argc, char** argv) {
+    const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
+    ConsoleFlags flags;
+    CommandLineOptions parsed;
+    ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+    const int answered = AnswerWithoutConverting(flags, parsed, program);
+    if (answered >= 0) {
+        return answered;
+    }
+    std::FILE* status = ChooseStatusStream(parsed);
+    if (flags.play) {
+        return RunPlayback(parsed, flags.assumeYes, status);
+    }
+    return Convert(parsed, flags.assumeYes, status, program);
 }
 
 } // namespace

@@ -17,9 +17,20 @@ bool IsWaveHead(const char* head) {
 
 } // namespace
 
-bool HoldsOtherThanWave(const std::string& name) {
+bool HoldsData(const std::string& name) {
     struct stat info = {};
-    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+bool IsStandardOutput(const std::string& name) {
+    struct stat file = {};
+    struct stat out = {};
+    return ::stat(name.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
+           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+}
+
+bool HoldsOtherThanWave(const std::string& name) {
+    if (!HoldsData(name)) {
         return false;
     }
     char head[kWaveHeadBytes] = {};

@@ -11,6 +11,13 @@ namespace sonarel::cli {
 // left to the overwrite question. A file that cannot be read counts as not WAVE.
 bool HoldsOtherThanWave(const std::string& name);
 
+// True when name is a regular file that holds data.
+bool HoldsData(const std::string& name);
+
+// True when name is the file that standard output writes to: /dev/stdout, /proc/self/fd/1 or
+// the name of the file or device that standard output was sent to.
+bool IsStandardOutput(const std::string& name);
+
 // The refusal for such a file, naming it and the switch that replaces it.
 std::string NotWaveMessage(const std::string& name);
 

@@ -17,11 +17,11 @@ constexpr uint32_t kProgressIntervalMs = 500;
 
 } // namespace
 
-Playback::Playback(const CommandLineOptions& options, bool assumeYes)
+Playback::Playback(const CommandLineOptions& options, bool assumeYes, std::FILE* status)
     : options_(options), queue_([this](MessageId id, WParam wparam, LParam lparam) {
           return OnMessage(id, wparam, lparam);
       }),
-      view_(queue_, assumeYes), timeLine_(stderr),
+      view_(queue_, assumeYes, status), timeLine_(stderr),
       timeMessage_(RegisterMessage(kMsgAudioPlayerTime)),
       stopMessage_(RegisterMessage(kMsgPcmPumpThreadStop)) {
 }
@@ -42,11 +42,12 @@ int Playback::Run() {
 // player drops what the device still holds, so the sound ends at once. At the end of the
 // input the pump itself lets the device play out before it reports its stop.
 int Playback::Play() {
-    std::printf("Playing on \"%s\"\n", DefaultSoundDeviceName().c_str());
+    std::FILE* status = view_.StatusStream();
+    std::fprintf(status, "Playing on \"%s\"\n", DefaultSoundDeviceName().c_str());
     if (writing_) {
-        std::printf("Writing %s\n", options_.outputPath.CStr());
+        std::fprintf(status, "Writing %s\n", options_.outputPath.CStr());
     }
-    std::fflush(stdout);
+    std::fflush(status);
     PcmPump pump(&stage_, &player_, writing_ ? &writer_ : nullptr);
     pump.SetNotifier(&queue_, 0, kProgressIntervalMs);
     pump.Start();
@@ -98,8 +99,9 @@ int Playback::Outcome(WParam result, bool cancelled) {
     const char* status = cancelled               ? text::kCancelled
                          : exitCode == kExitDone ? text::kDone
                                                  : text::kFailed;
-    std::printf("Played %s\n%s\n", FormatPlayedTime(playedMs_).c_str(), status);
-    std::fflush(stdout);
+    std::fprintf(view_.StatusStream(), "Played %s\n%s\n", FormatPlayedTime(playedMs_).c_str(),
+                 status);
+    std::fflush(view_.StatusStream());
     return exitCode;
 }
 
@@ -112,9 +114,9 @@ void Playback::Release() {
     source_.Close();
 }
 
-int RunPlayback(const CommandLineOptions& options, bool assumeYes) {
+int RunPlayback(const CommandLineOptions& options, bool assumeYes, std::FILE* status) {
     InstallInterruptHandlers();
-    Playback playback(options, assumeYes);
+    Playback playback(options, assumeYes, status);
     return playback.Run();
 }
 

@@ -3,7 +3,8 @@
 // input is checked as for a conversion (with the same messages); the device is opened
 // before the output file is created, so a missing device leaves no empty file behind.
 // The played time and level are shown on stderr while it plays (on a terminal); at the
-// end stdout gets "Played m:ss.t" and "Done!", "Cancelled!" (Ctrl-C, which silences the
+// end the status stream (stdout, or stderr when the output is standard output) gets
+// "Played m:ss.t" and "Done!", "Cancelled!" (Ctrl-C, which silences the
 // device at once) or "Failed!".
 #pragma once
 
@@ -16,13 +17,14 @@
 #include "output/wave_file_writer.h"
 #include "platform/message_queue.h"
 
+#include <cstdio>
 #include <string>
 
 namespace sonarel::cli {
 
 class Playback {
 public:
-    Playback(const CommandLineOptions& options, bool assumeYes);
+    Playback(const CommandLineOptions& options, bool assumeYes, std::FILE* status);
     ~Playback();
 
     Playback(const Playback&) = delete;
@@ -65,7 +67,8 @@ private:
     uint32_t playedMs_ = 0;
 };
 
-// Runs a playback for the parsed command line; returns the exit status.
-int RunPlayback(const CommandLineOptions& options, bool assumeYes);
+// Runs a playback for the parsed command line, with its status lines on status; returns the
+// exit status.
+int RunPlayback(const CommandLineOptions& options, bool assumeYes, std::FILE* status);
 
 } // namespace sonarel::cli

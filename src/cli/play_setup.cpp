@@ -29,7 +29,7 @@ bool Playback::Refuse(const std::string& message, int exitCode) {
 }
 
 // The stream's rate and channels, from a framer over a reader of its own, as the dialog
-// probes; the format line goes to stdout.
+// probes; the format line goes to the status stream.
 bool Playback::ProbeInput() {
     const PathName& input = options_.inputPath;
     if (!input.Exists()) {
@@ -60,10 +60,11 @@ bool Playback::ProbeInput() {
     sampleRate_ = static_cast<uint32_t>(probe.survey.MainRate());
     channels_ = static_cast<uint32_t>(probe.survey.MainChannels());
     const char* layout = channels_ == 1 ? text::kMono : text::kStereo;
-    std::printf("%s\n", FormatText(text::kMp3Format, static_cast<int>(probe.survey.MainKbps()),
-                                   static_cast<int>(sampleRate_), layout)
-                            .c_str());
-    std::fflush(stdout);
+    std::fprintf(view_.StatusStream(), "%s\n",
+                 FormatText(text::kMp3Format, static_cast<int>(probe.survey.MainKbps()),
+                            static_cast<int>(sampleRate_), layout)
+                     .c_str());
+    std::fflush(view_.StatusStream());
     return true;
 }
 

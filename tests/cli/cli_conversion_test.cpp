@@ -134,6 +134,30 @@ TEST_F(CliConversion, AnExistingOutputIsReplacedOnlyWhenAllowed) {
     EXPECT_GT(fs::file_size(output), 56u);
 }
 
+// With standard output as the output file (sonarel-cli in.mp3 /dev/stdout > out.wav), every
+// status line goes to stderr, and the file holds the same WAVE as a conversion to a name.
+TEST_F(CliConversion, AnOutputOnStandardOutputGetsNoStatusText) {
+    const std::string input = Fixture("cbr_22050_stereo.mp3");
+    ASSERT_EQ(Run({input, Scratch("named.wav")}).exitCode, cli::kExitDone);
+    const std::vector<unsigned char> named = ReadFileBytes(Scratch("named.wav"));
+    std::vector<std::string> env = Env();
+    env.push_back("SONAREL_AUDIO_DEVICE=null");
+    const std::string output = Scratch("out.wav");
+    for (const std::string& name : {"/dev/stdout"s, "/proc/self/fd/1"s, output}) {
+        for (const std::string& mode : {""s, "-play "s}) {
+            SCOPED_TRACE(mode + name);
+            const std::string line = "'" + cli + "' -nobeep " + mode + "'" + input + "' '" + name +
+                                     "' > '" + output + "'";
+            ProcessResult run = RunProcess({"/bin/bash", "-c", line}, env, dir.Path().string());
+            EXPECT_EQ(run.exitCode, cli::kExitDone) << run.err;
+            EXPECT_NE(run.err.find("Writing " + name + "\n"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("Done!\n"), std::string::npos) << run.err;
+            EXPECT_TRUE(ReadWaveWithPython(output, Scratch("out.pcm")).valid);
+            EXPECT_TRUE(ReadFileBytes(output) == named);
+        }
+    }
+}
+
 // A long input: a one-second fixture over and over (half an hour by default).
 void WriteLongInput(const std::string& path, int seconds = 1800) {
     std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
