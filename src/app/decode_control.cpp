@@ -97,7 +97,7 @@ bool DecoderDialog::EnsureProbed() {
     return accepted;
 }
 
-bool DecoderDialog::FailStart(const char* message, DialogOutcome outcome) {
+bool DecoderDialog::FailStart(const std::string& message, DialogOutcome outcome) {
     Message(message, outcome);
     // Nothing of a failed start stays open: the next start begins from a closed pipeline.
     if (pipeline_.stage.IsOpen() != 0) {
@@ -130,8 +130,12 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
     WaveFileWriter& writer = pipeline_.writer;
     writer.Assign(outputName);
     writer.SetFormat(&format);
-    if (writer.Open() != 0) {
-        return FailStart(text::kOutputOpenFailed, DialogOutcome::kOutputOpenFailed);
+    const int created = writer.Open();
+    if (created != 0) {
+        return FailStart(created == WaveFileWriter::kOpenBusy
+                             ? FormatText(text::kOutputBusy, outputName.c_str())
+                             : std::string(text::kOutputOpenFailed),
+                         DialogOutcome::kOutputOpenFailed);
     }
     pipeline_.activePump = std::make_unique<PcmPump>();
     PcmPump& pump = *pipeline_.activePump;

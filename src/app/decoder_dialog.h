@@ -93,7 +93,7 @@ private:
     bool OutputIsInput() const;
     bool CheckNamesBeforeStart();
     bool EnsureProbed();
-    bool FailStart(const char* message, DialogOutcome outcome);
+    bool FailStart(const std::string& message, DialogOutcome outcome);
     void ReportStop(int result);
     void FinishDecode(int result, bool closing);
     void ReleasePipeline();

@@ -45,6 +45,8 @@ inline constexpr const char* kSourceMissing = "Can not find source file!";
 inline constexpr const char* kInputOpenFailed = "Unable to open input file!";
 inline constexpr const char* kDecoderOpenFailed = "Unable to open decoder!";
 inline constexpr const char* kOutputOpenFailed = "Unable to open output file!";
+inline constexpr const char* kOutputBusy =
+    "Unable to open output file!  %s is being written by another conversion.";
 inline constexpr const char* kPumpNoReader = "ERROR: No reader was passed in!";
 inline constexpr const char* kPumpReaderFailed = "ERROR: Could not open reader!";
 inline constexpr const char* kPumpReadError = "Read error: the output file is incomplete!";

@@ -1,10 +1,12 @@
 #include "output/wave_file_writer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <limits>
 #include <vector>
 
@@ -31,17 +33,57 @@ void PutChunkHeader(std::vector<uint8_t>& out, const char (&id)[5], uint32_t siz
     PutLe32(out.data() + at + 4, size);
 }
 
-// Creates or truncates the file. The sizes are patched in place at the end, so
-// a named pipe or socket cannot hold a WAVE file: it is refused at once rather
-// than waited on for a reader (devices such as /dev/null are accepted).
-int OpenForWriting(const char* path) {
-    struct stat info;
-    int fd = OpenWithoutWaiting(path, O_WRONLY | O_CREAT | O_TRUNC, 0666, info);
-    if (fd >= 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
-        close(fd);
-        return -1;
+constexpr int64_t kRefreshIntervalMs = 1000;
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+struct OpenedOutput {
+    int fd = -1;
+    bool created = false;
+    bool busy = false;
+};
+
+// Opens an existing file without emptying it yet, or creates a new one.
+int OpenOrCreate(const char* path, struct stat& info, bool& created) {
+    int fd = OpenWithoutWaiting(path, O_WRONLY | O_CREAT | O_EXCL, 0666, info);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST) {
+        fd = OpenWithoutWaiting(path, O_WRONLY, 0, info);
     }
     return fd;
+}
+
+// Creates the file, or empties it once this writer holds its lock. The sizes are
+// patched in place at the end, so a named pipe or socket cannot hold a WAVE file: it
+// is refused at once rather than waited on for a reader (devices such as /dev/null
+// are accepted, unlocked).
+OpenedOutput OpenForWriting(const char* path) {
+    OpenedOutput out;
+    struct stat info;
+    int fd = OpenOrCreate(path, info, out.created);
+    if (fd < 0) {
+        return out;
+    }
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        close(fd);
+        return out;
+    }
+    if (S_ISREG(info.st_mode)) {
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            out.busy = errno == EWOULDBLOCK;
+            close(fd);
+            return out;
+        }
+        if (!out.created && ftruncate(fd, 0) != 0) {
+            close(fd);
+            return out;
+        }
+    }
+    out.fd = fd;
+    return out;
 }
 
 } // namespace
@@ -67,15 +109,20 @@ int WaveFileWriter::Open() {
     if (!format_.HasRecord() || IsEmpty()) {
         return -1;
     }
-    fd_ = OpenForWriting(CStr());
-    if (fd_ < 0) {
-        return -1;
+    const OpenedOutput opened = OpenForWriting(CStr());
+    if (opened.fd < 0) {
+        return opened.busy ? kOpenBusy : kOpenFailed;
     }
+    fd_ = opened.fd;
     if (!WriteHeader()) {
         close(fd_);
         fd_ = -1;
-        return -1;
+        if (opened.created) {
+            unlink(CStr()); // nothing of a file that could not even take its header
+        }
+        return kOpenFailed;
     }
+    last_refresh_ms_ = NowMs();
     return 0;
 }
 
@@ -95,6 +142,8 @@ bool WaveFileWriter::WriteHeader() {
     header.resize(header.size() + kFactSize, 0);
     PutChunkHeader(header, "data", 0);
     data_offset_ = header.size();
+    // The sizes of an empty file: valid from the first moment on.
+    PutLe32(header.data() + 4, static_cast<uint32_t>(data_offset_ - 8));
     size_t stored = 0;
     return StoreAll(header.data(), header.size(), stored);
 }
@@ -123,7 +172,19 @@ int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
         Fail(kErrorSizeLimit);
         return kErrorSizeLimit;
     }
+    RefreshSizesOnceASecond();
     return length;
+}
+
+// A kill cannot run Close: the header must already describe what the file holds.
+void WaveFileWriter::RefreshSizesOnceASecond() {
+    const int64_t now = NowMs();
+    if (now - last_refresh_ms_ < kRefreshIntervalMs) {
+        return;
+    }
+    last_refresh_ms_ = now;
+    const uint64_t align = std::max<uint64_t>(format_.Header().block_align, 1);
+    PatchSizes(data_bytes_ - data_bytes_ % align, 0);
 }
 
 bool WaveFileWriter::StoreAll(const uint8_t* data, size_t size, size_t& stored) {
@@ -172,13 +233,17 @@ bool WaveFileWriter::Finalize() {
         const uint8_t zero = 0;
         pad = WriteRaw(&zero, 1) == 1 ? 1 : 0;
     }
+    return PatchSizes(data_bytes_, pad);
+}
+
+bool WaveFileWriter::PatchSizes(uint64_t data_bytes, uint64_t pad) {
     // Sizes describe what the file holds; the data limit keeps them in 32 bits.
-    uint64_t data_size = std::min(data_bytes_, kMaxChunkSize);
+    uint64_t data_size = std::min(data_bytes, kMaxChunkSize);
     uint64_t riff_size = std::min(data_offset_ + data_size + pad - 8, kMaxChunkSize);
     uint8_t value[4];
     PutLe32(value, static_cast<uint32_t>(riff_size));
     bool ok = PatchRaw(4, value, 4);
-    PutLe32(value, SampleCount(data_bytes_));
+    PutLe32(value, SampleCount(data_bytes));
     ok = PatchRaw(fact_offset_, value, 4) && ok;
     PutLe32(value, static_cast<uint32_t>(data_size));
     ok = PatchRaw(data_offset_ - 4, value, 4) && ok;

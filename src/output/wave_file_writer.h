@@ -10,6 +10,10 @@
 // that was stored only in part is then cut off again, so the data chunk ends
 // on a whole frame. After any error further writes are refused until the
 // next Open, so the data chunk holds a clean, gap-free prefix of the stream.
+//
+// While a file is written it is locked, so that a second conversion to the same name fails
+// at Open and touches nothing, and its sizes are brought up to date once a second, so that
+// a conversion killed at any moment leaves a readable file of whole sample frames.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +31,9 @@ public:
     static constexpr int kErrorWriteFailed = -2; // the system reported an I/O error
     static constexpr int kErrorDiskFull = -3;    // the file stored no more bytes
     static constexpr int kErrorSizeLimit = -4;   // the RIFF size limit was reached
+    // Results of Open.
+    static constexpr int kOpenFailed = -1;
+    static constexpr int kOpenBusy = -2; // another writer holds the file
 
     WaveFileWriter() = default;
     explicit WaveFileWriter(std::string_view path) : PathName(path) {}
@@ -38,9 +45,10 @@ public:
 
     // The held record; null when none was set.
     virtual const WaveFormatHolder* GetFormat() const;
-    // Creates (or truncates) the file at the path and writes the header.
-    // -1 when the file cannot be created, no format is set or the header
-    // cannot be written; otherwise 0.
+    // Creates (or empties) the file at the path, locks it and writes the header.
+    // kOpenBusy when another writer holds the file (it is left untouched);
+    // kOpenFailed when the file cannot be created, no format is set or the header
+    // cannot be written (a file created here is removed again); otherwise 0.
     virtual int Open();
     // Patches the sizes and closes; does nothing when not open.
     virtual void Close();
@@ -80,11 +88,14 @@ protected:
 
     // Sample count for the fact chunk from the data byte count.
     uint32_t SampleCount(uint64_t data_bytes) const;
+    // Writes the sizes and the sample count for `data_bytes` of data (and `pad`).
+    bool PatchSizes(uint64_t data_bytes, uint64_t pad);
 
 private:
     bool StoreAll(const uint8_t* data, size_t size, size_t& stored);
     void TrimToWholeFrames();
     void Fail(int error);
+    void RefreshSizesOnceASecond();
 
     WaveFormatHolder format_;
     int fd_ = -1;
@@ -92,6 +103,7 @@ private:
     int last_error_ = 0;
     uint64_t fact_offset_ = 0; // where the sample count lives
     uint64_t data_offset_ = 0; // first data byte
+    int64_t last_refresh_ms_ = 0;
 };
 
 } // namespace sonarel

@@ -130,6 +130,43 @@ TEST_F(WaveFileWriterTest, OpenTruncatesAnExistingFile) {
     EXPECT_EQ(file.size(), 64u);
 }
 
+// A second writer of a file that is being written fails at Open and leaves the file as
+// the first one keeps it; once the first is done, the file is free again.
+TEST_F(WaveFileWriterTest, AFileBeingWrittenIsLockedAgainstASecondWriter) {
+    const PcmFormat format(44100, 2, 16);
+    WaveFileWriter first(path);
+    first.SetFormat(&format);
+    ASSERT_EQ(first.Open(), 0);
+    const std::vector<uint8_t> pcm = Samples(4608);
+    ASSERT_EQ(first.Write(pcm.data(), 4608), 4608);
+    WaveFileWriter second(path);
+    second.SetFormat(&format);
+    EXPECT_EQ(second.Open(), WaveFileWriter::kOpenBusy);
+    EXPECT_FALSE(second.IsOpen());
+    first.Close();
+    const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+    ASSERT_EQ(bytes.size(), 56u + 4608);
+    EXPECT_EQ(Le32At(bytes, 52), 4608u);
+    EXPECT_EQ(second.Open(), 0);
+}
+
+// The sizes are brought up to date while the file is written, so a kill leaves a readable
+// file: here the process is simply not asked to close it.
+TEST_F(WaveFileWriterTest, TheHeaderFollowsTheDataWhileWriting) {
+    const PcmFormat format(8000, 1, 16);
+    WaveFileWriter writer(path);
+    writer.SetFormat(&format);
+    ASSERT_EQ(writer.Open(), 0);
+    const std::vector<uint8_t> pcm = Samples(1152);
+    ASSERT_EQ(writer.Write(pcm.data(), 1152), 1152);
+    usleep(1100 * 1000);
+    ASSERT_EQ(writer.Write(pcm.data(), 1151), 1151); // ends inside a sample frame
+    const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+    EXPECT_EQ(Le32At(bytes, 4), 48u + 2302);
+    EXPECT_EQ(Le32At(bytes, 44), 1151u); // the whole samples
+    EXPECT_EQ(Le32At(bytes, 52), 2302u);
+}
+
 TEST_F(WaveFileWriterTest, DestructionCompletesTheFile) {
     {
         WaveFileWriter writer(path);

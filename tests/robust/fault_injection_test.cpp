@@ -103,6 +103,7 @@ TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
     ASSERT_FALSE(view.messages.empty());
     EXPECT_EQ(view.messages.back(), text::kOutputOpenFailed);
     EXPECT_EQ(cli::ExitCodeFor(dialog->Outcome()), cli::kExitOutputOpenFailed);
+    EXPECT_FALSE(std::filesystem::exists(Scratch("out.wav"))) << "no empty file is left behind";
 
     writer->capacity = UINT64_MAX; // room again: the same dialog converts normally
     ASSERT_TRUE(Convert());
