@@ -82,8 +82,9 @@ void ConsoleView::OnDecodeCaption(const std::string& caption) {
     }
 }
 
+// The bar of a cancelled conversion stays where it stopped, not at its end.
 void ConsoleView::SetProgressPosition(int position) {
-    if (running_) {
+    if (running_ && progressText_ != text::kCancelled) {
         progress_.Show(position - 5); // the bar runs from 5 to 105
     }
 }

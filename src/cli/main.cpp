@@ -10,6 +10,7 @@
 #include "cli/interrupt_flag.h"
 #include "cli/output_file.h"
 #include "cli/play_mode.h"
+#include "cli/read_only_settings.h"
 #include "cli/usage.h"
 #include "cli/version.h"
 #include "platform/message_queue.h"
@@ -90,7 +91,8 @@ std::FILE* ChooseStatusStream(CommandLineOptions& parsed) {
 int Convert(const CommandLineOptions& parsed, bool assumeYes, std::FILE* status,
             const std::string& program) {
     DecodePipeline pipeline;
-    IniSettingsStore settings(IniSettingsStore::UserFile(settings::kCompany, program));
+    IniSettingsStore file(IniSettingsStore::UserFile(settings::kCompany, program));
+    ReadOnlySettings settings(file);
     DecoderDialog* target = nullptr;
     MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
         return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;

@@ -1,7 +1,9 @@
 #include "cli/play_time_line.h"
 
+#include "cli/progress_line.h"
 #include "output/pcm_level.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace sonarel::cli {
@@ -40,17 +42,19 @@ void PlayTimeLine::Show(uint32_t playedMs, int16_t level) {
     if (line == shown_) {
         return;
     }
-    std::fprintf(stream_, "\r%-*s", kLineWidth, line.c_str());
+    shown_ = line;
+    width_ = FittingLineWidth(stream_, kLineWidth);
+    line.resize(static_cast<size_t>(std::max(width_, 0)), ' ');
+    std::fprintf(stream_, "\r%s", line.c_str());
     std::fflush(stream_);
     visible_ = true;
-    shown_ = line;
 }
 
 void PlayTimeLine::Clear() {
     if (!visible_) {
         return;
     }
-    std::fprintf(stream_, "\r%*s\r", kLineWidth, "");
+    std::fprintf(stream_, "\r%*s\r", width_ + kEchoColumns, "");
     std::fflush(stream_);
     visible_ = false;
     shown_.clear();

@@ -1,5 +1,5 @@
 // The played time of sonarel-cli -play, redrawn in place on a terminal, with the level of
-// the buffer just finished: "Playing 1:23.4   -12.3 dB".
+// the buffer just finished: "Playing 1:23.4   -12.3 dB", cut to the terminal's width.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,7 @@ private:
     std::FILE* stream_;
     bool enabled_;
     bool visible_ = false;
+    int width_ = 0; // columns of the drawn line
     std::string shown_;
 };
 

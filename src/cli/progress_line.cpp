@@ -2,14 +2,46 @@
 
 #include <algorithm>
 #include <string>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace sonarel::cli {
 namespace {
 
 constexpr int kBarWidth = 40;
+constexpr int kFrameWidth = 7; // "[", "] " and "100%" around the bar
+constexpr int kSmallestBar = 10;
+
+// "[####------] 42%", or only " 42%" when the width leaves no room for a useful bar.
+std::string FormatProgress(int percent, int width) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%3d%%", percent);
+    const int bar = width - kFrameWidth;
+    if (bar < kSmallestBar) {
+        return number;
+    }
+    const int filled = percent * bar / 100;
+    std::string line = "[";
+    line.append(static_cast<size_t>(filled), '#');
+    line.append(static_cast<size_t>(bar - filled), '-');
+    return line + "] " + number;
+}
 
 } // namespace
+
+int TerminalColumns(std::FILE* stream) {
+    winsize size = {};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) {
+        return 0;
+    }
+    return size.ws_col;
+}
+
+// One column stays free for the cursor, which some terminals wrap once it passes the last.
+int FittingLineWidth(std::FILE* stream, int preferred) {
+    const int columns = TerminalColumns(stream);
+    return columns <= 0 ? preferred : std::min(preferred, columns - 1 - kEchoColumns);
+}
 
 ProgressLine::ProgressLine(std::FILE* stream)
     : stream_(stream), enabled_(::isatty(::fileno(stream)) != 0) {
@@ -20,22 +52,23 @@ void ProgressLine::Show(int percent) {
     if (!enabled_ || percent == shown_) {
         return;
     }
-    int filled = percent * kBarWidth / 100;
-    std::string bar(static_cast<size_t>(filled), '#');
-    bar.append(static_cast<size_t>(kBarWidth - filled), '-');
-    std::fprintf(stream_, "\r[%s] %3d%%", bar.c_str(), percent);
+    const std::string line =
+        FormatProgress(percent, FittingLineWidth(stream_, kBarWidth + kFrameWidth));
+    const int width = static_cast<int>(line.size());
+    // A shorter line (the terminal got narrower) covers what is left of the longer one.
+    std::fprintf(stream_, "\r%s%*s", line.c_str(), std::max(shownWidth_ - width, 0), "");
     std::fflush(stream_);
-    visible_ = true;
+    shownWidth_ = std::max(shownWidth_, width);
     shown_ = percent;
 }
 
 void ProgressLine::Clear() {
-    if (!visible_) {
+    if (shownWidth_ == 0) {
         return;
     }
-    std::fprintf(stream_, "\r%*s\r", kBarWidth + 8, "");
+    std::fprintf(stream_, "\r%*s\r", shownWidth_ + kEchoColumns, "");
     std::fflush(stream_);
-    visible_ = false;
+    shownWidth_ = 0;
     shown_ = -1;
 }
 

@@ -1,9 +1,20 @@
-// A one-line progress bar with percentage, redrawn in place on a terminal.
+// A one-line progress bar with percentage, redrawn in place on a terminal. The line fits the
+// terminal's width, with room left for the cursor and the "^C" a terminal echoes on Ctrl-C, so
+// that it never wraps and clearing it leaves a clean line.
 #pragma once
 
 #include <cstdio>
 
 namespace sonarel::cli {
+
+// The width of the terminal stream writes to, or 0 when it is not a terminal or does not tell.
+int TerminalColumns(std::FILE* stream);
+
+// The widest line for stream: preferred, or less on a terminal too narrow for it.
+int FittingLineWidth(std::FILE* stream, int preferred);
+
+// Columns that a line drawn in place may hold beyond its own text: a "^C" echo.
+inline constexpr int kEchoColumns = 2;
 
 class ProgressLine {
 public:
@@ -18,8 +29,8 @@ public:
 private:
     std::FILE* stream_;
     bool enabled_;
-    bool visible_ = false;
     int shown_ = -1;
+    int shownWidth_ = 0; // columns the drawn line covers; 0 when none is drawn
 };
 
 } // namespace sonarel::cli

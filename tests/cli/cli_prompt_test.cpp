@@ -1,10 +1,12 @@
-// Questions at a terminal: sonarel-cli asks at the prompt when stdin is a terminal and takes
-// the typed answer.
+// sonarel-cli at a terminal: it asks at the prompt when stdin is a terminal and takes the
+// typed answer, and its lines drawn in place fit the terminal and end cleanly on Ctrl-C.
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -15,16 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the converter on a pseudo-terminal, types answer once the prompt shows, and returns
-// the exit status and everything the terminal showed.
+// Runs the converter on a pseudo-terminal of the given width (0: the terminal does not tell),
+// types `typed` once the terminal shows `cue`, and returns the exit status and everything the
+// terminal showed.
 int RunAtTerminal(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                  const std::string& answer, std::string& screen) {
+                  const std::string& cue, const std::string& typed, std::string& screen,
+                  unsigned short columns = 0) {
     int master = -1;
-    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    winsize size = {24, columns, 0, 0};
+    pid_t pid = forkpty(&master, nullptr, nullptr, &size);
     if (pid == 0) {
         ExecWithEnv(args, env);
     }
-    bool answered = false;
+    bool done = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     char buffer[1024];
     while (std::chrono::steady_clock::now() < deadline) {
@@ -37,16 +42,38 @@ int RunAtTerminal(const std::vector<std::string>& args, const std::vector<std::s
             break; // the child has gone
         }
         screen.append(buffer, static_cast<size_t>(got));
-        if (!answered && screen.find("[y/N] ") != std::string::npos) {
-            std::string line = answer + "\n";
-            EXPECT_EQ(write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-            answered = true;
+        if (!done && screen.find(cue) != std::string::npos) {
+            EXPECT_EQ(write(master, typed.data(), typed.size()),
+                      static_cast<ssize_t>(typed.size()));
+            done = true;
         }
     }
     close(master);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The lines a terminal of `columns` columns shows for the output; wrapped is set when a line
+// ran past the last column.
+std::vector<std::string> ShownLines(const std::string& screen, size_t columns, bool& wrapped) {
+    std::vector<std::string> lines(1);
+    size_t column = 0;
+    for (char c : screen) {
+        if (c == '\r') {
+            column = 0;
+        } else if (c == '\n' || (c >= ' ' && column == columns)) {
+            wrapped = wrapped || c != '\n';
+            lines.emplace_back();
+            column = 0;
+        }
+        if (c >= ' ') {
+            std::string& line = lines.back();
+            line.resize(std::max(line.size(), column + 1), ' ');
+            line[column++] = c;
+        }
+    }
+    return lines;
 }
 
 using CliPrompt = CliTest;
@@ -57,21 +84,52 @@ TEST_F(CliPrompt, TheTypedAnswerDecides) {
     std::string screen;
 
     WriteFileBytes(output, {'k'}); // not a WAVE file: kept without asking, whatever is typed
-    EXPECT_EQ(RunAtTerminal(args, Env(), "y", screen), cli::kExitOutputNotWave);
+    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "y\n", screen), cli::kExitOutputNotWave);
     EXPECT_EQ(screen.find("[y/N]"), std::string::npos) << screen;
     EXPECT_EQ(fs::file_size(output), 1u);
 
     const std::string wave("RIFF\x04\0\0\0WAVE", 12);
     WriteFileBytes(output, std::vector<unsigned char>(wave.begin(), wave.end()));
     screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Env(), "n", screen), cli::kExitDeclined);
+    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "n\n", screen), cli::kExitDeclined);
     EXPECT_NE(screen.find("Overwrite " + output + "? [y/N] "), std::string::npos) << screen;
     EXPECT_EQ(fs::file_size(output), wave.size());
 
     screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Env(), "Yes", screen), cli::kExitDone) << screen;
+    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "Yes\n", screen), cli::kExitDone) << screen;
     EXPECT_NE(screen.find("100%"), std::string::npos) << screen; // the bar on a terminal
     EXPECT_GT(fs::file_size(output), 56u);
+}
+
+TEST_F(CliPrompt, LinesDrawnInPlaceFitANarrowTerminalAndCtrlCLeavesACleanLine) {
+    const std::vector<unsigned char> second = ReadFileBytes(Fixture("cbr_44100_stereo.mp3"));
+    std::ofstream input(Scratch("long.mp3"), std::ios::binary);
+    for (int i = 0; i < 600; ++i) {
+        input.write(reinterpret_cast<const char*>(second.data()), std::streamsize(second.size()));
+    }
+    input.close();
+    std::vector<std::string> env = Env();
+    env.push_back("SONAREL_AUDIO_DEVICE=null");
+    for (const char* mode : {"-nobeep", "-play"}) {
+        SCOPED_TRACE(mode);
+        std::string screen;
+        const std::string output = Scratch(std::string(mode) + ".wav");
+        const int status =
+            RunAtTerminal({cli, mode, Scratch("long.mp3"), output}, env,
+                          mode == std::string("-play") ? "Playing 0" : "%", "\x03", screen, 40);
+        EXPECT_EQ(status, cli::kExitCancelled) << screen;
+        // What follows "Writing NAME" is drawn in place, then the status.
+        const size_t drawn = screen.find('\n', screen.find("Writing " + output));
+        ASSERT_NE(drawn, std::string::npos) << screen;
+        bool wrapped = false;
+        const std::vector<std::string> lines = ShownLines(screen.substr(drawn), 40, wrapped);
+        EXPECT_FALSE(wrapped) << screen;
+        auto cancelled = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("Cancelled!") != std::string::npos;
+        });
+        ASSERT_NE(cancelled, lines.end()) << screen;
+        EXPECT_EQ(cancelled->substr(0, cancelled->find_last_not_of(' ') + 1), "Cancelled!");
+    }
 }
 
 } // namespace
