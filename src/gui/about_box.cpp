@@ -16,6 +16,8 @@ namespace {
 constexpr int kWidthUnits = 234;
 constexpr int kHeightUnits = 57;
 constexpr int kIconPixels = 32;
+// The two links run below the OK button to the box's right margin, their texts centred alike.
+constexpr int kLinkWidthUnits = 189;
 
 // Dialog units of the box's font, widened where a text would not fit its control.
 DialogUnits BoxUnits(const QWidget& box) {
@@ -25,8 +27,8 @@ DialogUnits BoxUnits(const QWidget& box) {
         units.FitWidth(metrics.horizontalAdvance(QString::fromUtf8(text)) + 2, width);
     };
     fit(window_text::kAboutVersion, 119);
-    fit(window_text::kMakerNotice, 148);
-    fit(window_text::kLicensorNotice, 145);
+    fit(window_text::kMakerNotice, kLinkWidthUnits);
+    fit(window_text::kStandardNotice, kLinkWidthUnits);
     return units;
 }
 
@@ -60,11 +62,11 @@ void AboutBox::CreateControls(const DialogUnits& units) {
 
     maker_link_ = new HyperlinkButton(QString::fromUtf8(window_text::kMakerNotice), this);
     maker_link_->SetUrl(QString::fromUtf8(window_text::kMakerUrl));
-    maker_link_->setGeometry(units.Rect(38, 24, 148, 9));
+    maker_link_->setGeometry(units.Rect(38, 24, kLinkWidthUnits, 9));
 
-    licensor_link_ = new HyperlinkButton(QString::fromUtf8(window_text::kLicensorNotice), this);
-    licensor_link_->SetUrl(QString::fromUtf8(window_text::kLicensorUrl));
-    licensor_link_->setGeometry(units.Rect(38, 37, 145, 8));
+    standard_link_ = new HyperlinkButton(QString::fromUtf8(window_text::kStandardNotice), this);
+    standard_link_->SetUrl(QString::fromUtf8(window_text::kStandardUrl));
+    standard_link_->setGeometry(units.Rect(38, 37, kLinkWidthUnits, 8));
 
     ok_button_->setFocus();
 }

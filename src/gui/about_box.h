@@ -1,5 +1,5 @@
 // The About box: the program's icon, name and version, an OK button and two links, one to the
-// maker's site and one to the licensor of the MPEG audio decoding technology.
+// maker's site and one naming the MPEG audio standards the decoder implements.
 #pragma once
 
 #include <QDialog>
@@ -19,7 +19,7 @@ public:
     explicit AboutBox(QWidget* parent = nullptr);
 
     HyperlinkButton* MakerLink() const { return maker_link_; }
-    HyperlinkButton* LicensorLink() const { return licensor_link_; }
+    HyperlinkButton* StandardLink() const { return standard_link_; }
     QPushButton* OkButton() const { return ok_button_; }
     QLabel* VersionLabel() const { return version_label_; }
 
@@ -30,7 +30,7 @@ private:
     QLabel* version_label_ = nullptr;
     QPushButton* ok_button_ = nullptr;
     HyperlinkButton* maker_link_ = nullptr;
-    HyperlinkButton* licensor_link_ = nullptr;
+    HyperlinkButton* standard_link_ = nullptr;
 };
 
 } // namespace sonarel

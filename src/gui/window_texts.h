@@ -44,7 +44,8 @@ inline constexpr const char* kAboutCaption = "About Sonarel MP3 Decoder";
 inline constexpr const char* kAboutVersion = "MP3 Decoder v" SONAREL_VERSION;
 inline constexpr const char* kMakerNotice = "Sonarel is made by Quillon";
 inline constexpr const char* kMakerUrl = "https://quillon.example/sonarel";
-inline constexpr const char* kLicensorNotice = "MPEG Layer-3 by Fraunhofer IIS and Thomson";
-inline constexpr const char* kLicensorUrl = "https://www.iis.fraunhofer.de/en/ff/amm.html";
+// The standards the decoder implements; the link goes to ISO's public page of the first.
+inline constexpr const char* kStandardNotice = "MPEG audio: ISO/IEC 11172-3 and ISO/IEC 13818-3";
+inline constexpr const char* kStandardUrl = "https://www.iso.org/standard/22412.html";
 
 } // namespace sonarel::window_text

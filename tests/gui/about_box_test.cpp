@@ -20,8 +20,9 @@ TEST(AboutBoxTest, ShowsNameVersionAndLinks) {
     EXPECT_EQ(box.OkButton()->text(), "OK");
     EXPECT_TRUE(box.MakerLink()->text().contains("Quillon"));
     EXPECT_EQ(box.MakerLink()->Url(), "https://quillon.example/sonarel");
-    EXPECT_TRUE(box.LicensorLink()->text().contains("Fraunhofer"));
-    EXPECT_TRUE(QUrl(box.LicensorLink()->Url()).host().endsWith("iis.fraunhofer.de"));
+    // The decoder is the program's own: the notice names the standards it implements.
+    EXPECT_EQ(box.StandardLink()->text(), "MPEG audio: ISO/IEC 11172-3 and ISO/IEC 13818-3");
+    EXPECT_EQ(box.StandardLink()->Url(), "https://www.iso.org/standard/22412.html");
     EXPECT_EQ(box.minimumSize(), box.maximumSize());
 }
 
@@ -29,7 +30,7 @@ TEST(AboutBoxTest, TextsFitTheirControls) {
     AboutBox box;
     for (QWidget* widget :
          {static_cast<QWidget*>(box.VersionLabel()), static_cast<QWidget*>(box.MakerLink()),
-          static_cast<QWidget*>(box.LicensorLink())}) {
+          static_cast<QWidget*>(box.StandardLink())}) {
         QString text = widget == box.VersionLabel() ? box.VersionLabel()->text()
                                                     : static_cast<QAbstractButton*>(widget)->text();
         EXPECT_LE(QFontMetrics(widget->font()).horizontalAdvance(text), widget->width())
@@ -42,9 +43,9 @@ TEST(AboutBoxTest, ClickingALinkOpensItsAddress) {
     AboutBox box;
     box.show();
     QUrl opened;
-    box.LicensorLink()->SetOpener([&opened](const QUrl& url) { opened = url; });
-    QTest::mouseClick(box.LicensorLink(), Qt::LeftButton);
-    EXPECT_EQ(opened, QUrl(box.LicensorLink()->Url()));
+    box.StandardLink()->SetOpener([&opened](const QUrl& url) { opened = url; });
+    QTest::mouseClick(box.StandardLink(), Qt::LeftButton);
+    EXPECT_EQ(opened, QUrl(box.StandardLink()->Url()));
     box.MakerLink()->SetOpener([&opened](const QUrl& url) { opened = url; });
     QTest::mouseClick(box.MakerLink(), Qt::LeftButton);
     EXPECT_EQ(opened, QUrl("https://quillon.example/sonarel"));
