@@ -1,5 +1,7 @@
 #include "mp3/frame_sync_buffer.h"
 
+#include "mp3/side_info.h"
+
 namespace sonarel::mp3 {
 
 namespace {
@@ -78,18 +80,77 @@ Mp3Status FrameSyncBuffer::Search() {
 }
 
 // Checks that the frame at the read position belongs to the locked stream and is whole.
-// What follows it does not matter: a frame before a tag, junk or the end of the input is
-// as intact as any other, and damage after it is found when the next frame is due.
+// A frame is taken whatever follows it (a tag, junk, the end of the input), unless its
+// CRC word fails and a stream of two frames starts inside it: then it is junk that merely
+// begins with a copy of a header, and the real frame inside must not be skipped.
 Mp3Status FrameSyncBuffer::Verify() {
     SetConsumedBits(0);
     const uint32_t w = GetBits32();
     const bool ours = (w & kHeaderLockMask) == locked_pattern_ && header_.Parse(w);
-    const bool whole = ours && AvailBits() >= header_.frame_bits - 32;
     Rewind(ConsumedBits());
     if (!ours) {
         return MP3_W_SYNC_LOST;
     }
-    return whole ? MP3_OK : MP3_W_NEED_MORE;
+    const int frame_bits = header_.frame_bits;
+    if (AvailBits() < frame_bits) {
+        return MP3_W_NEED_MORE;
+    }
+    // Without the next header: taken at the end of the input, or when the input ends
+    // exactly here for now; otherwise the next header is awaited, since it decides.
+    if (AvailBits() < frame_bits + 32) {
+        return IsEnd() || AvailBits() == frame_bits ? MP3_OK : MP3_W_NEED_MORE;
+    }
+    if (((PeekAt(frame_bits) ^ w) & kHeaderLockMask) == 0 || CrcMatches()) {
+        return MP3_OK;
+    }
+    return StreamStartsInside(frame_bits);
+}
+
+uint32_t FrameSyncBuffer::PeekAt(int offset) {
+    Skip(offset);
+    const uint32_t word = PeekBits32();
+    Rewind(offset);
+    return word;
+}
+
+// Looks for a header of the locked stream inside the frame that the header after it
+// confirms. MP3_W_SYNC_LOST when there is one (the search then finds it), MP3_OK when not,
+// MP3_W_NEED_MORE when the input does not reach far enough yet to tell. The frame's own
+// header stays the parsed one.
+Mp3Status FrameSyncBuffer::StreamStartsInside(int frame_bits) {
+    const FrameHeader frame = header_;
+    Mp3Status result = MP3_OK;
+    FrameHeader candidate;
+    for (int offset = 8; offset < frame_bits && result == MP3_OK; ++offset) {
+        const uint32_t word = PeekAt(offset);
+        if ((word & kHeaderLockMask) != locked_pattern_ || !candidate.Parse(word)) {
+            continue;
+        }
+        const int next = offset + candidate.frame_bits;
+        if (AvailBits() < next + 32) {
+            result = IsEnd() ? MP3_OK : MP3_W_NEED_MORE;
+        } else if ((PeekAt(next) & kHeaderLockMask) == locked_pattern_) {
+            result = MP3_W_SYNC_LOST;
+        }
+    }
+    header_ = frame;
+    return result;
+}
+
+// True unless the frame carries a CRC word that its header and side information fail.
+bool FrameSyncBuffer::CrcMatches() {
+    if (header_.crc_present == 0) {
+        return true;
+    }
+    FrameParams params{};
+    params.channels = header_.channels;
+    params.is_mpeg1 = header_.version == 0 ? 1 : 0;
+    params.crc_present = 1;
+    const int start = ConsumedBits();
+    Skip(48);
+    const bool ok = CheckCrc(*this, params);
+    Rewind(ConsumedBits() - start);
+    return ok;
 }
 
 void FrameSyncBuffer::PeekBytes(uint8_t* out, int count) {

@@ -34,6 +34,9 @@ public:
 private:
     Mp3Status Search();
     Mp3Status Verify();
+    uint32_t PeekAt(int offset);
+    bool CrcMatches();
+    Mp3Status StreamStartsInside(int frame_bits);
 
     FrameHeader header_;
     uint32_t locked_pattern_ = 0;

@@ -19,6 +19,7 @@ Layer3Decoder::Layer3Decoder(FrameSyncBuffer& input, const DecoderOptions& optio
 
 void Layer3Decoder::Reset(bool full) {
     reservoir_.Reset();
+    reservoir_held_ = 0;
     if (!full) {
         return;
     }
@@ -65,7 +66,7 @@ Mp3Status Layer3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) 
     input_.Skip(params_.header_bits);
     const bool side_info_ok = ReadSideInfo(input_, side_info_, params_);
     Mp3Status status = MP3_OK;
-    if (FillReservoir(input_, reservoir_, side_info_, params_)) {
+    if (FillReservoir(input_, reservoir_, side_info_, params_, reservoir_held_)) {
         DecodeGranules(out, side_info_ok);
     } else {
         ConcealFrame(out);
@@ -81,8 +82,9 @@ Mp3Status Layer3Decoder::DecodeFrame(uint8_t* out, int capacity, int* produced) 
     if (produced != nullptr) {
         *produced = bytes;
     }
+    // The reservoir stays: this frame's main data went in at the right place, and the
+    // frames after it need it and what came before.
     if (!side_info_ok) {
-        Reset(false);
         status = MP3_I_CRC_CONCEALED;
     }
     return status;

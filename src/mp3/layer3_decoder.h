@@ -52,6 +52,7 @@ private:
     DecoderOptions options_;
     FrameParams params_;
     BitRingBuffer reservoir_;
+    int reservoir_held_ = 0; // main data bytes a frame may refer back to
     SideInfo side_info_{};
     ScaleFactors scalefac_[kMaxChannels]{};
     int32_t ix_[kMaxChannels][kGranuleLines]{};

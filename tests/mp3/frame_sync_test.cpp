@@ -90,13 +90,35 @@ TEST_F(FrameSyncTest, AShortTailAfterTheLastFrameWaitsThenEnds) {
     std::vector<uint8_t> stream = Frames({k128, k128});
     Append(stream, {0xFF, 0xFB, 0x90}); // 24 bits: not even a header
     Write(stream);
-    for (int frame = 0; frame < 2; ++frame) {
-        ASSERT_EQ(ring_.Sync(), MP3_OK);
-        ConsumeFrame();
-    }
-    EXPECT_EQ(ring_.Sync(), MP3_W_NEED_MORE);
+    ASSERT_EQ(ring_.Sync(), MP3_OK);
+    ConsumeFrame();
+    EXPECT_EQ(ring_.Sync(), MP3_W_NEED_MORE); // the next header is awaited
     ring_.SetEnd();
+    ASSERT_EQ(ring_.Sync(), MP3_OK);
+    ConsumeFrame();
     EXPECT_EQ(ring_.Sync(), MP3_W_END);
+}
+
+// Junk that begins with a copy of the stream's header looks like a frame; with a CRC word
+// that fails and no header after it, it is not one, and the real frame that starts inside
+// it is found.
+TEST_F(FrameSyncTest, JunkWithACopiedHeaderDoesNotHideTheFrameInsideIt) {
+    HeaderFields crc = k128;
+    crc.crc = true;
+    const std::vector<uint8_t> frames = Frames({crc, crc, crc});
+    const size_t frame = frames.size() / 3;
+    std::vector<uint8_t> stream(frames.begin(), frames.begin() + long(frame));
+    std::vector<uint8_t> junk(150, 0x5A);
+    std::copy(frames.begin(), frames.begin() + 4, junk.begin());
+    Append(stream, junk);
+    stream.insert(stream.end(), frames.begin() + long(frame), frames.end());
+    Write(stream);
+    ring_.SetEnd();
+    ASSERT_EQ(ring_.Sync(), MP3_OK);
+    ConsumeFrame();
+    EXPECT_EQ(ring_.Sync(), MP3_W_SYNC_LOST);
+    ASSERT_EQ(ring_.Sync(), MP3_OK);
+    EXPECT_EQ(ring_.ReadPos(), static_cast<int>(8 * (frame + 150)));
 }
 
 TEST_F(FrameSyncTest, BitRateChangesKeepTheLock) {

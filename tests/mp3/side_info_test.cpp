@@ -234,7 +234,7 @@ protected:
                   static_cast<int>(frame.size()));
         input_.Skip(params_.header_bits);
         EXPECT_TRUE(ReadSideInfo(input_, side_info_, params_));
-        return FillReservoir(input_, reservoir_, side_info_, params_);
+        return FillReservoir(input_, reservoir_, side_info_, params_, held_);
     }
 
     HeaderFields fields_{0, 3, false, 9, 0, 0, 3};
@@ -243,6 +243,7 @@ protected:
     BitRingBuffer input_{8192};
     BitRingBuffer reservoir_{2048};
     SideInfo side_info_{};
+    int held_ = 0;
 };
 
 TEST_F(ReservoirTest, MainDataBeginZeroDecodesRightAfterAReset) {
