@@ -39,6 +39,7 @@ void DecoderDialog::OnDecode() {
         return;
     }
     if (!CheckNamesBeforeStart()) {
+        EndUnattendedRun();
         return;
     }
     view_.EnableControl(kInputEdit, false);
@@ -49,6 +50,7 @@ void DecoderDialog::OnDecode() {
     if (!StartDecode(options_.outputPath.Str())) {
         view_.EnableControl(kInputEdit, true);
         view_.EnableControl(kOutputEdit, true);
+        EndUnattendedRun();
     }
     extensionAcceptedFor_.clear();
 }
@@ -211,6 +213,9 @@ void DecoderDialog::ReportStop(int result) {
         break;
     default:
         break;
+    }
+    if (result != 0) {
+        EndUnattendedRun();
     }
 }
 

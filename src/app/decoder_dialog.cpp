@@ -59,8 +59,10 @@ void DecoderDialog::Initialize() {
     }
     Display();
     // A decode start would probe the refused input again and only repeat its message.
-    if (options_.autoMode && !inputRefused) {
+    if (options_.autoMode && !inputRefused && options_.inputPath.Exists()) {
         OnDecode();
+    } else if (options_.autoMode) {
+        EndUnattendedRun();
     }
 }
 
@@ -203,6 +205,14 @@ void DecoderDialog::OnClose() {
     settings_.WriteInt(settings::kSection, settings::kWinPosY, position.y);
     ended_ = true;
     view_.EndDialog(0);
+}
+
+// With -auto -exit nobody is there to read a message and close the window: a conversion
+// that cannot start (or fails) ends the program, whose exit status then tells.
+void DecoderDialog::EndUnattendedRun() {
+    if (options_.autoMode && options_.exitWhenDone) {
+        view_.GetMessageTarget()->Post(kMsgClose, 0, 0);
+    }
 }
 
 void DecoderDialog::Display() {

@@ -80,6 +80,7 @@ private:
     void OnOpen();
     void OnSaveAs();
     bool ConfirmedInSaveAs() const;
+    void EndUnattendedRun();
 
     // Data exchange: members to controls, and the two edits back to the members.
     void Display();

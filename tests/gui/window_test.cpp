@@ -398,6 +398,21 @@ TEST_F(WindowTest, ExitFromTheMenuClosesThroughTheLogic) {
     EXPECT_EQ(stored.value("Settings/WinPosX").toInt(), 300);
 }
 
+// -auto -exit with an input that is not there: after its message the program ends, so an
+// unattended run never hangs on a window nobody sees.
+TEST_F(WindowTest, AnUnattendedRunThatCannotStartEnds) {
+    CommandLineOptions& options = harness.Dialog().Options();
+    options.autoMode = true;
+    options.exitWhenDone = true;
+    options.inputGiven = true;
+    options.inputPath.Assign((scratch / "nosuch.mp3").string());
+    harness.Start();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0], (scratch / "nosuch.mp3").string() + " does not exist.");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
+    EXPECT_EQ(harness.Dialog().Outcome(), DialogOutcome::kInputMissing);
+}
+
 TEST_F(WindowTest, CloseDuringADecodeCancelsAndCompletesTheFile) {
     fs::path longInput = LongInput(scratch, 200);
     harness.Start();
