@@ -1,6 +1,7 @@
 #include "cli/interrupt_flag.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace sonarel::cli {
 namespace {
@@ -18,8 +19,11 @@ void InstallInterruptHandlers() {
     action.sa_handler = OnInterruptSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0; // no SA_RESTART: interrupt blocking reads
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Ctrl-C, a kill, a closed terminal (SIGHUP) and Ctrl-\ (SIGQUIT) all cancel: the
+    // conversion stops and leaves a complete WAVE file of what was written.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaction(signal, &action, nullptr);
+    }
     // A reader of our output that goes away (sonarel-cli ... | head -1) must not kill the
     // process while the WAVE file's sizes are still placeholders; the write just fails.
     std::signal(SIGPIPE, SIG_IGN);

@@ -182,7 +182,7 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
 TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
     std::string input = Scratch("long.mp3");
     WriteLongInput(input);
-    for (int signal : {SIGINT, SIGTERM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         SCOPED_TRACE(signal);
         std::string output = Scratch("cut" + std::to_string(signal) + ".wav");
         ChildProcess child({cli, "-nobeep", input, output}, Env(), dir.Path().string());
