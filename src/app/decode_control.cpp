@@ -28,6 +28,12 @@ bool HoldsAFile(const PathName& name) {
     return std::filesystem::is_regular_file(name.Str(), error);
 }
 
+// A name that can be created, or one in an existing folder: a folder that cannot be
+// written is not an invalid name, and the output's open says so in its own words.
+bool CanBeOutput(const PathName& name) {
+    return name.CanCreate() || PathName(name.GetDriveAndFolder()).IsFolder();
+}
+
 } // namespace
 
 void DecoderDialog::OnDecode() {
@@ -59,7 +65,7 @@ void DecoderDialog::OnDecode() {
 // question answered No.
 bool DecoderDialog::CheckNamesBeforeStart() {
     const PathName& output = options_.outputPath;
-    if (!output.CanCreate() || OutputIsInput()) {
+    if (!CanBeOutput(output) || OutputIsInput()) {
         Message(FormatText(text::kInvalidOutput, output.CStr()), DialogOutcome::kOutputInvalid);
         return false;
     }

@@ -15,6 +15,9 @@ namespace sonarel {
 
 namespace {
 
+// PATH_MAX of the host: longer names cannot be passed to open() and stat().
+constexpr size_t kLongestOpenablePath = 4096;
+
 std::string CurrentFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::current_path(error);
@@ -77,8 +80,11 @@ PathName::PathName(std::string_view text, size_t n) : path_(text.substr(0, n)) {
 
 void PathName::Assign(std::string_view name) {
     std::string folder = CurrentFolder();
-    // Without a readable current folder the name is kept as given.
-    path_ = folder.empty() ? std::string(name) : AssignPath(kHostStyle, name, folder);
+    // Without a readable current folder the name is kept as given, and so is a relative name
+    // whose full form would be too long for the system to open (the system resolves the
+    // relative name itself, however deep the current folder lies).
+    std::string full = folder.empty() ? std::string(name) : AssignPath(kHostStyle, name, folder);
+    path_ = full.size() >= kLongestOpenablePath ? std::string(name) : full;
 }
 
 std::string PathName::GetRoot() const {

@@ -200,6 +200,17 @@ TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
     }
 }
 
+// A current folder deeper than the system's longest path: relative names still work.
+TEST_F(CliConversion, RelativeNamesWorkInAVeryDeepFolder) {
+    const std::string level(200, 'd');
+    std::string script = "set -e; cd '" + dir.Path().string() + "'; for i in $(seq 25); do mkdir " +
+                         level + "; cd " + level + "; done; cp '" + Fixture("cbr_8000_mono.mp3") +
+                         "' in.mp3; '" + cli +
+                         "' -nobeep in.mp3 out.wav; test $(pwd | wc -c) -gt 4096; test -s out.wav";
+    ProcessResult run = RunProcess({"/bin/bash", "-c", script}, Env(), dir.Path().string());
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+}
+
 TEST_F(CliConversion, AReaderThatGoesAwayDoesNotCutTheFile) {
     std::string input = Scratch("two_minutes.mp3");
     WriteLongInput(input, 120);

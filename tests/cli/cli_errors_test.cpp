@@ -128,6 +128,12 @@ TEST_F(CliErrors, AnUnusableOutputIsRefusedBeforeAnythingIsWritten) {
     WriteFileBytes(Scratch("plain"), {1});
     EXPECT_EQ(Run({input, Scratch("plain/out.wav")}).exitCode, cli::kExitOutputInvalid);
 
+    // A folder that exists but takes no files (read-only, even for root) is not an invalid
+    // name: the output cannot be opened.
+    ProcessResult readOnly = Run({input, "/proc/out.wav"});
+    EXPECT_EQ(readOnly.exitCode, cli::kExitOutputOpenFailed);
+    EXPECT_EQ(readOnly.err, "Unable to open output file!\n");
+
     std::string copy = Scratch("in.mp3");
     fs::copy_file(input, copy);
     EXPECT_EQ(Run({"-yes", copy, copy}).exitCode, cli::kExitOutputInvalid); // never the input
