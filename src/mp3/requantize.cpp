@@ -9,11 +9,41 @@
 
 namespace sonarel::mp3 {
 
+// 32768 * 2^(-k/4) for any index. Outside the table the gain is a table entry scaled by
+// a power of two, which is exact: an escape value near 8206 (about 2^17 after the power)
+// still carries more than a sample's worth of signal at k = 128, and the largest global
+// gain makes k as low as -45, which is loud but must not turn into silence.
+float GainForIndex(int k) {
+    if (k >= 0 && k < kGainSteps) {
+        return kGainTable[k];
+    }
+    return std::ldexp(kGainTable[k & 3], -(k >> 2));
+}
+
 namespace {
 
 // Escape values of 128 and more are rare: their power is computed exactly.
 float LargeMagnitude(int32_t m, float gain) {
     return static_cast<float>(std::pow(static_cast<double>(m), 4.0 / 3.0) * gain);
+}
+
+// Lines first..end-1 with one gain; kept inline in the band loops, where nearly all the
+// time of this stage goes.
+inline void RequantizeLines(const int32_t* ix, float* xr, int first, int end, float gain) {
+    for (int i = first; i < end; ++i) {
+        const int32_t q = ix[i];
+        const uint32_t m = static_cast<uint32_t>(q < 0 ? -q : q);
+        // A float product of two floats is rounded once, exactly as the double product
+        // rounded to float would be.
+        float magnitude = kPowTable[m & (kPowTableSize - 1)] * gain;
+        if (m >= kPowTableSize) {
+            magnitude = LargeMagnitude(static_cast<int32_t>(m), gain);
+        }
+        // The sign of q goes onto the (non-negative) magnitude: zero stays +0.0.
+        const uint32_t bits =
+            std::bit_cast<uint32_t>(magnitude) | (static_cast<uint32_t>(q) & 0x80000000u);
+        xr[i] = std::bit_cast<float>(bits);
+    }
 }
 
 int LongGainIndex(const GranuleInfo& gi, const ScaleFactors& sf, int band) {
@@ -29,7 +59,7 @@ int ShortGainIndex(const GranuleInfo& gi, const ScaleFactors& sf, int window, in
 void RequantizeLong(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& sf,
                     const int16_t* l, int band_count) {
     for (int band = 0; band < band_count; ++band) {
-        RequantizeBand(ix, xr, l[band], l[band + 1], LongGainIndex(gi, sf, band));
+        RequantizeLines(ix, xr, l[band], l[band + 1], GainForIndex(LongGainIndex(gi, sf, band)));
     }
 }
 
@@ -39,40 +69,16 @@ void RequantizeShort(const int32_t* ix, float* xr, const GranuleInfo& gi, const 
         const int width = s[band + 1] - s[band];
         for (int window = 0; window < 3; ++window) {
             const int first = 3 * s[band] + window * width;
-            RequantizeBand(ix, xr, first, first + width, ShortGainIndex(gi, sf, window, band));
+            RequantizeLines(ix, xr, first, first + width,
+                            GainForIndex(ShortGainIndex(gi, sf, window, band)));
         }
     }
 }
 
 } // namespace
 
-// 32768 * 2^(-k/4) for any index. Outside the table the gain is a table entry scaled by
-// a power of two, which is exact: an escape value near 8206 (about 2^17 after the power)
-// still carries more than a sample's worth of signal at k = 128, and the largest global gain makes
-// k as low as -45, which is loud but must not turn into silence.
-float GainForIndex(int k) {
-    if (k >= 0 && k < kGainSteps) {
-        return kGainTable[k];
-    }
-    return std::ldexp(kGainTable[k & 3], -(k >> 2));
-}
-
 void RequantizeBand(const int32_t* ix, float* xr, int first, int end, int k) {
-    const float gain = GainForIndex(k);
-    for (int i = first; i < end; ++i) {
-        const int32_t q = ix[i];
-        const uint32_t m = static_cast<uint32_t>(q < 0 ? -q : q);
-        // A float product of two floats is rounded once, exactly as the double product
-        // rounded to float would be.
-        float magnitude = kPowTable[m & (kPowTableSize - 1)] * gain;
-        if (m >= kPowTableSize) {
-            magnitude = LargeMagnitude(static_cast<int32_t>(m), gain);
-        }
-        // The sign of q goes onto the (non-negative) magnitude: zero stays +0.0.
-        const uint32_t bits =
-            std::bit_cast<uint32_t>(magnitude) | (static_cast<uint32_t>(q) & 0x80000000u);
-        xr[i] = std::bit_cast<float>(bits);
-    }
+    RequantizeLines(ix, xr, first, end, GainForIndex(k));
 }
 
 void Requantize(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& scalefac,
