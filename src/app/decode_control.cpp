@@ -34,6 +34,21 @@ bool CanBeOutput(const PathName& name) {
     return name.CanCreate() || PathName(name.GetDriveAndFolder()).IsFolder();
 }
 
+// What is wrong with an output name that cannot be used, in a few words.
+std::string InvalidOutputReason(const PathName& name) {
+    const std::string folder = name.GetDriveAndFolder();
+    std::filesystem::path bare(folder);
+    if (bare.has_relative_path() && !bare.has_filename()) {
+        bare = bare.parent_path(); // "dir/" names the folder itself
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(bare, error)) {
+        return "it names the input file";
+    }
+    return std::filesystem::exists(bare, error) ? folder + " is not a folder"
+                                                : "the folder " + folder + " does not exist";
+}
+
 } // namespace
 
 void DecoderDialog::OnDecode() {
@@ -67,6 +82,7 @@ bool DecoderDialog::CheckNamesBeforeStart() {
     const PathName& output = options_.outputPath;
     if (!CanBeOutput(output) || OutputIsInput()) {
         Message(FormatText(text::kInvalidOutput, output.CStr()), DialogOutcome::kOutputInvalid);
+        view_.ShowReason(InvalidOutputReason(output));
         return false;
     }
     if (!options_.inputPath.Exists()) {

@@ -59,6 +59,9 @@ public:
 
     // A message box with an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
+    // Why the last message came: a console prints it on the next line; a window, whose
+    // message box says enough, ignores it.
+    virtual void ShowReason(const std::string& /*reason*/) {}
     // A question with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(const std::string& question) = 0;
     // The chosen full name, or nothing when the user cancelled.

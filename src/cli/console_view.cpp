@@ -96,6 +96,11 @@ void ConsoleView::ShowMessage(const std::string& text) {
     std::fflush(stderr);
 }
 
+void ConsoleView::ShowReason(const std::string& reason) {
+    std::fprintf(stderr, "  (%s)\n", reason.c_str());
+    std::fflush(stderr);
+}
+
 bool ConsoleView::AskYesNo(const std::string& question) {
     FlushFormat();
     progress_.Clear();

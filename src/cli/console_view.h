@@ -32,6 +32,7 @@ public:
     std::string GetProgressText() const override { return progressText_; }
 
     void ShowMessage(const std::string& text) override;
+    void ShowReason(const std::string& reason) override;
     bool AskYesNo(const std::string& question) override;
     std::optional<std::string> ShowOpenDialog(const FileDialogRequest& /*request*/) override {
         return std::nullopt;

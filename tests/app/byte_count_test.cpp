@@ -24,6 +24,13 @@ TEST(FormatByteCount, GroupsDigitsInThrees) {
               "-9,223,372,036,854,775,808");
 }
 
+// A 4.4 GB output is shown as such, not wrapped at 4 GiB.
+TEST(OutputFileBytes, CountsPastFourGibibytes) {
+    EXPECT_EQ(OutputFileBytes(0, 2), 56);
+    EXPECT_EQ(OutputFileBytes(44100, 1), 56 + 88200);
+    EXPECT_EQ(FormatByteCount(OutputFileBytes(1'100'000'000, 2)), "4,400,000,056");
+}
+
 TEST(ProgressPercent, IsExactWhereThirtyTwoBitsWouldOverflow) {
     std::uint32_t percent = 0;
     ASSERT_TRUE(ProgressPercent(39'600'000, 40'000'000, percent));

@@ -123,7 +123,8 @@ TEST_F(CliErrors, AnUnusableOutputIsRefusedBeforeAnythingIsWritten) {
     std::string input = Fixture("cbr_8000_mono.mp3");
     ProcessResult noFolder = Run({input, "/no/such/folder/out.wav"});
     EXPECT_EQ(noFolder.exitCode, cli::kExitOutputInvalid);
-    EXPECT_EQ(noFolder.err, "Invalid file: /no/such/folder/out.wav\n");
+    EXPECT_EQ(noFolder.err, "Invalid file: /no/such/folder/out.wav\n"
+                            "  (the folder /no/such/folder/ does not exist)\n");
 
     WriteFileBytes(Scratch("plain"), {1});
     EXPECT_EQ(Run({input, Scratch("plain/out.wav")}).exitCode, cli::kExitOutputInvalid);
