@@ -53,6 +53,13 @@ protected:
         EXPECT_FALSE(writer.IsOpen());
         return test::ReadFileBytes(path);
     }
+
+    static void OpenAndWrite(WaveFileWriter& writer, const WaveFormatHolder& format, int bytes) {
+        writer.SetFormat(&format);
+        ASSERT_EQ(writer.Open(), 0);
+        const std::vector<uint8_t> pcm = Samples(static_cast<size_t>(bytes));
+        ASSERT_EQ(writer.Write(pcm.data(), bytes), bytes);
+    }
 };
 
 TEST_F(WaveFileWriterTest, StereoLayoutByteByByte) {
@@ -135,10 +142,7 @@ TEST_F(WaveFileWriterTest, OpenTruncatesAnExistingFile) {
 TEST_F(WaveFileWriterTest, AFileBeingWrittenIsLockedAgainstASecondWriter) {
     const PcmFormat format(44100, 2, 16);
     WaveFileWriter first(path);
-    first.SetFormat(&format);
-    ASSERT_EQ(first.Open(), 0);
-    const std::vector<uint8_t> pcm = Samples(4608);
-    ASSERT_EQ(first.Write(pcm.data(), 4608), 4608);
+    OpenAndWrite(first, format, 4608);
     WaveFileWriter second(path);
     second.SetFormat(&format);
     EXPECT_EQ(second.Open(), WaveFileWriter::kOpenBusy);
@@ -153,13 +157,10 @@ TEST_F(WaveFileWriterTest, AFileBeingWrittenIsLockedAgainstASecondWriter) {
 // The sizes are brought up to date while the file is written, so a kill leaves a readable
 // file: here the process is simply not asked to close it.
 TEST_F(WaveFileWriterTest, TheHeaderFollowsTheDataWhileWriting) {
-    const PcmFormat format(8000, 1, 16);
     WaveFileWriter writer(path);
-    writer.SetFormat(&format);
-    ASSERT_EQ(writer.Open(), 0);
-    const std::vector<uint8_t> pcm = Samples(1152);
-    ASSERT_EQ(writer.Write(pcm.data(), 1152), 1152);
+    OpenAndWrite(writer, PcmFormat(8000, 1, 16), 1152);
     usleep(1100 * 1000);
+    const std::vector<uint8_t> pcm = Samples(1152);
     ASSERT_EQ(writer.Write(pcm.data(), 1151), 1151); // ends inside a sample frame
     const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
     EXPECT_EQ(Le32At(bytes, 4), 48u + 2302);
