@@ -28,25 +28,33 @@ bool HoldsAFile(const PathName& name) {
     return std::filesystem::is_regular_file(name.Str(), error);
 }
 
+// The folder a name lies in, without the trailing separator ("dir/" names the folder).
+std::filesystem::path FolderOf(const PathName& name) {
+    std::filesystem::path folder(name.GetDriveAndFolder());
+    return folder.has_relative_path() && !folder.has_filename() ? folder.parent_path() : folder;
+}
+
+bool IsFolder(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
 // A name that can be created, or one in an existing folder: a folder that cannot be
 // written is not an invalid name, and the output's open says so in its own words.
 bool CanBeOutput(const PathName& name) {
-    return name.CanCreate() || PathName(name.GetDriveAndFolder()).IsFolder();
+    return name.CanCreate() || IsFolder(FolderOf(name));
 }
 
 // What is wrong with an output name that cannot be used, in a few words.
 std::string InvalidOutputReason(const PathName& name) {
-    const std::string folder = name.GetDriveAndFolder();
-    std::filesystem::path bare(folder);
-    if (bare.has_relative_path() && !bare.has_filename()) {
-        bare = bare.parent_path(); // "dir/" names the folder itself
-    }
-    std::error_code error;
-    if (std::filesystem::is_directory(bare, error)) {
+    const std::filesystem::path folder = FolderOf(name);
+    if (IsFolder(folder)) {
         return "it names the input file";
     }
-    return std::filesystem::exists(bare, error) ? folder + " is not a folder"
-                                                : "the folder " + folder + " does not exist";
+    std::error_code error;
+    const std::string shown = name.GetDriveAndFolder();
+    return std::filesystem::exists(folder, error) ? shown + " is not a folder"
+                                                  : "the folder " + shown + " does not exist";
 }
 
 } // namespace
@@ -67,7 +75,7 @@ void DecoderDialog::OnDecode() {
     view_.EnableControl(kOutputEdit, false);
     view_.SetProgressText("");
     view_.SetFocus(kDecodeButton);
-    saveAsConfirmed_ = false; // the confirmation served this conversion
+    saveAsConfirmedName_.clear(); // the confirmation served this conversion
     if (!StartDecode(options_.outputPath.Str())) {
         view_.EnableControl(kInputEdit, true);
         view_.EnableControl(kOutputEdit, true);
@@ -104,7 +112,7 @@ bool DecoderDialog::CheckNamesBeforeStart() {
 // the Save As dialog (which asked) for this conversion. A proposed or typed name, or one
 // confirmed for an earlier conversion, is asked about: replacing it would lose a file.
 bool DecoderDialog::ConfirmedInSaveAs() const {
-    return saveAsConfirmed_ && saveAsConfirmedName_ == options_.outputPath.Str();
+    return !saveAsConfirmedName_.empty() && saveAsConfirmedName_ == options_.outputPath.Str();
 }
 
 // The output format comes from the last successful probe. When that probe was of another

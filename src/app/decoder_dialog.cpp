@@ -147,7 +147,7 @@ void DecoderDialog::OnOpen() {
 }
 
 void DecoderDialog::OnSaveAs() {
-    saveAsConfirmed_ = false;
+    saveAsConfirmedName_.clear();
     FileDialogRequest request;
     request.defaultExtension = "wav";
     request.initialFolder = options_.outputPath.Str();
@@ -161,8 +161,10 @@ void DecoderDialog::OnSaveAs() {
     settings_.WriteString(settings::kSection, settings::kDefaultSaveAsDir,
                           options_.outputPath.GetDriveAndFolder());
     view_.SetProgressText(text::kClickDecode);
-    saveAsConfirmed_ = options_.outputPath.Exists();
-    saveAsConfirmedName_ = options_.outputPath.Str();
+    // The dialog asked about an existing file; a new one needs no confirmation.
+    if (options_.outputPath.Exists()) {
+        saveAsConfirmedName_ = options_.outputPath.Str();
+    }
     view_.EnableControl(kDecodeButton, true);
     Display();
 }

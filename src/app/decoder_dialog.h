@@ -71,7 +71,7 @@ public:
     const PathName& OutputPath() const { return options_.outputPath; }
     uint32_t StreamSampleRate() const { return streamSampleRate_; }
     uint32_t StreamChannels() const { return streamChannels_; }
-    bool SaveAsConfirmed() const { return saveAsConfirmed_; }
+    bool SaveAsConfirmed() const { return !saveAsConfirmedName_.empty(); }
 
 private:
     void SetUpControls();
@@ -105,8 +105,7 @@ private:
     DecodePipeline& pipeline_;
     CommandLineOptions options_;
 
-    bool saveAsConfirmed_ = false;
-    std::string saveAsConfirmedName_; // the name that Save As confirmed
+    std::string saveAsConfirmedName_; // the existing file Save As confirmed; empty: none
     std::string inputFormatText_;
     std::string inputFormatLabel_;
     std::string outputFormatText_;

@@ -76,24 +76,6 @@ uint64_t StreamSurvey::MainSamples() const {
     return samples;
 }
 
-uint64_t StreamSurvey::SkippedFrames() const {
-    const int rate = MainRate();
-    uint64_t frames = 0;
-    for (const FormatTally& tally : formats) {
-        frames += tally.sample_rate != rate ? tally.frames : 0;
-    }
-    return frames;
-}
-
-double StreamSurvey::SkippedSeconds() const {
-    const int rate = MainRate();
-    double seconds = 0;
-    for (const FormatTally& tally : formats) {
-        seconds += tally.sample_rate != rate ? Seconds(tally) : 0;
-    }
-    return seconds;
-}
-
 uint32_t StreamSurvey::MainKbps() const {
     const int rate = MainRate();
     uint64_t bytes = 0;

@@ -30,9 +30,6 @@ struct StreamSurvey {
     int MainChannels() const;
     // Samples per channel at the main rate: what the output will hold.
     uint64_t MainSamples() const;
-    // Audio at other sampling rates, which the output cannot hold.
-    uint64_t SkippedFrames() const;
-    double SkippedSeconds() const;
     // Average bit rate of the main rate's frames in kbit/s.
     uint32_t MainKbps() const;
 };
