@@ -154,20 +154,6 @@ TEST_F(WaveFileWriterTest, AFileBeingWrittenIsLockedAgainstASecondWriter) {
     EXPECT_EQ(second.Open(), 0);
 }
 
-// The sizes are brought up to date while the file is written, so a kill leaves a readable
-// file: here the process is simply not asked to close it.
-TEST_F(WaveFileWriterTest, TheHeaderFollowsTheDataWhileWriting) {
-    WaveFileWriter writer(path);
-    OpenAndWrite(writer, PcmFormat(8000, 1, 16), 1152);
-    usleep(1100 * 1000);
-    const std::vector<uint8_t> pcm = Samples(1152);
-    ASSERT_EQ(writer.Write(pcm.data(), 1151), 1151); // ends inside a sample frame
-    const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
-    EXPECT_EQ(Le32At(bytes, 4), 48u + 2302);
-    EXPECT_EQ(Le32At(bytes, 44), 1151u); // the whole samples
-    EXPECT_EQ(Le32At(bytes, 52), 2302u);
-}
-
 TEST_F(WaveFileWriterTest, DestructionCompletesTheFile) {
     {
         WaveFileWriter writer(path);
