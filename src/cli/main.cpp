@@ -12,7 +12,7 @@
 #include "cli/play_mode.h"
 #include "cli/read_only_settings.h"
 #include "cli/usage.h"
-#include "cli/version.h"
+#include "app/version.h"
 #include "platform/message_queue.h"
 
 #include <cstdio>
