@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Checks that each folder of src/ includes only the folders below it:
-#   paths, platform -> mp3, io -> output -> app -> cli, controls, gui
+#   platform -> paths, mp3 -> io -> output -> app -> cli, controls, gui
 # Prints every include that breaks the order and exits 1 if there is one.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 allowed() {
     case $1 in
-    paths) echo "paths" ;;
+    paths) echo "paths platform" ;;
     platform) echo "platform" ;;
     mp3) echo "mp3" ;;
     io) echo "io paths platform" ;;
@@ -29,7 +29,7 @@ for folder in */; do
             echo "src/$file:$line includes $used/, which $folder/ may not use"
             status=1
         fi
-    done < <(grep -Hn -o '^#include "[a-z0-9_]*/' "$folder"/*.h "$folder"/*.cpp 2>/dev/null |
+    done < <(grep -Hn -o '^#include "[a-z0-9_]*/' "$folder"/*.h "$folder"/*.cpp "$folder"/*/*.h "$folder"/*/*.cpp 2>/dev/null |
         sed -E 's|^([^:]*):([0-9]*):#include "([a-z0-9_]*)/|\1:\2:\3|')
 done
 exit $status

@@ -18,20 +18,4 @@ int OpenWithoutWaiting(const char* path, int flags, int mode, struct stat& info)
     return fd;
 }
 
-std::FILE* OpenRegularFile(const char* path, uint64_t& size) {
-    size = 0;
-    struct stat info;
-    int fd = OpenWithoutWaiting(path, O_RDONLY, 0, info);
-    if (fd < 0) {
-        return nullptr;
-    }
-    std::FILE* file = S_ISREG(info.st_mode) ? fdopen(fd, "rb") : nullptr;
-    if (file == nullptr) {
-        close(fd);
-        return nullptr;
-    }
-    size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    return file;
-}
-
 } // namespace sonarel

@@ -1,7 +1,5 @@
-// Opening files without surprises. A named pipe would block a plain open until
-// some other program opens its other end, and a folder opens but cannot be
-// read; inputs must also be read twice (once to look at the stream, once to
-// convert it), which only a regular file allows.
+// Opening an output file without surprises: a named pipe would block a plain
+// open until some other program opens its other end.
 #pragma once
 
 #include <sys/stat.h>
@@ -15,9 +13,5 @@ namespace sonarel {
 // returned descriptor is blocking again and info describes the file. -1 when
 // the file cannot be opened.
 int OpenWithoutWaiting(const char* path, int flags, int mode, struct stat& info);
-
-// Opens path for binary reading and stores its length in size; null when it
-// cannot be opened or is not a regular file.
-std::FILE* OpenRegularFile(const char* path, uint64_t& size);
 
 } // namespace sonarel
