@@ -1,9 +1,11 @@
 #include "platform/console.h"
 
+// windows.h first: the shell's header needs its types.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <atomic>
 
