@@ -8,7 +8,7 @@
 #include "app/decode_pipeline.h"
 #include "app/dialog_outcome.h"
 #include "app/dialog_view.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "platform/registered_message.h"
 
 #include <cstdint>

@@ -3,7 +3,6 @@
 // with a status that tells how the conversion ended (cli/exit_codes.h).
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
-#include "app/ini_settings_store.h"
 #include "app/version.h"
 #include "cli/console_command_line.h"
 #include "cli/console_view.h"
@@ -15,9 +14,11 @@
 #include "cli/usage.h"
 #include "platform/console.h"
 #include "platform/message_queue.h"
+#include "platform/settings_store.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,8 +95,8 @@ std::FILE* ChooseStatusStream(CommandLineOptions& parsed) {
 int Convert(const CommandLineOptions& parsed, bool assumeYes, std::FILE* status,
             const std::string& program) {
     DecodePipeline pipeline;
-    IniSettingsStore file(IniSettingsStore::UserFile(settings::kCompany, program));
-    ReadOnlySettings settings(file);
+    std::unique_ptr<SettingsStore> stored = OpenUserSettings(settings::kCompany, program);
+    ReadOnlySettings settings(*stored);
     DecoderDialog* target = nullptr;
     MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
         return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;

@@ -3,7 +3,7 @@
 // folder, so a write could only put a made-up window position into the file.
 #pragma once
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace sonarel::cli {
 

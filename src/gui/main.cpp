@@ -3,7 +3,7 @@
 #include "app/decode_pipeline.h"
 #include "app/decoder_command_line.h"
 #include "app/decoder_dialog.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "app/version.h"
 #include "gui/app_icon.h"
 #include "gui/decoder_window.h"

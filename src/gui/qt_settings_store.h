@@ -4,7 +4,7 @@
 // so the desktop program and the console converter share their remembered folders.
 #pragma once
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <QSettings>
 #include <QString>

@@ -64,7 +64,9 @@ int WaveFileWriter::Open() {
     if (opened != OutputFile::OpenResult::kOpened) {
         return opened == OutputFile::OpenResult::kBusy ? kOpenBusy : kOpenFailed;
     }
-    if (!WriteHeader()) {
+    // The header replaces an old file's first bytes, then the rest is cut: a kill at any
+    // moment leaves a WAVE file, never an empty one.
+    if (!WriteHeader() || (file_.CanSeek() && !file_.Truncate(data_offset_))) {
         file_.Close();
         if (file_.Created()) {
             RemoveFile(Str()); // nothing of a file that could not even take its header

@@ -16,16 +16,18 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the file, or opens an existing one and empties it once this object holds its
-    // lock: kBusy when another writer holds it. A named pipe or socket is refused at once
-    // rather than waited on for a reader; a device (/dev/null, NUL) is opened unlocked.
+    // Creates the file, or opens an existing one for this object alone (kBusy when another
+    // writer holds it), keeping its content: the first writes replace it from the start and
+    // Truncate cuts what is left, so the file never lies empty. A named pipe or socket is
+    // refused at once rather than waited on for a reader; a device (/dev/null, NUL) is opened
+    // unlocked.
     OpenResult Open(const std::string& path);
     // Writes to standard output, which cannot be locked and may not seek.
     bool OpenStandardOutput();
     bool IsOpen() const { return handle_ != kNoHandle; }
     // The file did not exist before Open.
     bool Created() const { return created_; }
-    // The file can be written at any offset (a disk file), not only appended to.
+    // A regular disk file: it can be cut and written at any offset.
     bool CanSeek() const { return seekable_; }
 
     // Appends up to size bytes: the count written, 0 when the disk (or quota) is full, -1 on

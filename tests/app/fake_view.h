@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/dialog_view.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "platform/message_queue.h"
 
 #include <deque>

@@ -1,6 +1,6 @@
 // Settings through QSettings: defaults, round trips, and the same file the console converter's
 // INI store reads and writes.
-#include "app/ini_settings_store.h"
+#include "platform/posix/ini_settings_store.h"
 #include "gui/qt_settings_store.h"
 
 #include <QFileInfo>

@@ -1,7 +1,6 @@
 #include "io/raw_file_reader.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <thread>
@@ -61,17 +60,6 @@ TEST_F(RawFileReaderTest, MissingFileOrFolderFailsWithMinusOne) {
     EXPECT_EQ(missing.IsOpen(), 0);
     RawFileReader folder(scratch.Path().string());
     EXPECT_EQ(folder.Open(), -1);
-}
-
-TEST_F(RawFileReaderTest, NamedPipesAndDevicesAreRefusedWithoutWaiting) {
-    // Opening a pipe nobody writes to would wait for ever; a device cannot be
-    // read twice (once to look at the stream, once to convert it).
-    std::string pipe = (scratch / "pipe.mp3").string();
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    RawFileReader fifo(pipe);
-    EXPECT_EQ(fifo.Open(), -1);
-    RawFileReader device("/dev/zero");
-    EXPECT_EQ(device.Open(), -1);
 }
 
 TEST_F(RawFileReaderTest, SeekMovesTheStreamButNotTheDeliveredCount) {

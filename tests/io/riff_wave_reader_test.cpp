@@ -1,7 +1,6 @@
 #include "io/riff_wave_reader.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cctype>
 #include <string>
@@ -149,16 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(RiffWaveReaderTest, FolderNamedPipeAndDeviceCannotBeOpened) {
+TEST(RiffWaveReaderTest, FolderCannotBeOpened) {
     RiffWaveReader folder((test::FixturesDir() / "wave").string());
     EXPECT_EQ(folder.Open(), RiffWaveReader::kCannotOpen);
-    test::ScratchDir scratch;
-    std::string pipe = (scratch / "pipe.wav").string();
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    RiffWaveReader fifo(pipe);
-    EXPECT_EQ(fifo.Open(), RiffWaveReader::kCannotOpen); // at once, not when a writer comes
-    RiffWaveReader device("/dev/zero");
-    EXPECT_EQ(device.Open(), RiffWaveReader::kCannotOpen);
 }
 
 TEST(RiffWaveReaderTest, TruncatedDataChunkDeliversWhatIsThere) {

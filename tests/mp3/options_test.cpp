@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 #include "decode_helpers.h"
@@ -63,8 +64,8 @@ struct ToneFit {
 ToneFit FitTone(const std::vector<double>& x, double hz, double rate) {
     double cc = 0, ss = 0, cs = 0, xc = 0, xs = 0;
     for (size_t n = 0; n < x.size(); ++n) {
-        const double c = std::cos(2 * M_PI * hz * double(n) / rate);
-        const double s = std::sin(2 * M_PI * hz * double(n) / rate);
+        const double c = std::cos(2 * std::numbers::pi * hz * double(n) / rate);
+        const double s = std::sin(2 * std::numbers::pi * hz * double(n) / rate);
         cc += c * c, ss += s * s, cs += c * s, xc += x[n] * c, xs += x[n] * s;
     }
     const double det = cc * ss - cs * cs;
@@ -72,8 +73,8 @@ ToneFit FitTone(const std::vector<double>& x, double hz, double rate) {
     const double b = (xs * cc - xc * cs) / det;
     double residual = 0;
     for (size_t n = 0; n < x.size(); ++n) {
-        const double fit = a * std::cos(2 * M_PI * hz * double(n) / rate) +
-                           b * std::sin(2 * M_PI * hz * double(n) / rate);
+        const double fit = a * std::cos(2 * std::numbers::pi * hz * double(n) / rate) +
+                           b * std::sin(2 * std::numbers::pi * hz * double(n) / rate);
         residual += (x[n] - fit) * (x[n] - fit);
     }
     const double amplitude = std::hypot(a, b);

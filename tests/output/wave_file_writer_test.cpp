@@ -1,9 +1,6 @@
 #include "output/wave_file_writer.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -182,27 +179,6 @@ TEST_F(WaveFileWriterTest, FailuresToOpenAndUseWhenClosed) {
     EXPECT_EQ(no_format.GetFormat(), nullptr);
     EXPECT_EQ(no_format.Open(), -1);
     EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(WaveFileWriterTest, NamedPipeIsRefusedAtOnceButTheNullDeviceIsAccepted) {
-    // The sizes are patched in place at the end, which a pipe cannot take; opening
-    // one without a reader would otherwise wait for ever.
-    std::string pipe = (scratch / "pipe.wav").string();
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    PcmFormat format(44100, 2, 16);
-    WaveFileWriter to_pipe(pipe);
-    to_pipe.SetFormat(&format);
-    EXPECT_EQ(to_pipe.Open(), -1);
-    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    EXPECT_EQ(to_pipe.Open(), -1); // with a reader waiting as well
-    close(reader);
-
-    WaveFileWriter to_null("/dev/null");
-    to_null.SetFormat(&format);
-    ASSERT_EQ(to_null.Open(), 0);
-    EXPECT_EQ(to_null.Write(Samples(8).data(), 8), 8);
-    to_null.Close();
 }
 
 TEST_F(WaveFileWriterTest, FormatIsCopied) {

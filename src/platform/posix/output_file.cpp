@@ -53,14 +53,10 @@ OutputFile::OpenResult OutputFile::Open(const std::string& path) {
             close(fd);
             return busy ? OpenResult::kBusy : OpenResult::kFailed;
         }
-        if (!created_ && ftruncate(fd, 0) != 0) {
-            close(fd);
-            return OpenResult::kFailed;
-        }
     }
     handle_ = fd;
     owned_ = true;
-    seekable_ = lseek(fd, 0, SEEK_CUR) >= 0;
+    seekable_ = S_ISREG(info.st_mode);
     return OpenResult::kOpened;
 }
 

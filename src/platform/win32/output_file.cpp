@@ -41,7 +41,7 @@ OutputFile::OpenResult OutputFile::Open(const std::string& path) {
         return busy ? OpenResult::kBusy : OpenResult::kFailed;
     }
     const DWORD type = GetFileType(file);
-    if (type == FILE_TYPE_PIPE || (type == FILE_TYPE_DISK && !created_ && !SetEndOfFile(file))) {
+    if (type == FILE_TYPE_PIPE) {
         CloseHandle(file);
         return OpenResult::kFailed;
     }

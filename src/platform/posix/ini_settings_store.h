@@ -4,7 +4,7 @@
 // write, so two programs sharing it see each other's latest values.
 #pragma once
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <filesystem>
 #include <string>

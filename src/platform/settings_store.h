@@ -1,6 +1,7 @@
 // Values the program keeps between runs: integers and strings under a section.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace sonarel {
@@ -17,6 +18,11 @@ public:
     virtual bool WriteString(const std::string& section, const std::string& name,
                              const std::string& value) = 0;
 };
+
+// The user's own settings of a program, kept by the host's rules: an INI file under
+// ~/.config/<company>/ on Linux, the registry key Software\<company>\<program> on Windows.
+std::unique_ptr<SettingsStore> OpenUserSettings(const std::string& company,
+                                                const std::string& program);
 
 // The section and value names the main dialog uses.
 namespace settings {

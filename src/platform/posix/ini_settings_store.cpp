@@ -1,6 +1,6 @@
-#include "app/ini_settings_store.h"
+#include "platform/posix/ini_settings_store.h"
 
-#include "app/ini_text.h"
+#include "platform/posix/ini_text.h"
 
 #include <cerrno>
 #include <cstdint>

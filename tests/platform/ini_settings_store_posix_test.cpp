@@ -1,7 +1,7 @@
 // The settings file: QSettings' INI layout, values that need escaping, and keeping what
 // other programs stored in the same file.
-#include "app/ini_settings_store.h"
-#include "app/ini_text.h"
+#include "platform/posix/ini_settings_store.h"
+#include "platform/posix/ini_text.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/ini_text.h"
+#include "platform/posix/ini_text.h"
 
 #include <cstdio>
 
