@@ -39,7 +39,7 @@ TEST_F(WindowTest, SavedPlacesAreRestored) {
     settings.values["Settings/WinPosX"] = "-50";
     settings.values["Settings/WinPosY"] = "70";
     settings.values["Settings/DefaultOpenDir"] = "/in/";
-    settings.values["Settings/DefaultSaveAsDir"] = dir.Path().string() + "/";
+    settings.values["Settings/DefaultSaveAsDir"] = FolderName(dir.Path());
     dialog->Initialize();
     EXPECT_EQ(view.position.x, 0);
     EXPECT_EQ(view.position.y, 70);
@@ -72,7 +72,7 @@ TEST_F(WindowTest, OpenUsesTheSavedFolderAndRemembersTheChosenOne) {
     EXPECT_EQ(view.openRequests[0].initialName, "/music/*.mp3");
     EXPECT_EQ(view.openRequests[0].filter, text::kOpenFilter);
     EXPECT_EQ(view.openRequests[0].options, 0x1804u);
-    EXPECT_EQ(settings.values["Settings/DefaultOpenDir"], dir.Path().string() + "/");
+    EXPECT_EQ(settings.values["Settings/DefaultOpenDir"], FolderName(dir.Path()));
     EXPECT_EQ(dialog->InputPath().Str(), Scratch("o.mp3"));
     ExpectInputControls(view, true);
 }
@@ -89,7 +89,7 @@ TEST_F(WindowTest, SaveAsTakesTheNameAndNotesAConfirmedReplacement) {
     EXPECT_EQ(view.saveRequests[0].filter, text::kSaveFilter);
     EXPECT_EQ(dialog->OutputPath().Str(), existing);
     EXPECT_TRUE(dialog->SaveAsConfirmed());
-    EXPECT_EQ(settings.values["Settings/DefaultSaveAsDir"], dir.Path().string() + "/");
+    EXPECT_EQ(settings.values["Settings/DefaultSaveAsDir"], FolderName(dir.Path()));
     EXPECT_EQ(view.progressText, text::kClickDecode);
     EXPECT_TRUE(view.enabled[kDecodeButton]);
 }

@@ -90,7 +90,7 @@ TEST_F(RawFileReaderTest, PositionCountsAcrossReopening) {
 
 TEST_F(RawFileReaderTest, ARelativeNameIsResolvedAgainstTheCurrentFolder) {
     RawFileReader reader("stream.mp3");
-    EXPECT_EQ(reader.Str().front(), '/');
+    EXPECT_TRUE(std::filesystem::path(reader.Str()).is_absolute());
     EXPECT_EQ(reader.GetFileName(), "stream.mp3");
 }
 

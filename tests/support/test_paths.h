@@ -31,6 +31,11 @@ private:
     std::filesystem::path path_;
 };
 
+// A folder's name as the program stores it: ending in the host's separator.
+inline std::string FolderName(const std::filesystem::path& folder) {
+    return folder.string() + static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
 
