@@ -183,6 +183,7 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
     view_.EnableMenuItem(kCommandSaveAs, false);
     view_.SetProgressPosition(kProgressOffset);
     Display();
+    view_.ConversionStarted(outputName);
     return true;
 }
 
@@ -207,6 +208,7 @@ void DecoderDialog::OnPumpProgress() {
         view_.SetProgressText(text::kDone);
     }
     view_.SetProgressPosition(static_cast<int>(percent) + kProgressOffset);
+    view_.ConversionProgress(static_cast<int>(percent));
 }
 
 void DecoderDialog::OnPumpStop(int result) {
@@ -267,7 +269,11 @@ void DecoderDialog::FinishDecode(int result, bool closing) {
         outcome_ = skipped > 0 ? DialogOutcome::kDoneWithSkips : DialogOutcome::kDone;
     }
     view_.SetProgressPosition(kProgressEnd);
+    if (!cancelled) {
+        view_.ConversionProgress(100); // a cancelled bar stays where it stopped
+    }
     RestoreControlsAfterDecode();
+    view_.ConversionEnded(outcome_, view_.GetProgressText());
     if (!options_.noBeep && !closing) {
         view_.Beep();
     }

@@ -3,6 +3,7 @@
 // menu items are addressed by the IDs of control_ids.h.
 #pragma once
 
+#include "app/dialog_outcome.h"
 #include "platform/message_target.h"
 
 #include <optional>
@@ -74,6 +75,14 @@ public:
     virtual void Beep() = 0;
     // Ends the dialog (after the logic has saved what it keeps).
     virtual void EndDialog(int result) = 0;
+
+    // The course of a conversion, for views that follow it rather than the controls: the
+    // start (after the pump runs, with the output's name), the input read so far in percent
+    // (0..100), and the end with its outcome and the status text ("Done!", "Cancelled!",
+    // "Failed!"), told once the controls are restored.
+    virtual void ConversionStarted(const std::string& /*output*/) {}
+    virtual void ConversionProgress(int /*percent*/) {}
+    virtual void ConversionEnded(DialogOutcome /*outcome*/, const std::string& /*status*/) {}
 
     virtual WindowPosition GetWindowPosition() const = 0;
     virtual void MoveWindow(WindowPosition position) = 0;

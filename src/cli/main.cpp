@@ -4,6 +4,8 @@
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
 #include "app/ini_settings_store.h"
+#include "cli/batch_plan.h"
+#include "cli/batch_run.h"
 #include "cli/console_command_line.h"
 #include "cli/console_view.h"
 #include "cli/exit_codes.h"
@@ -112,14 +114,38 @@ int Convert(const CommandLineOptions& parsed, bool assumeYes, std::FILE* status,
     return view.OutputRefused() ? kExitOutputNotWave : ExitCodeFor(dialog.Outcome());
 }
 
+// Several files, a folder, -recursive or -jobs: each planned file is converted as a single
+// run would convert it, several at once.
+int ConvertBatch(const BatchPlan& plan, const CommandLineOptions& parsed, const ConsoleFlags& flags,
+                 const std::string& program) {
+    BatchOptions options;
+    options.jobs = flags.jobs;
+    options.overwrite = parsed.overwrite;
+    options.assumeYes = flags.assumeYes;
+    options.program = program;
+    return RunBatch(plan, options);
+}
+
 int Run(int argc, char** argv) {
     const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
     ConsoleFlags flags;
     CommandLineOptions parsed;
     ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+    const bool batch = WantsBatch(flags);
+    BatchPlan plan;
+    if (batch && flags.usageError.empty() && !flags.help && !flags.version) {
+        plan = PlanBatch(flags);
+        flags.usageError = plan.usageError;
+    } else if (!batch && !flags.extraNameError.empty() &&
+               (flags.extraNameErrorFirst || flags.usageError.empty())) {
+        flags.usageError = flags.extraNameError;
+    }
     const int answered = AnswerWithoutConverting(flags, parsed, program);
     if (answered >= 0) {
         return answered;
+    }
+    if (batch) {
+        return ConvertBatch(plan, parsed, flags, program);
     }
     std::FILE* status = ChooseStatusStream(parsed);
     if (flags.play) {

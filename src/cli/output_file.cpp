@@ -1,5 +1,8 @@
 #include "cli/output_file.h"
 
+#include "app/dialog_texts.h"
+#include "app/text_format.h"
+
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,6 +44,11 @@ bool HoldsOtherThanWave(const std::string& name) {
     const ssize_t got = ::read(fd, head, sizeof head);
     ::close(fd);
     return got != static_cast<ssize_t>(sizeof head) || !IsWaveHead(head);
+}
+
+bool RefusesToReplace(const std::string& question, const std::string& output) {
+    return question == FormatText(text::kAskOverwrite, output.c_str()) &&
+           HoldsOtherThanWave(output);
 }
 
 std::string NotWaveMessage(const std::string& name) {
