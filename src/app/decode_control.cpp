@@ -206,6 +206,9 @@ void DecoderDialog::OnPumpProgress() {
     percent = std::min<uint32_t>(percent, 100);
     if (percent == 100) {
         view_.SetProgressText(text::kDone);
+    } else if (queueTotal_ > 1 && view_.GetProgressText() != text::kCancelled) {
+        view_.SetProgressText(
+            FormatText(text::kQueueProgress, static_cast<int>(percent), queuePlace_, queueTotal_));
     }
     view_.SetProgressPosition(static_cast<int>(percent) + kProgressOffset);
     view_.ConversionProgress(static_cast<int>(percent));
@@ -274,7 +277,8 @@ void DecoderDialog::FinishDecode(int result, bool closing) {
     }
     RestoreControlsAfterDecode();
     view_.ConversionEnded(outcome_, view_.GetProgressText());
-    if (!options_.noBeep && !closing) {
+    ContinueQueue(cancelled || closing);
+    if (!options_.noBeep && !closing && queued_.empty()) {
         view_.Beep();
     }
 }

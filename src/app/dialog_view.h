@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sonarel {
 
@@ -68,6 +69,12 @@ public:
     // The chosen full name, or nothing when the user cancelled.
     virtual std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> ShowSaveDialog(const FileDialogRequest& request) = 0;
+    // The open dialog where the view lets several files be chosen at once: their full names,
+    // none when the user cancelled. Without such a dialog, the one file ShowOpenDialog gives.
+    virtual std::vector<std::string> ShowOpenFilesDialog(const FileDialogRequest& request) {
+        std::optional<std::string> chosen = ShowOpenDialog(request);
+        return chosen ? std::vector<std::string>{*chosen} : std::vector<std::string>{};
+    }
 
     // The About box, modal.
     virtual void ShowAbout() = 0;

@@ -360,6 +360,39 @@ TEST_F(WindowTest, DroppedFilesProbeOnlyTheFirst) {
     EXPECT_TRUE(harness.fileDialogs.empty());
 }
 
+// Several files dropped at once are converted one after another into the output's folder; a
+// file the probe refuses is passed over.
+TEST_F(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
+    fs::copy_file(Fixture("cbr_22050_mono.mp3"), scratch / "second.mp3");
+    WriteFileBytes(scratch / "third.mp3", {'n', 'o'});
+    fs::copy_file(Fixture("vbr_16000_mono.mp3"), scratch / "fourth.mp3");
+    harness.Start();
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const char* name : {"song.mp3", "second.mp3", "third.mp3", "fourth.mp3"}) {
+        urls.push_back(QUrl::fromLocalFile(Native(scratch / name)));
+    }
+    data.setUrls(urls);
+    const QPoint centre = harness.Window().rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&harness.Window(), &enter);
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&harness.Window(), &drop);
+    EXPECT_EQ(harness.ProgressText(), "Click Decode to convert 4 files");
+
+    harness.Click(kDecodeButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return harness.Dialog().QueuedCount() == 0 && !harness.Dialog().IsDecoding(); },
+        60000));
+    for (const char* name : {"song.wav", "second.wav", "fourth.wav"}) {
+        EXPECT_GT(fs::file_size(scratch / name), 44u) << name;
+    }
+    EXPECT_FALSE(fs::exists(scratch / "third.wav"));
+    EXPECT_EQ(harness.questions.size(), 1u); // whether to take third.mp3 anyway: No
+    EXPECT_EQ(harness.ProgressText(), text::kDone);
+    EXPECT_EQ(harness.beeps, 1);
+}
+
 TEST_F(WindowTest, DragWithoutFilesIsRefused) {
     harness.Start();
     QMimeData data;
