@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
@@ -391,6 +392,22 @@ TEST_F(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
     EXPECT_EQ(harness.questions.size(), 1u); // whether to take third.mp3 anyway: No
     EXPECT_EQ(harness.ProgressText(), text::kDone);
     EXPECT_EQ(harness.beeps, 1);
+}
+
+// Alt+F and Alt+H open the menus; Ctrl+O opens a file, Ctrl+Q quits.
+TEST_F(WindowTest, KeyboardShortcutsOpenAndQuit) {
+    harness.Start();
+    DecoderWindow& window = harness.Window();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QList<QAction*> menus = window.MenuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(QKeySequence::mnemonic(menus[0]->text()), QKeySequence(Qt::ALT | Qt::Key_F));
+    EXPECT_EQ(QKeySequence::mnemonic(menus[1]->text()), QKeySequence(Qt::ALT | Qt::Key_H));
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(harness.fileDialogs.size(), 1u); // the Open dialog, cancelled by the script
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
 }
 
 TEST_F(WindowTest, DragWithoutFilesIsRefused) {
