@@ -1,6 +1,7 @@
 // sonarel-cli: the main dialog's logic driven from the command line. It always runs as if
 // -auto were given: it probes the input, proposes or takes the output, converts, and exits
-// with a status that tells how the conversion ended (cli/exit_codes.h).
+// with a status that tells how the conversion ended (cli/exit_codes.h). Given several files or
+// a folder, it runs that logic on each file, several at once (cli/batch_run.h).
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
 #include "app/ini_settings_store.h"
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace sonarel::cli {
 namespace {
@@ -123,7 +125,11 @@ int ConvertBatch(const BatchPlan& plan, const CommandLineOptions& parsed, const 
     options.overwrite = parsed.overwrite;
     options.assumeYes = flags.assumeYes;
     options.program = program;
-    return RunBatch(plan, options);
+    const int status = RunBatch(plan, options);
+    if (!parsed.noBeep && ::isatty(STDERR_FILENO) != 0) {
+        std::fputc('\a', stderr); // once, at the end of the whole batch
+    }
+    return status;
 }
 
 int Run(int argc, char** argv) {
