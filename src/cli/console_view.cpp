@@ -6,9 +6,10 @@
 #include "cli/interrupt_flag.h"
 #include "cli/output_file.h"
 
+#include "platform/console.h"
+
 #include <cctype>
 #include <cstdio>
-#include <unistd.h>
 
 namespace sonarel::cli {
 namespace {
@@ -29,9 +30,8 @@ bool IsYes(const std::string& answer) {
 } // namespace
 
 ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes, std::FILE* status)
-    : target_(target), status_(status), assumeYes_(assumeYes),
-      stdinIsTerminal_(::isatty(STDIN_FILENO) != 0),
-      stderrIsTerminal_(::isatty(STDERR_FILENO) != 0), progress_(stderr) {
+    : target_(target), status_(status), assumeYes_(assumeYes), stdinIsTerminal_(IsTerminal(stdin)),
+      stderrIsTerminal_(IsTerminal(stderr)), progress_(stderr) {
 }
 
 void ConsoleView::SetControlText(int id, const std::string& text) {
@@ -130,18 +130,10 @@ bool ConsoleView::RefusesToReplace(const std::string& question) {
     return true;
 }
 
-// One line from the terminal, read byte by byte with read() so that Ctrl-C ends the wait.
+// One line from the terminal; the end of the input or Ctrl-C while waiting answer No.
 bool ConsoleView::ReadAnswer() {
     std::string answer;
-    char c = 0;
-    while (true) {
-        ssize_t got = ::read(STDIN_FILENO, &c, 1);
-        if (got <= 0 || c == '\n') {
-            break; // end of input or a signal: No
-        }
-        answer += c;
-    }
-    return !InterruptPending() && IsYes(answer);
+    return ReadInputLine(answer) && !InterruptPending() && IsYes(answer);
 }
 
 void ConsoleView::Beep() {

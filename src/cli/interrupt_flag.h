@@ -1,6 +1,6 @@
-// Ctrl-C (SIGINT) and SIGTERM for the console: the handler only raises a flag, which the
-// message loop takes and acts on. The handler is installed without SA_RESTART, so a prompt
-// blocked in read() returns at once with EINTR. SIGPIPE is ignored.
+// Ctrl-C, kill and a closed terminal or console for the console converter: the handler only
+// raises a flag, which the message loop takes and acts on. An interrupt also ends a prompt
+// waiting for its answer.
 #pragma once
 
 namespace sonarel::cli {

@@ -5,6 +5,7 @@
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
 #include "app/ini_settings_store.h"
+#include "app/version.h"
 #include "cli/batch_plan.h"
 #include "cli/batch_run.h"
 #include "cli/console_command_line.h"
@@ -15,13 +16,13 @@
 #include "cli/play_mode.h"
 #include "cli/read_only_settings.h"
 #include "cli/usage.h"
-#include "cli/version.h"
+#include "platform/console.h"
 #include "platform/message_queue.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 namespace sonarel::cli {
 namespace {
@@ -30,7 +31,8 @@ namespace {
 constexpr uint32_t kLoopTickMs = 50;
 
 std::string ProgramName(const char* argv0) {
-    std::string name = std::filesystem::path(argv0 != nullptr ? argv0 : "").filename();
+    const std::filesystem::path path(argv0 != nullptr ? argv0 : "");
+    std::string name = (path.extension() == ".exe" ? path.stem() : path.filename()).string();
     return name.empty() ? "sonarel-cli" : name;
 }
 
@@ -126,7 +128,7 @@ int ConvertBatch(const BatchPlan& plan, const CommandLineOptions& parsed, const 
     options.assumeYes = flags.assumeYes;
     options.program = program;
     const int status = RunBatch(plan, options);
-    if (!parsed.noBeep && ::isatty(STDERR_FILENO) != 0) {
+    if (!parsed.noBeep && IsTerminal(stderr)) {
         std::fputc('\a', stderr); // once, at the end of the whole batch
     }
     return status;
@@ -164,5 +166,14 @@ int Run(int argc, char** argv) {
 } // namespace sonarel::cli
 
 int main(int argc, char** argv) {
-    return sonarel::cli::Run(argc, argv);
+    sonarel::PrepareConsole();
+    std::vector<std::string> arguments = sonarel::ProgramArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
+    const int status = sonarel::cli::Run(static_cast<int>(arguments.size()), pointers.data());
+    sonarel::InterruptHandled();
+    return status;
 }

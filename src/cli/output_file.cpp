@@ -4,9 +4,8 @@
 #include "app/text_format.h"
 
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/file_system.h"
 
 namespace sonarel::cli {
 namespace {
@@ -21,15 +20,12 @@ bool IsWaveHead(const char* head) {
 } // namespace
 
 bool HoldsData(const std::string& name) {
-    struct stat info = {};
-    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+    uint64_t size = 0;
+    return RegularFileSize(name, size) && size > 0;
 }
 
 bool IsStandardOutput(const std::string& name) {
-    struct stat file = {};
-    struct stat out = {};
-    return ::stat(name.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
-           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+    return IsStandardOutputFile(name);
 }
 
 bool HoldsOtherThanWave(const std::string& name) {
@@ -37,13 +33,8 @@ bool HoldsOtherThanWave(const std::string& name) {
         return false;
     }
     char head[kWaveHeadBytes] = {};
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return true;
-    }
-    const ssize_t got = ::read(fd, head, sizeof head);
-    ::close(fd);
-    return got != static_cast<ssize_t>(sizeof head) || !IsWaveHead(head);
+    const long got = ReadFileHead(name, head, sizeof head);
+    return got != static_cast<long>(sizeof head) || !IsWaveHead(head);
 }
 
 bool RefusesToReplace(const std::string& question, const std::string& output) {

@@ -2,9 +2,9 @@
 
 #include "cli/progress_line.h"
 #include "output/pcm_level.h"
+#include "platform/console.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace sonarel::cli {
 namespace {
@@ -30,8 +30,7 @@ std::string FormatLevel(int16_t level) {
     return text;
 }
 
-PlayTimeLine::PlayTimeLine(std::FILE* stream)
-    : stream_(stream), enabled_(::isatty(::fileno(stream)) != 0) {
+PlayTimeLine::PlayTimeLine(std::FILE* stream) : stream_(stream), enabled_(IsTerminal(stream)) {
 }
 
 void PlayTimeLine::Show(uint32_t playedMs, int16_t level) {

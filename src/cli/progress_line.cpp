@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <string>
-#include <sys/ioctl.h>
-#include <unistd.h>
+
+#include "platform/console.h"
 
 namespace sonarel::cli {
 namespace {
@@ -31,22 +31,13 @@ std::string FormatProgress(int percent, int width) {
 
 } // namespace
 
-int TerminalColumns(std::FILE* stream) {
-    winsize size = {};
-    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) {
-        return 0;
-    }
-    return size.ws_col;
-}
-
 // One column stays free for the cursor, which some terminals wrap once it passes the last.
 int FittingLineWidth(std::FILE* stream, int preferred) {
     const int columns = TerminalColumns(stream);
     return columns <= 0 ? preferred : std::min(preferred, columns - 1 - kEchoColumns);
 }
 
-ProgressLine::ProgressLine(std::FILE* stream)
-    : stream_(stream), enabled_(::isatty(::fileno(stream)) != 0) {
+ProgressLine::ProgressLine(std::FILE* stream) : stream_(stream), enabled_(IsTerminal(stream)) {
 }
 
 void ProgressLine::Show(int percent, const std::string& note) {

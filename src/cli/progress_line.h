@@ -8,9 +8,6 @@
 
 namespace sonarel::cli {
 
-// The width of the terminal stream writes to, or 0 when it is not a terminal or does not tell.
-int TerminalColumns(std::FILE* stream);
-
 // The widest line for stream: preferred, or less on a terminal too narrow for it.
 int FittingLineWidth(std::FILE* stream, int preferred);
 

@@ -4,7 +4,7 @@
 #include "app/decoder_command_line.h"
 #include "app/decoder_dialog.h"
 #include "app/settings_store.h"
-#include "cli/version.h"
+#include "app/version.h"
 #include "gui/app_icon.h"
 #include "gui/decoder_window.h"
 #include "gui/qt_settings_store.h"

@@ -2,7 +2,7 @@
 // tooltips and the About box. The dialog logic's own texts live in app/dialog_texts.h.
 #pragma once
 
-#include "cli/version.h" // SONAREL_VERSION, shared with the console converter
+#include "app/version.h" // SONAREL_VERSION, shared with the console converter
 
 namespace sonarel::window_text {
 

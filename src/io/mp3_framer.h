@@ -14,7 +14,7 @@
 #include "io/mpeg_header.h"
 #include "io/sync_bit_reader.h"
 #include "io/wave_format.h"
-#include "output/window_notifier.h"
+#include "platform/window_notifier.h"
 
 namespace sonarel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "io/file_open.h"
+#include "platform/file_system.h"
 #include "io/id3v2_tag.h"
 #include "io/trailing_tags.h"
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "io/little_endian.h"
-#include "io/file_open.h"
+#include "platform/file_system.h"
 
 namespace sonarel {
 

@@ -19,7 +19,8 @@ using Int4 = int32_t __attribute__((vector_size(16)));
 // Hot loops can be compiled twice: a second copy for processors with AVX2, chosen at
 // load time. Both copies do the same operations in the same order, so their results are
 // identical. Helpers of such a function are forced inline so that each copy gets its own.
-#if defined(__GNUC__) && defined(__x86_64__)
+// The choice at load time needs ELF indirect functions; elsewhere one portable copy is built.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__ELF__)
 #define SONAREL_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
 #define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
 #else

@@ -22,7 +22,7 @@
 #include <string>
 
 #include "output/pcm_player.h"
-#include "output/window_notifier.h"
+#include "platform/window_notifier.h"
 #include "platform/registered_message.h"
 #include "platform/sound_device.h"
 

@@ -14,7 +14,7 @@
 #include "io/byte_source.h"
 #include "output/pcm_player.h"
 #include "output/wave_file_writer.h"
-#include "output/window_notifier.h"
+#include "platform/window_notifier.h"
 #include "platform/critical_section_lock.h"
 #include "platform/worker_thread.h"
 

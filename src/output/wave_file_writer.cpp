@@ -1,17 +1,12 @@
 #include "output/wave_file_writer.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <limits>
 #include <vector>
 
-#include "io/file_open.h"
 #include "io/little_endian.h"
+#include "platform/file_system.h"
 
 namespace sonarel {
 
@@ -40,52 +35,6 @@ int64_t NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-struct OpenedOutput {
-    int fd = -1;
-    bool created = false;
-    bool busy = false;
-};
-
-// Opens an existing file without emptying it yet, or creates a new one.
-int OpenOrCreate(const char* path, struct stat& info, bool& created) {
-    int fd = OpenWithoutWaiting(path, O_WRONLY | O_CREAT | O_EXCL, 0666, info);
-    created = fd >= 0;
-    if (fd < 0 && errno == EEXIST) {
-        fd = OpenWithoutWaiting(path, O_WRONLY, 0, info);
-    }
-    return fd;
-}
-
-// Creates the file, or empties it once this writer holds its lock. The sizes are
-// patched in place at the end, so a named pipe or socket cannot hold a WAVE file: it
-// is refused at once rather than waited on for a reader (devices such as /dev/null
-// are accepted, unlocked).
-OpenedOutput OpenForWriting(const char* path) {
-    OpenedOutput out;
-    struct stat info;
-    int fd = OpenOrCreate(path, info, out.created);
-    if (fd < 0) {
-        return out;
-    }
-    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
-        close(fd);
-        return out;
-    }
-    if (S_ISREG(info.st_mode)) {
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            out.busy = errno == EWOULDBLOCK;
-            close(fd);
-            return out;
-        }
-        if (!out.created && ftruncate(fd, 0) != 0) {
-            close(fd);
-            return out;
-        }
-    }
-    out.fd = fd;
-    return out;
-}
-
 } // namespace
 
 WaveFileWriter::~WaveFileWriter() {
@@ -109,16 +58,16 @@ int WaveFileWriter::Open() {
     if (!format_.HasRecord() || IsEmpty()) {
         return -1;
     }
-    const OpenedOutput opened = OpenForWriting(CStr());
-    if (opened.fd < 0) {
-        return opened.busy ? kOpenBusy : kOpenFailed;
+    // The sizes are patched in place at the end, so a named pipe or socket cannot hold a
+    // WAVE file: the file refuses it at once rather than wait for a reader.
+    const OutputFile::OpenResult opened = file_.Open(Str());
+    if (opened != OutputFile::OpenResult::kOpened) {
+        return opened == OutputFile::OpenResult::kBusy ? kOpenBusy : kOpenFailed;
     }
-    fd_ = opened.fd;
     if (!WriteHeader()) {
-        close(fd_);
-        fd_ = -1;
-        if (opened.created) {
-            unlink(CStr()); // nothing of a file that could not even take its header
+        file_.Close();
+        if (file_.Created()) {
+            RemoveFile(Str()); // nothing of a file that could not even take its header
         }
         return kOpenFailed;
     }
@@ -149,7 +98,7 @@ bool WaveFileWriter::WriteHeader() {
 }
 
 int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
-    if (fd_ < 0) {
+    if (!file_.IsOpen()) {
         return kErrorNotOpen;
     }
     if (length <= 0) {
@@ -219,12 +168,11 @@ void WaveFileWriter::Fail(int error) {
 }
 
 void WaveFileWriter::Close() {
-    if (fd_ < 0) {
+    if (!file_.IsOpen()) {
         return;
     }
     Finalize();
-    close(fd_);
-    fd_ = -1;
+    file_.Close();
 }
 
 bool WaveFileWriter::Finalize() {
@@ -279,28 +227,15 @@ uint64_t WaveFileWriter::MaxDataBytes() const {
 }
 
 int64_t WaveFileWriter::WriteRaw(const uint8_t* data, size_t size) {
-    for (;;) {
-        ssize_t written = ::write(fd_, data, size);
-        if (written >= 0) {
-            return written;
-        }
-        if (errno == ENOSPC || errno == EDQUOT) {
-            return 0;
-        }
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
+    return file_.Write(data, size);
 }
 
 bool WaveFileWriter::TruncateRaw(uint64_t size) {
-    return ftruncate(fd_, static_cast<off_t>(size)) == 0 &&
-           lseek(fd_, static_cast<off_t>(size), SEEK_SET) == static_cast<off_t>(size);
+    return file_.Truncate(size);
 }
 
 bool WaveFileWriter::PatchRaw(uint64_t offset, const uint8_t* data, size_t size) {
-    ssize_t written = pwrite(fd_, data, size, static_cast<off_t>(offset));
-    return written == static_cast<ssize_t>(size);
+    return file_.WriteAt(offset, data, size);
 }
 
 } // namespace sonarel

@@ -21,6 +21,7 @@
 
 #include "io/wave_format.h"
 #include "paths/path_name.h"
+#include "platform/output_file.h"
 
 namespace sonarel {
 
@@ -59,7 +60,7 @@ public:
     // Copies the record (null: none); set it before Open, the open file keeps
     // the layout it was started with.
     void SetFormat(const WaveFormatHolder* format);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // Data bytes stored in the current (or last) file.
     uint64_t DataBytes() const { return data_bytes_; }
@@ -98,7 +99,7 @@ private:
     void RefreshSizesOnceASecond();
 
     WaveFormatHolder format_;
-    int fd_ = -1;
+    OutputFile file_;
     uint64_t data_bytes_ = 0;
     int last_error_ = 0;
     uint64_t fact_offset_ = 0; // where the sample count lives

@@ -1,15 +1,10 @@
 #include "paths/path_name.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <filesystem>
 #include <optional>
 
 #include "paths/path_rules.h"
+#include "platform/file_system.h"
 
 namespace sonarel {
 
@@ -17,12 +12,6 @@ namespace {
 
 // PATH_MAX of the host: longer names cannot be passed to open() and stat().
 constexpr size_t kLongestOpenablePath = 4096;
-
-std::string CurrentFolder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::string() : folder.string();
-}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -44,28 +33,21 @@ std::optional<std::string> FindStoredName(const std::string& folder, const std::
     if (component == "." || component == "..") {
         return component;
     }
-    std::string dir = folder.empty() ? std::string(".") : folder;
-    DIR* stream = opendir(dir.c_str());
-    if (stream == nullptr) {
-        // A folder we may pass through but not list: only the exact name can be checked.
-        struct stat info;
-        if (lstat((folder + component).c_str(), &info) == 0) {
-            return component;
-        }
-        return std::nullopt;
-    }
     std::optional<std::string> best;
-    while (const dirent* entry = readdir(stream)) {
-        std::string_view name = entry->d_name;
+    bool listed = ListFolder(folder, [&](std::string_view name) {
         if (name == component) {
             best = component;
-            break;
+            return false;
         }
         if (EqualsIgnoringCase(name, component) && (!best || name < *best)) {
             best = std::string(name);
         }
+        return true;
+    });
+    if (!listed && EntryExists(folder + component)) {
+        // A folder we may pass through but not list: only the exact name can be checked.
+        return component;
     }
-    closedir(stream);
     return best;
 }
 
@@ -126,13 +108,11 @@ void PathName::RemoveTrailingBackslash() {
 }
 
 bool PathName::Exists() const {
-    struct stat info;
-    return !path_.empty() && lstat(path_.c_str(), &info) == 0;
+    return EntryExists(path_);
 }
 
 bool PathName::IsFolder() const {
-    struct stat info;
-    return !path_.empty() && stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return IsFolderEntry(path_);
 }
 
 bool PathName::CanCreate() const {
@@ -142,13 +122,11 @@ bool PathName::CanCreate() const {
     if (path_.empty()) {
         return false;
     }
-    // O_EXCL: fails rather than open anything that appeared meanwhile.
-    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
+    // A new file only: never opens anything that appeared meanwhile.
+    if (!CreateNewFile(path_)) {
         return false;
     }
-    close(fd);
-    unlink(path_.c_str());
+    RemoveFile(path_);
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host.h"
+
 namespace sonarel {
 
 struct PathStyle {
@@ -23,7 +25,9 @@ struct PathStyle {
 inline constexpr PathStyle kWindowsStyle{true, '\\', false, 255};
 // POSIX: no cut (a cut would silently name another file); the system refuses
 // over-long names itself.
-inline constexpr PathStyle kHostStyle{false, '/', true, 0};
+inline constexpr PathStyle kPosixStyle{false, '/', true, 0};
+// The rules of the system the program runs on.
+inline constexpr PathStyle kHostStyle = kWindowsHost ? kWindowsStyle : kPosixStyle;
 
 struct PathParts {
     std::string drive;     // "C:" or empty

@@ -10,7 +10,7 @@ std::string DefaultSoundDeviceName() {
 }
 
 std::unique_ptr<SoundDevice> CreateDefaultSoundDevice() {
-    return CreateAlsaSoundDevice(DefaultSoundDeviceName());
+    return CreateSoundDevice(DefaultSoundDeviceName());
 }
 
 } // namespace sonarel

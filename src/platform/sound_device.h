@@ -53,12 +53,13 @@ public:
     virtual std::string LastError() const = 0;
 };
 
-// The ALSA device name the program plays on: the environment variable
+// The device name the program plays on: the environment variable
 // SONAREL_AUDIO_DEVICE when set and not empty, otherwise "default".
 std::string DefaultSoundDeviceName();
 
-// A device on the named ALSA PCM.
-std::unique_ptr<SoundDevice> CreateAlsaSoundDevice(const std::string& name);
+// A device of the host by name: an ALSA PCM ("default", "null", "hw:0"...) on Linux, a
+// waveOut device on Windows ("default" is the wave mapper, a number picks a device).
+std::unique_ptr<SoundDevice> CreateSoundDevice(const std::string& name);
 
 // A device on DefaultSoundDeviceName().
 std::unique_ptr<SoundDevice> CreateDefaultSoundDevice();

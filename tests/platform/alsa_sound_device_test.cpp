@@ -54,7 +54,7 @@ private:
 class NullDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device = CreateAlsaSoundDevice("null");
+        device = CreateSoundDevice("null");
         // Debian's ALSA configuration always defines pcm.null, so this runs without a card.
         ASSERT_EQ(device->Open(kCd, &client), 0) << device->LastError();
     }
@@ -110,7 +110,7 @@ TEST_F(NullDeviceTest, EveryBufferComesBackExactlyOnceAcrossResetAndPause) {
 }
 
 TEST(AlsaSoundDeviceTest, UnknownDeviceFailsToOpenAndNamesItself) {
-    auto device = CreateAlsaSoundDevice("sonarel_no_such_device");
+    auto device = CreateSoundDevice("sonarel_no_such_device");
     Client client;
     EXPECT_NE(device->Open(kCd, &client), 0);
     EXPECT_FALSE(device->IsOpen());
@@ -123,7 +123,7 @@ TEST(AlsaSoundDeviceTest, UnknownDeviceFailsToOpenAndNamesItself) {
 }
 
 TEST(AlsaSoundDeviceTest, FormatsWithoutASampleTypeAreRefused) {
-    auto device = CreateAlsaSoundDevice("null");
+    auto device = CreateSoundDevice("null");
     Client client;
     EXPECT_NE(device->Open(SoundFormat{44100, 2, 24}, &client), 0);
     EXPECT_NE(device->Open(SoundFormat{0, 2, 16}, &client), 0);

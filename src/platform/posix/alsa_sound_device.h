@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/alsa_pcm_setup.h"
+#include "platform/posix/alsa_pcm_setup.h"
 #include "platform/sound_device.h"
 
 namespace sonarel {

@@ -1,6 +1,6 @@
 #ifdef SONAREL_HAVE_ALSA
 
-#include "platform/alsa_sound_device.h"
+#include "platform/posix/alsa_sound_device.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -281,7 +281,7 @@ void AlsaSoundDevice::CloseWakeFd() {
     }
 }
 
-std::unique_ptr<SoundDevice> CreateAlsaSoundDevice(const std::string& name) {
+std::unique_ptr<SoundDevice> CreateSoundDevice(const std::string& name) {
     return std::make_unique<AlsaSoundDevice>(name);
 }
 
@@ -314,7 +314,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<SoundDevice> CreateAlsaSoundDevice(const std::string& name) {
+std::unique_ptr<SoundDevice> CreateSoundDevice(const std::string& name) {
     return std::make_unique<UnavailableSoundDevice>(name);
 }
 

@@ -1,6 +1,6 @@
 #ifdef SONAREL_HAVE_ALSA
 
-#include "platform/alsa_pcm_setup.h"
+#include "platform/posix/alsa_pcm_setup.h"
 
 #include <cstdarg>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "output/window_notifier.h"
+#include "platform/window_notifier.h"
 
 #include <gtest/gtest.h>
 

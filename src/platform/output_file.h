@@ -1,0 +1,48 @@
+// A file the program writes, opened by the host's rules, one implementation per host.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sonarel {
+
+class OutputFile {
+public:
+    enum class OpenResult { kOpened, kFailed, kBusy };
+
+    OutputFile() = default;
+    ~OutputFile() { Close(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the file, or opens an existing one and empties it once this object holds its
+    // lock: kBusy when another writer holds it. A named pipe or socket is refused at once
+    // rather than waited on for a reader; a device (/dev/null, NUL) is opened unlocked.
+    OpenResult Open(const std::string& path);
+    // Writes to standard output, which cannot be locked and may not seek.
+    bool OpenStandardOutput();
+    bool IsOpen() const { return handle_ != kNoHandle; }
+    // The file did not exist before Open.
+    bool Created() const { return created_; }
+    // The file can be written at any offset (a disk file), not only appended to.
+    bool CanSeek() const { return seekable_; }
+
+    // Appends up to size bytes: the count written, 0 when the disk (or quota) is full, -1 on
+    // any other failure.
+    int64_t Write(const uint8_t* data, size_t size);
+    // Writes size bytes at offset without moving the append position.
+    bool WriteAt(uint64_t offset, const uint8_t* data, size_t size);
+    // Cuts the file to size bytes and appends from there.
+    bool Truncate(uint64_t size);
+    void Close();
+
+private:
+    static constexpr intptr_t kNoHandle = -1;
+    intptr_t handle_ = kNoHandle; // a descriptor, or a HANDLE on Windows
+    bool created_ = false;
+    bool seekable_ = false;
+    bool owned_ = true; // false for standard output, which stays open
+};
+
+} // namespace sonarel
