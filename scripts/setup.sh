@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config git
+    dpkg-dev file
     libgtest-dev
     qt6-base-dev libgl-dev
     libasound2-dev alsa-utils

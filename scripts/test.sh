@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: first the Release build, then again under
+# Sets up, builds and runs every test: first the Release build (and its Debian package, built,
+# installed and tried by scripts/test_package.sh), then again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzz target
 # (SONAREL_SKIP_FUZZ=1 skips that; SONAREL_FUZZ_SECONDS sets the time per target).
 set -euo pipefail
@@ -13,6 +14,9 @@ jobs=$(nproc)
 echo "== Release build =="
 scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== Debian package =="
+scripts/test_package.sh build
 
 echo "== AddressSanitizer + UBSan build =="
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONAREL_SANITIZE=ON

@@ -25,6 +25,8 @@ enum CommandId : int {
     kCommandDecode = kDecodeButton,
     kCommandExit = 32774,
     kCommandAbout = 32775,
+    // Posted by the dialog to itself: the next queued input is converted.
+    kCommandDecodeNext = 32776,
 };
 
 } // namespace sonarel

@@ -183,6 +183,7 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
     view_.EnableMenuItem(kCommandSaveAs, false);
     view_.SetProgressPosition(kProgressOffset);
     Display();
+    view_.ConversionStarted(outputName);
     return true;
 }
 
@@ -205,8 +206,12 @@ void DecoderDialog::OnPumpProgress() {
     percent = std::min<uint32_t>(percent, 100);
     if (percent == 100) {
         view_.SetProgressText(text::kDone);
+    } else if (queueTotal_ > 1 && view_.GetProgressText() != text::kCancelled) {
+        view_.SetProgressText(
+            FormatText(text::kQueueProgress, static_cast<int>(percent), queuePlace_, queueTotal_));
     }
     view_.SetProgressPosition(static_cast<int>(percent) + kProgressOffset);
+    view_.ConversionProgress(static_cast<int>(percent));
 }
 
 void DecoderDialog::OnPumpStop(int result) {
@@ -267,8 +272,13 @@ void DecoderDialog::FinishDecode(int result, bool closing) {
         outcome_ = skipped > 0 ? DialogOutcome::kDoneWithSkips : DialogOutcome::kDone;
     }
     view_.SetProgressPosition(kProgressEnd);
+    if (!cancelled) {
+        view_.ConversionProgress(100); // a cancelled bar stays where it stopped
+    }
     RestoreControlsAfterDecode();
-    if (!options_.noBeep && !closing) {
+    view_.ConversionEnded(outcome_, view_.GetProgressText());
+    ContinueQueue(cancelled || closing);
+    if (!options_.noBeep && !closing && queued_.empty()) {
         view_.Beep();
     }
 }

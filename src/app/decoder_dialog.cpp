@@ -121,6 +121,9 @@ void DecoderDialog::OnCommand(int id) {
     case kCommandAbout:
         view_.ShowAbout();
         break;
+    case kCommandDecodeNext:
+        DecodeNextQueued();
+        break;
     default:
         break;
     }
@@ -135,15 +138,13 @@ void DecoderDialog::OnOpen() {
     request.filter = text::kOpenFilter;
     request.options = FileDialogRequest::kFileMustExist | FileDialogRequest::kPathMustExist |
                       FileDialogRequest::kHideReadOnly;
-    std::optional<std::string> chosen = view_.ShowOpenDialog(request);
-    if (!chosen) {
+    const std::vector<std::string> chosen = view_.ShowOpenFilesDialog(request);
+    if (chosen.empty()) {
         return;
     }
     settings_.WriteString(settings::kSection, settings::kDefaultOpenDir,
-                          PathName(*chosen).GetDriveAndFolder());
-    if (ProbeInput(*chosen)) {
-        ProposeOutputName();
-    }
+                          PathName(chosen.front()).GetDriveAndFolder());
+    AcceptInputs(chosen, false);
 }
 
 void DecoderDialog::OnSaveAs() {
@@ -170,13 +171,8 @@ void DecoderDialog::OnSaveAs() {
 }
 
 void DecoderDialog::OnDropFiles(const std::vector<std::string>& names) {
-    if (names.empty()) {
-        return;
-    }
-    std::string first = names.front(); // the others are ignored
-    if (ProbeInput(first)) {
-        options_.inputPath.Assign(first);
-        ProposeOutputName();
+    if (!names.empty()) {
+        AcceptInputs(names, true);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "platform/registered_message.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ public:
     void OnPumpStop(int result);
 
     bool IsDecoding() const { return pipeline_.activePump != nullptr; }
+    // Inputs chosen together with the current one that still wait for their conversion.
+    size_t QueuedCount() const { return queued_.size(); }
     bool HasEnded() const { return ended_; }
     DialogOutcome Outcome() const { return outcome_; }
 
@@ -78,6 +81,10 @@ private:
     void RestoreWindowPosition();
     void LoadInitialNames();
     void OnOpen();
+    void AcceptInputs(const std::vector<std::string>& names, bool assignAfterProbe);
+    void ShowQueue();
+    void ContinueQueue(bool stopped);
+    void DecodeNextQueued();
     void OnSaveAs();
     bool ConfirmedInSaveAs() const;
     void EndUnattendedRun();
@@ -119,6 +126,12 @@ private:
     // answered is not asked a second time by the same start.
     bool probingForStart_ = false;
     std::string extensionAcceptedFor_;
+
+    // Several inputs chosen at once: those after the current one, and the current one's place
+    // among all of them (1 for the first); a total of 0 or 1 means no queue.
+    std::deque<std::string> queued_;
+    int queuePlace_ = 0;
+    int queueTotal_ = 0;
 
     bool ended_ = false;
     DialogOutcome outcome_ = DialogOutcome::kNone;

@@ -3,11 +3,9 @@
 #include "app/control_ids.h"
 #include "app/decoder_dialog.h"
 #include "app/dialog_texts.h"
+#include "app/output_name.h"
 #include "app/stream_probe.h"
 #include "app/text_format.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace sonarel {
 
@@ -75,16 +73,8 @@ void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outpu
     Display();
 }
 
-// Names are compared as files: the same text, or two names of one file (a link, a
-// case-insensitive file system).
 bool DecoderDialog::OutputIsInput() const {
-    const std::string& in = options_.inputPath.Str();
-    const std::string& out = options_.outputPath.Str();
-    if (in == out) {
-        return true;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(in, out, error) && !error;
+    return NamesOneFile(options_.inputPath.Str(), options_.outputPath.Str());
 }
 
 void DecoderDialog::ProposeOutputName() {
@@ -93,16 +83,8 @@ void DecoderDialog::ProposeOutputName() {
         view_.EnableControl(kOutputBrowse, true);
         view_.EnableControl(kDecodeButton, true);
     }
-    PathName& output = options_.outputPath;
-    if (output.IsFolder()) {
-        output.RemoveTrailingBackslash();
-        std::string folder = output.Str();
-        output.SetFolder(folder);
-        output.SetBaseName(options_.inputPath.GetBaseName());
-        output.SetExtension("wav");
-        if (OutputIsInput()) {
-            output.MakeUnique();
-        }
+    if (options_.outputPath.IsFolder()) {
+        options_.outputPath = ProposedOutputName(options_.outputPath, options_.inputPath);
     }
     // A drop during a decode only proposes the name; the controls keep their decode state
     // and are restored when it ends.

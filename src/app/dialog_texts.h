@@ -14,6 +14,10 @@ inline constexpr const char* kFailed = "Failed!";
 // The end of a conversion that left out frames at another sampling rate than the output's.
 inline constexpr const char* kDoneSkipped = "Done! %.1f s at another sampling rate skipped";
 
+// Several inputs chosen at once wait in a queue.
+inline constexpr const char* kQueued = "Click Decode to convert %d files";
+inline constexpr const char* kQueueProgress = "%d%%  (file %d of %d)";
+
 // Decode button captions.
 inline constexpr const char* kDecodeCaption = "&Decode";
 inline constexpr const char* kCancelCaption = "&Cancel";

@@ -3,10 +3,12 @@
 // menu items are addressed by the IDs of control_ids.h.
 #pragma once
 
+#include "app/dialog_outcome.h"
 #include "platform/message_target.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sonarel {
 
@@ -67,6 +69,12 @@ public:
     // The chosen full name, or nothing when the user cancelled.
     virtual std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> ShowSaveDialog(const FileDialogRequest& request) = 0;
+    // The open dialog where the view lets several files be chosen at once: their full names,
+    // none when the user cancelled. Without such a dialog, the one file ShowOpenDialog gives.
+    virtual std::vector<std::string> ShowOpenFilesDialog(const FileDialogRequest& request) {
+        std::optional<std::string> chosen = ShowOpenDialog(request);
+        return chosen ? std::vector<std::string>{*chosen} : std::vector<std::string>{};
+    }
 
     // The About box, modal.
     virtual void ShowAbout() = 0;
@@ -74,6 +82,14 @@ public:
     virtual void Beep() = 0;
     // Ends the dialog (after the logic has saved what it keeps).
     virtual void EndDialog(int result) = 0;
+
+    // The course of a conversion, for views that follow it rather than the controls: the
+    // start (after the pump runs, with the output's name), the input read so far in percent
+    // (0..100), and the end with its outcome and the status text ("Done!", "Cancelled!",
+    // "Failed!"), told once the controls are restored.
+    virtual void ConversionStarted(const std::string& /*output*/) {}
+    virtual void ConversionProgress(int /*percent*/) {}
+    virtual void ConversionEnded(DialogOutcome /*outcome*/, const std::string& /*status*/) {}
 
     virtual WindowPosition GetWindowPosition() const = 0;
     virtual void MoveWindow(WindowPosition position) = 0;

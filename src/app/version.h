@@ -1,5 +1,5 @@
-// The program's version. The build passes the project's version as SONAREL_VERSION; without
-// it, the release this line was last set for.
+// The program's version. The build passes the project's version (CMakeLists.txt, which the
+// package takes too) as SONAREL_VERSION; without it, the release this line was last set for.
 #pragma once
 
 #ifndef SONAREL_VERSION

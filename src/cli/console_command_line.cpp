@@ -25,7 +25,12 @@ constexpr ConsoleSwitch kSwitches[] = {
     {"play", false, &ConsoleFlags::play},
     {"help", false, &ConsoleFlags::help},
     {"version", false, &ConsoleFlags::version},
+    {"recursive", false, &ConsoleFlags::recursive},
+    {"jobs", true, nullptr},
 };
+
+// More conversions at once than this only queue up for the processors.
+constexpr int kMostJobs = 256;
 
 bool BeginsWith(std::string_view name, std::string_view typed) {
     if (typed.empty() || typed.size() > name.size()) {
@@ -66,11 +71,21 @@ void ConsoleCommandLine::Parse(int argc, const char* const* argv) {
     argv_ = argv;
     argIndex_ = 0;
     DecoderCommandLine::Parse(argc, argv);
+    if (jobsValueNext_) {
+        SetUsageError("'-jobs' needs a number: -jobs=N or -jobs N");
+    }
     argv_ = nullptr;
 }
 
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
     ++argIndex_;
+    if (jobsValueNext_) {
+        jobsValueNext_ = false;
+        if (!isSwitch) {
+            return ParseJobs(text, std::string("-jobs ") + Typed(text, false));
+        }
+        SetUsageError("'-jobs' needs a number: -jobs=N or -jobs N");
+    }
     if (!isSwitch) {
         ParseBareName(text, isLast);
     } else if (text == "?") {
@@ -94,6 +109,13 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
     const ConsoleSwitch& entry = *found.front();
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view() : text.substr(equals + 1);
+    if (entry.name == std::string_view("jobs")) {
+        if (equals == std::string_view::npos) {
+            jobsValueNext_ = true;
+            return;
+        }
+        return ParseJobs(value, typed);
+    }
     if (entry.takesName && value.empty()) {
         return SetUsageError("'" + typed + "' needs a name: -" + entry.name + "=NAME");
     }
@@ -104,6 +126,11 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
         flags_.*entry.flag = true;
         return;
     }
+    if (entry.name == std::string_view("input")) {
+        flags_.inputSwitch = value;
+    } else if (entry.name == std::string_view("output")) {
+        flags_.outputSwitch = value;
+    }
     std::string whole = entry.name;
     if (entry.takesName) {
         whole += '=';
@@ -112,14 +139,35 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
     DecoderCommandLine::ParseParam(whole, true, isLast);
 }
 
-// The first bare name is the input, the next the output; a third has nothing left to name.
+// The first bare name is the input, the next the output; a third has nothing left to name,
+// unless the run turns out to be a batch.
 void ConsoleCommandLine::ParseBareName(std::string_view text, bool isLast) {
+    flags_.names.emplace_back(Typed(text, false));
     if (parsed_.inputGiven && parsed_.outputGiven) {
-        SetUsageError("unexpected argument '" + Typed(text, false) +
-                      "': the input and the output are already given");
+        if (flags_.extraNameError.empty()) {
+            flags_.extraNameErrorFirst = flags_.usageError.empty();
+            flags_.extraNameError = "unexpected argument '" + Typed(text, false) +
+                                    "': the input and the output are already given";
+        }
         return;
     }
     DecoderCommandLine::ParseParam(text, false, isLast);
+}
+
+void ConsoleCommandLine::ParseJobs(std::string_view value, const std::string& typed) {
+    int count = 0;
+    for (char c : value) {
+        if (!std::isdigit(static_cast<unsigned char>(c)) || count > kMostJobs) {
+            count = -1;
+            break;
+        }
+        count = count * 10 + (c - '0');
+    }
+    if (count < 1 || count > kMostJobs) {
+        return SetUsageError("'" + typed + "': -jobs takes a number from 1 to " +
+                             std::to_string(kMostJobs));
+    }
+    flags_.jobs = count;
 }
 
 std::string ConsoleCommandLine::Typed(std::string_view text, bool isSwitch) const {

@@ -1,23 +1,33 @@
 // The console's command line: the dialog's switches plus the console's own -yes, -play,
-// -help (also -?) and -version. Unlike the dialog, the console passes over nothing it cannot
-// use: a switch is written as its whole name or any beginning of it that fits that switch
-// alone, in any letter case (-over, -OUT=x.wav); an unknown or ambiguous switch, a name switch
-// without its name, and a bare argument after both names are given are usage errors, of which
-// the first is kept in ConsoleFlags::usageError.
+// -help (also -?), -version, and -recursive and -jobs=N (or -jobs N) of a batch conversion. Unlike
+// the dialog, the console passes over nothing it cannot use: a switch is written as its whole name
+// or any beginning of it that fits that switch alone, in any letter case (-over, -OUT=x.wav); an
+// unknown or ambiguous switch, a name switch without its name, and a bare argument after both names
+// are given are usage errors, of which the first is kept in ConsoleFlags::usageError.
 #pragma once
 
 #include "app/decoder_command_line.h"
 
 #include <string>
+#include <vector>
 
 namespace sonarel::cli {
 
 struct ConsoleFlags {
-    bool assumeYes = false; // answer Yes to every question
-    bool help = false;      // print the usage and stop
-    bool version = false;   // print the version and stop
-    bool play = false;      // play the input on the sound device (cli/play_mode.h)
-    std::string usageError; // the first argument that cannot be used, as a message
+    bool assumeYes = false;         // answer Yes to every question
+    bool help = false;              // print the usage and stop
+    bool version = false;           // print the version and stop
+    bool play = false;              // play the input on the sound device (cli/play_mode.h)
+    bool recursive = false;         // a batch takes the files of sub-folders too
+    int jobs = 0;                   // conversions at once in a batch; 0: not given
+    std::vector<std::string> names; // every bare name, as typed
+    std::string inputSwitch;        // the name of the last -input=, as typed; empty: none
+    std::string outputSwitch;       // the same of -output=
+    std::string usageError;         // the first argument that cannot be used, as a message
+    // A bare name after both the input and the output: an error unless the run is a batch,
+    // which takes every bare name as an input (see cli/batch_plan.h).
+    std::string extraNameError;
+    bool extraNameErrorFirst = false; // it came before any other usage error
 };
 
 class ConsoleCommandLine : public DecoderCommandLine {
@@ -33,6 +43,7 @@ public:
 private:
     void ParseConsoleSwitch(std::string_view text, bool isLast);
     void ParseBareName(std::string_view text, bool isLast);
+    void ParseJobs(std::string_view value, const std::string& typed);
     std::string Typed(std::string_view text, bool isSwitch) const;
     void SetUsageError(const std::string& message);
 
@@ -40,6 +51,7 @@ private:
     ConsoleFlags& flags_;
     const char* const* argv_ = nullptr; // during Parse: the arguments as typed
     int argIndex_ = 0;                  // the argument ParseParam was last called for
+    bool jobsValueNext_ = false;        // "-jobs" without "=": the next argument is its count
 };
 
 } // namespace sonarel::cli

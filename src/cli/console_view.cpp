@@ -40,9 +40,6 @@ void ConsoleView::SetControlText(int id, const std::string& text) {
         formatPending_ = true;
     }
     stored = text;
-    if (id == kDecodeButton) {
-        OnDecodeCaption(text);
-    }
 }
 
 std::string ConsoleView::GetControlText(int id) const {
@@ -65,28 +62,25 @@ void ConsoleView::FlushFormat() {
     std::fflush(status_);
 }
 
-// The Decode button's caption tells the start ("&Cancel") and the end ("&Decode") of a
-// conversion; by the end the status text holds "Done!", "Cancelled!" or "Failed!".
-void ConsoleView::OnDecodeCaption(const std::string& caption) {
-    if (caption == text::kCancelCaption && !running_) {
-        running_ = true;
-        FlushFormat();
-        std::fprintf(status_, "Writing %s\n", GetControlText(kOutputEdit).c_str());
-        std::fflush(status_);
-        progress_.Show(0);
-    } else if (caption == text::kDecodeCaption && running_) {
-        running_ = false;
-        progress_.Clear();
-        std::fprintf(status_, "%s\n", progressText_.c_str());
-        std::fflush(status_);
-    }
+void ConsoleView::ConversionStarted(const std::string& output) {
+    FlushFormat();
+    std::fprintf(status_, "Writing %s\n", output.c_str());
+    std::fflush(status_);
+    progress_.Show(0);
 }
 
 // The bar of a cancelled conversion stays where it stopped, not at its end.
-void ConsoleView::SetProgressPosition(int position) {
-    if (running_ && progressText_ != text::kCancelled) {
-        progress_.Show(position - 5); // the bar runs from 5 to 105
+void ConsoleView::ConversionProgress(int percent) {
+    if (progressText_ != text::kCancelled) {
+        progress_.Show(percent);
     }
+}
+
+// The status text says how it ended: "Done!", "Cancelled!" or "Failed!".
+void ConsoleView::ConversionEnded(DialogOutcome /*outcome*/, const std::string& status) {
+    progress_.Clear();
+    std::fprintf(status_, "%s\n", status.c_str());
+    std::fflush(status_);
 }
 
 void ConsoleView::ShowMessage(const std::string& text) {
@@ -128,8 +122,7 @@ bool ConsoleView::AskYesNo(const std::string& question) {
 // document given as OUTPUT by mistake) is replaced only with -overwrite, which never asks.
 bool ConsoleView::RefusesToReplace(const std::string& question) {
     const std::string output = GetControlText(kOutputEdit);
-    if (question != FormatText(text::kAskOverwrite, output.c_str()) ||
-        !HoldsOtherThanWave(output)) {
+    if (!cli::RefusesToReplace(question, output)) {
         return false;
     }
     ShowMessage(NotWaveMessage(output));

@@ -27,7 +27,7 @@ public:
     void SetFocus(int /*id*/) override {}
 
     void SetupProgress(const ProgressSetup& /*setup*/) override {}
-    void SetProgressPosition(int position) override;
+    void SetProgressPosition(int /*position*/) override {}
     void SetProgressText(const std::string& text) override { progressText_ = text; }
     std::string GetProgressText() const override { return progressText_; }
 
@@ -40,6 +40,10 @@ public:
     std::optional<std::string> ShowSaveDialog(const FileDialogRequest& /*request*/) override {
         return std::nullopt;
     }
+
+    void ConversionStarted(const std::string& output) override;
+    void ConversionProgress(int percent) override;
+    void ConversionEnded(DialogOutcome outcome, const std::string& status) override;
 
     void ShowAbout() override {}
     void Beep() override;
@@ -56,7 +60,6 @@ public:
 
 private:
     void FlushFormat();
-    void OnDecodeCaption(const std::string& caption);
     bool RefusesToReplace(const std::string& question);
     bool ReadAnswer();
 
@@ -69,7 +72,6 @@ private:
     std::map<int, std::string> texts_;
     std::string progressText_;
     bool formatPending_ = false;
-    bool running_ = false;
     bool ended_ = false;
     bool outputRefused_ = false;
     WindowPosition position_;

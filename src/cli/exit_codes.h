@@ -26,6 +26,7 @@ enum ExitCode : int {
     kExitSoundDeviceFailed = 16, // -play: the sound device could not be opened or failed
     kExitDoneWithSkips = 17,     // finished, but audio at another sampling rate was left out
     kExitOutputNotWave = 18,     // the output exists and is not a WAVE file (-overwrite needed)
+    kExitBatchIncomplete = 19,   // a batch: files were not converted (the summary names them)
 };
 
 constexpr int ExitCodeFor(DialogOutcome outcome) {

@@ -1,9 +1,12 @@
 // sonarel-cli: the main dialog's logic driven from the command line. It always runs as if
 // -auto were given: it probes the input, proposes or takes the output, converts, and exits
-// with a status that tells how the conversion ended (cli/exit_codes.h).
+// with a status that tells how the conversion ended (cli/exit_codes.h). Given several files or
+// a folder, it runs that logic on each file, several at once (cli/batch_run.h).
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
 #include "app/version.h"
+#include "cli/batch_plan.h"
+#include "cli/batch_run.h"
 #include "cli/console_command_line.h"
 #include "cli/console_view.h"
 #include "cli/exit_codes.h"
@@ -116,14 +119,42 @@ int Convert(const CommandLineOptions& parsed, bool assumeYes, std::FILE* status,
     return view.OutputRefused() ? kExitOutputNotWave : ExitCodeFor(dialog.Outcome());
 }
 
+// Several files, a folder, -recursive or -jobs: each planned file is converted as a single
+// run would convert it, several at once.
+int ConvertBatch(const BatchPlan& plan, const CommandLineOptions& parsed, const ConsoleFlags& flags,
+                 const std::string& program) {
+    BatchOptions options;
+    options.jobs = flags.jobs;
+    options.overwrite = parsed.overwrite;
+    options.assumeYes = flags.assumeYes;
+    options.program = program;
+    const int status = RunBatch(plan, options);
+    if (!parsed.noBeep && IsTerminal(stderr)) {
+        std::fputc('\a', stderr); // once, at the end of the whole batch
+    }
+    return status;
+}
+
 int Run(int argc, char** argv) {
     const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
     ConsoleFlags flags;
     CommandLineOptions parsed;
     ConsoleCommandLine(parsed, flags).Parse(argc, argv);
+    const bool batch = WantsBatch(flags);
+    BatchPlan plan;
+    if (batch && flags.usageError.empty() && !flags.help && !flags.version) {
+        plan = PlanBatch(flags);
+        flags.usageError = plan.usageError;
+    } else if (!batch && !flags.extraNameError.empty() &&
+               (flags.extraNameErrorFirst || flags.usageError.empty())) {
+        flags.usageError = flags.extraNameError;
+    }
     const int answered = AnswerWithoutConverting(flags, parsed, program);
     if (answered >= 0) {
         return answered;
+    }
+    if (batch) {
+        return ConvertBatch(plan, parsed, flags, program);
     }
     std::FILE* status = ChooseStatusStream(parsed);
     if (flags.play) {

@@ -1,5 +1,8 @@
 #include "cli/output_file.h"
 
+#include "app/dialog_texts.h"
+#include "app/text_format.h"
+
 #include <cstring>
 
 #include "platform/file_system.h"
@@ -32,6 +35,11 @@ bool HoldsOtherThanWave(const std::string& name) {
     char head[kWaveHeadBytes] = {};
     const long got = ReadFileHead(name, head, sizeof head);
     return got != static_cast<long>(sizeof head) || !IsWaveHead(head);
+}
+
+bool RefusesToReplace(const std::string& question, const std::string& output) {
+    return question == FormatText(text::kAskOverwrite, output.c_str()) &&
+           HoldsOtherThanWave(output);
 }
 
 std::string NotWaveMessage(const std::string& name) {

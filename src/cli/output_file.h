@@ -18,6 +18,10 @@ bool HoldsData(const std::string& name);
 // the name of the file or device that standard output was sent to.
 bool IsStandardOutput(const std::string& name);
 
+// True when question asks to overwrite output and output is such a file: the question is not
+// asked, as only -overwrite (which never asks) replaces it.
+bool RefusesToReplace(const std::string& question, const std::string& output);
+
 // The refusal for such a file, naming it and the switch that replaces it.
 std::string NotWaveMessage(const std::string& name);
 

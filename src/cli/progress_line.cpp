@@ -11,6 +11,8 @@ namespace {
 constexpr int kBarWidth = 40;
 constexpr int kFrameWidth = 7; // "[", "] " and "100%" around the bar
 constexpr int kSmallestBar = 10;
+constexpr int kBarWidthBesideNote = 20;
+constexpr int kNoteGap = 2;
 
 // "[####------] 42%", or only " 42%" when the width leaves no room for a useful bar.
 std::string FormatProgress(int percent, int width) {
@@ -38,19 +40,28 @@ int FittingLineWidth(std::FILE* stream, int preferred) {
 ProgressLine::ProgressLine(std::FILE* stream) : stream_(stream), enabled_(IsTerminal(stream)) {
 }
 
-void ProgressLine::Show(int percent) {
-    percent = std::clamp(percent, 0, 100);
-    if (!enabled_ || percent == shown_) {
+void ProgressLine::Show(int percent, const std::string& note) {
+    if (!enabled_) {
         return;
     }
-    const std::string line =
-        FormatProgress(percent, FittingLineWidth(stream_, kBarWidth + kFrameWidth));
+    percent = std::clamp(percent, 0, 100);
+    const int noteWidth = note.empty() ? 0 : kNoteGap + static_cast<int>(note.size());
+    const int bar = note.empty() ? kBarWidth : kBarWidthBesideNote;
+    const int fitting = FittingLineWidth(stream_, bar + kFrameWidth + noteWidth);
+    std::string line = FormatProgress(percent, std::min(fitting, bar + kFrameWidth));
+    const int room = fitting - static_cast<int>(line.size()) - kNoteGap;
+    if (!note.empty() && room > 0) {
+        line += std::string(kNoteGap, ' ') + note.substr(0, static_cast<size_t>(room));
+    }
+    if (line == shown_) {
+        return;
+    }
     const int width = static_cast<int>(line.size());
     // A shorter line (the terminal got narrower) covers what is left of the longer one.
     std::fprintf(stream_, "\r%s%*s", line.c_str(), std::max(shownWidth_ - width, 0), "");
     std::fflush(stream_);
     shownWidth_ = std::max(shownWidth_, width);
-    shown_ = percent;
+    shown_ = line;
 }
 
 void ProgressLine::Clear() {
@@ -60,7 +71,7 @@ void ProgressLine::Clear() {
     std::fprintf(stream_, "\r%*s\r", shownWidth_ + kEchoColumns, "");
     std::fflush(stream_);
     shownWidth_ = 0;
-    shown_ = -1;
+    shown_.clear();
 }
 
 } // namespace sonarel::cli

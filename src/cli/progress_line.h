@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace sonarel::cli {
 
@@ -18,15 +19,16 @@ public:
     // Draws nothing unless the stream is a terminal.
     explicit ProgressLine(std::FILE* stream);
 
-    // percent 0..100; redraws only when the text would change.
-    void Show(int percent);
+    // percent 0..100, and a note after the bar (cut to the line); redraws only when the text
+    // would change.
+    void Show(int percent, const std::string& note = {});
     // Removes the bar so that other text starts on a clean line.
     void Clear();
 
 private:
     std::FILE* stream_;
     bool enabled_;
-    int shown_ = -1;
+    std::string shown_;  // the text drawn last
     int shownWidth_ = 0; // columns the drawn line covers; 0 when none is drawn
 };
 

@@ -5,8 +5,10 @@ namespace sonarel::cli {
 void PrintUsage(std::FILE* stream, const char* program) {
     std::fprintf(stream,
                  "Usage: %s [options] INPUT [OUTPUT]\n"
-                 "       %s [options] -input=INPUT [-output=OUTPUT]\n",
-                 program, program);
+                 "       %s [options] -input=INPUT [-output=OUTPUT]\n"
+                 "       %s [options] INPUT... -output=FOLDER/\n"
+                 "       %s [options] [-recursive] FOLDER -output=FOLDER/\n",
+                 program, program, program, program);
     std::fputs(
         "\n"
         "Converts an MPEG audio Layer III file (.mp3, or a .wav file holding MP3 audio)\n"
@@ -15,6 +17,13 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "OUTPUT is a file name or an existing folder. Given a folder, or no OUTPUT at all,\n"
         "the output is named after the input with the extension .wav, in that folder or in\n"
         "the folder last used for saving (else the current folder).\n"
+        "\n"
+        "Several INPUTs, or a FOLDER of .mp3 files (with -recursive also those of its\n"
+        "sub-folders, whose folder structure the outputs keep), are converted into the\n"
+        "output FOLDER (created when its name ends in \"/\"), several at once, each named\n"
+        "as above. One line per file tells its result; a file that fails does not stop\n"
+        "the others, and the summary names every file not converted. Questions are not\n"
+        "asked then: they are answered No (Yes with -yes).\n"
         "\n"
         "Options, also written with \"--\", in any letter case, and shortened to any\n"
         "beginning that fits one option alone (-over, -in=NAME; not -o):\n"
@@ -26,14 +35,18 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  -nobeep        no terminal bell when the conversion ends\n"
         "  -play          play the input on the sound device instead of converting it;\n"
         "                 with an OUTPUT it is also written, as it plays\n"
+        "  -recursive     a FOLDER's sub-folders too\n"
+        "  -jobs=N, -jobs N  N conversions at once (default: one per processor)\n"
         "  -help, -?      this text\n"
         "  -version       the program's version\n"
         "  -auto, -exit   accepted; the converter always starts at once and exits when done\n"
-        "Any other switch, and a third name after INPUT and OUTPUT, is an error (status 2).\n"
+        "Any other switch, and a third name after INPUT and OUTPUT without -output, is an\n"
+        "error (status 2).\n"
         "\n"
         "Questions are asked at the prompt when standard input is a terminal, otherwise\n"
         "answered No (Yes with -yes). Ctrl-C cancels; the output then holds what was\n"
-        "decoded so far, as a complete WAVE file.\n"
+        "decoded so far, as a complete WAVE file (in a batch: every running conversion,\n"
+        "and the files not yet begun are left alone).\n"
         "\n"
         "Exit status:\n"
         "   0  the conversion finished (\"Done!\")\n"
@@ -56,6 +69,7 @@ void PrintUsage(std::FILE* stream, const char* program) {
         "  17  the conversion finished, but part of the input was at another sampling\n"
         "      rate than the output's and was left out (the status says how much)\n"
         "  18  the output exists and is not a WAVE file; it is kept (-overwrite replaces it)\n"
+        "  19  several files: some were not converted (the summary names them)\n"
         "\n"
         "-play uses the ALSA device \"default\", or the one named by the environment\n"
         "variable SONAREL_AUDIO_DEVICE (for example \"null\" to play without a sound card).\n",

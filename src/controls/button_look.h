@@ -22,6 +22,9 @@ ButtonLook ChooseLook(bool enabled, bool pressed, bool hover, bool focused);
 void Draw3dRect(QPainter& painter, const QRect& rect, const QColor& top_left,
                 const QColor& bottom_right);
 
+// The classic focus mark: a dotted one-pixel frame in `colour` just inside `rect`.
+void DrawFocusMark(QPainter& painter, const QRect& rect, const QColor& colour);
+
 // Text flag for '&' mnemonics: underlined where the style shows shortcuts, hidden elsewhere.
 int MnemonicFlag(const QWidget& widget);
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kImageInset = 4;     // image corner from the button's corner
 constexpr int kCaptionIndent = 24; // caption start: inset, 16-pixel image, gap
+constexpr int kFocusInset = 3;     // the focus mark, inside the two border lines
 
 } // namespace
 
@@ -106,6 +107,15 @@ void ImageButton::paintEvent(QPaintEvent* /*event*/) {
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | MnemonicFlag(*this);
     DrawCaption(painter, rect().translated(kCaptionIndent + offset, offset), flags, text(),
                 palette(), look == ButtonLook::kDisabled, palette().color(QPalette::ButtonText));
+    // The keyboard focus is marked around the caption, whatever the look, so that it shows
+    // also while the mouse is over the button.
+    if (hasFocus() && isEnabled()) {
+        const QRect mark =
+            rect()
+                .adjusted(kCaptionIndent - kFocusInset, kFocusInset, -kFocusInset, -kFocusInset)
+                .translated(offset, offset);
+        DrawFocusMark(painter, mark, palette().color(QPalette::ButtonText));
+    }
 }
 
 } // namespace sonarel

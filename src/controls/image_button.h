@@ -1,6 +1,7 @@
 // A push button that paints itself: a 16-pixel image at its left and its caption beside it.
 // It looks flat until the mouse is over it, then raised, and sunken while pressed. The caption
 // uses the widget's font (the application's default dialog font unless the owner sets another).
+// A dotted frame around the caption marks the keyboard focus.
 #pragma once
 
 #include <QAbstractButton>

@@ -75,6 +75,7 @@ public:
     bool AskYesNo(const std::string& question) override;
     std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) override;
     std::optional<std::string> ShowSaveDialog(const FileDialogRequest& request) override;
+    std::vector<std::string> ShowOpenFilesDialog(const FileDialogRequest& request) override;
     void ShowAbout() override;
     void Beep() override;
     void EndDialog(int result) override;

@@ -65,15 +65,16 @@ void DecoderWindow::BuildLayout() {
     setFixedSize(client->width(), menuHeight + client->height());
 }
 
+// Alt+F and Alt+H open the menus; Ctrl+O opens a file and Ctrl+Q quits, as in most programs.
 void DecoderWindow::CreateMenu() {
     menu_bar_ = new QMenuBar(this);
     QMenu* file = menu_bar_->addMenu(Text(window_text::kFileMenu));
-    AddCommand(file, window_text::kOpenItem, kCommandOpen);
+    AddCommand(file, window_text::kOpenItem, kCommandOpen)->setShortcut(Qt::CTRL | Qt::Key_O);
     AddCommand(file, window_text::kSaveAsItem, kCommandSaveAs);
     file->addSeparator();
     AddCommand(file, window_text::kDecodeItem, kCommandDecode);
     file->addSeparator();
-    AddCommand(file, window_text::kExitItem, kCommandExit);
+    AddCommand(file, window_text::kExitItem, kCommandExit)->setShortcut(Qt::CTRL | Qt::Key_Q);
     QMenu* help = menu_bar_->addMenu(Text(window_text::kHelpMenu));
     AddCommand(help, window_text::kAboutItem, kCommandAbout);
 }
@@ -81,6 +82,8 @@ void DecoderWindow::CreateMenu() {
 QAction* DecoderWindow::AddCommand(QMenu* menu, const char* text, int command) {
     QAction* action = menu->addAction(Text(text));
     connect(action, &QAction::triggered, this, [this, command] { Command(command); });
+    // Also the window's own action, so that its shortcut works while the menu is closed.
+    addAction(action);
     actions_[command] = action;
     return action;
 }

@@ -124,6 +124,29 @@ std::optional<std::string> DecoderWindow::ShowOpenDialog(const FileDialogRequest
     return RunFileDialog(request, false);
 }
 
+// Open with several files selectable. A scripted answer (tests) names one file, which then
+// is the choice.
+std::vector<std::string> DecoderWindow::ShowOpenFilesDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(this);
+    ConfigureFileDialog(dialog, request, FileDialogMode::kOpen);
+    if (dialog.fileMode() == QFileDialog::ExistingFile) {
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    }
+    std::optional<QString> chosen = hooks_.fileDialog(dialog);
+    if (!chosen || chosen->isEmpty()) {
+        return {};
+    }
+    QStringList selected = dialog.selectedFiles();
+    if (!selected.contains(*chosen)) {
+        selected = QStringList{*chosen};
+    }
+    std::vector<std::string> names;
+    for (const QString& name : selected) {
+        names.push_back(ToStdString(QDir::toNativeSeparators(name)));
+    }
+    return names;
+}
+
 std::optional<std::string> DecoderWindow::ShowSaveDialog(const FileDialogRequest& request) {
     return RunFileDialog(request, true);
 }

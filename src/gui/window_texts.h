@@ -24,8 +24,8 @@ inline constexpr const char* kWidestOutputFormat = "PCM: 48000 Hz, 16 Bit, Stere
 inline constexpr const char* kWidestSize = "4,294,967,295 bytes";
 
 // Menu.
-inline constexpr const char* kFileMenu = "File";
-inline constexpr const char* kHelpMenu = "Help";
+inline constexpr const char* kFileMenu = "&File";
+inline constexpr const char* kHelpMenu = "&Help";
 inline constexpr const char* kOpenItem = "&Open...";
 inline constexpr const char* kSaveAsItem = "Save &As...";
 inline constexpr const char* kDecodeItem = "&Decode";

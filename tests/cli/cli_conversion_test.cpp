@@ -158,27 +158,6 @@ TEST_F(CliConversion, AnOutputOnStandardOutputGetsNoStatusText) {
     }
 }
 
-// A long input: a one-second fixture over and over (half an hour by default).
-void WriteLongInput(const std::string& path, int seconds = 1800) {
-    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
-    std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < seconds; ++i) {
-        out.write(reinterpret_cast<const char*>(one.data()), static_cast<long>(one.size()));
-    }
-}
-
-bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    std::error_code error;
-    while (fs::file_size(path, error) < bytes || error) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
     std::string input = Scratch("long.mp3");
     WriteLongInput(input);

@@ -1,6 +1,9 @@
 #include "cli_fixture.h"
 
+#include <chrono>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace sonarel::test {
 namespace {
@@ -32,6 +35,26 @@ WaveInfo ReadWaveWithPython(const std::string& path, const std::string& pcmOut) 
     }
     info.valid = true;
     return info;
+}
+
+void WriteLongInput(const std::string& path, int seconds) {
+    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < seconds; ++i) {
+        out.write(reinterpret_cast<const char*>(one.data()), static_cast<long>(one.size()));
+    }
+}
+
+bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::error_code error;
+    while (std::filesystem::file_size(path, error) < bytes || error) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 void CliTest::SetUp() {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +25,12 @@ struct WaveInfo {
 
 // Opens the file with python3's wave module and writes its PCM frames to pcmOut.
 WaveInfo ReadWaveWithPython(const std::string& path, const std::string& pcmOut);
+
+// A long input: a one-second fixture over and over (half an hour by default).
+void WriteLongInput(const std::string& path, int seconds = 1800);
+
+// Waits until the file at path holds at least bytes; false after timeout_ms.
+bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms);
 
 class CliTest : public ::testing::Test {
 protected:

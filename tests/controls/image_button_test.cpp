@@ -139,15 +139,30 @@ TEST_F(ImageButtonTest, DisabledCaptionIsEngraved) {
     EXPECT_TRUE(engraved);
 }
 
-TEST_F(ImageButtonTest, FocusRaisesTheButtonWithTheHighlightedImage) {
+// The dots of the focus mark on the row just inside the raised borders, right of the image.
+int FocusDots(const QImage& image, const QColor& colour) {
+    int dots = 0;
+    for (int x = 21; x < image.width() - 4; ++x) {
+        dots += image.pixel(x, 2) == colour.rgb() ? 1 : 0;
+    }
+    return dots;
+}
+
+TEST_F(ImageButtonTest, FocusRaisesTheButtonWithTheHighlightedImageAndAMark) {
     button_.show();
     button_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&button_));
     Leave(button_); // the offscreen pointer may rest on the new window
+    const QColor text = button_.palette().color(QPalette::ButtonText);
+    button_.clearFocus(); // the active window gave it the focus
+    Enter(button_);
+    EXPECT_EQ(FocusDots(Grab(), text), 0); // raised by the mouse, no mark
+    Leave(button_);
     button_.setFocus();
     ASSERT_TRUE(button_.hasFocus());
     EXPECT_EQ(button_.CurrentLook(), ButtonLook::kFocused);
     EXPECT_EQ(ImageCentre(-1), QColor(Qt::green).rgb());
+    EXPECT_GE(FocusDots(Grab(), text), 20);
 }
 
 TEST_F(ImageButtonTest, MissingListsOrIndexDrawNoImage) {

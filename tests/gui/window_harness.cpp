@@ -71,7 +71,8 @@ std::optional<QString> WindowHarness::AnswerFileDialog(QFileDialog& dialog) {
     seen.nameFilters = dialog.nameFilters();
     seen.defaultSuffix = dialog.defaultSuffix();
     seen.directory = dialog.directory().absolutePath();
-    seen.existingFileOnly = dialog.fileMode() == QFileDialog::ExistingFile;
+    seen.existingFileOnly = dialog.fileMode() == QFileDialog::ExistingFile ||
+                            dialog.fileMode() == QFileDialog::ExistingFiles;
     seen.confirmsOverwrite = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
     fileDialogs.push_back(seen);
     if (files.empty() || !files.front()) {

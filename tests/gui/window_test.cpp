@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
@@ -358,6 +359,55 @@ TEST_F(WindowTest, DroppedFilesProbeOnlyTheFirst) {
     EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
     EXPECT_TRUE(harness.IsEnabled(kDecodeButton));
     EXPECT_TRUE(harness.fileDialogs.empty());
+}
+
+// Several files dropped at once are converted one after another into the output's folder; a
+// file the probe refuses is passed over.
+TEST_F(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
+    fs::copy_file(Fixture("cbr_22050_mono.mp3"), scratch / "second.mp3");
+    WriteFileBytes(scratch / "third.mp3", {'n', 'o'});
+    fs::copy_file(Fixture("vbr_16000_mono.mp3"), scratch / "fourth.mp3");
+    harness.Start();
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const char* name : {"song.mp3", "second.mp3", "third.mp3", "fourth.mp3"}) {
+        urls.push_back(QUrl::fromLocalFile(Native(scratch / name)));
+    }
+    data.setUrls(urls);
+    const QPoint centre = harness.Window().rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&harness.Window(), &enter);
+    QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&harness.Window(), &drop);
+    EXPECT_EQ(harness.ProgressText(), "Click Decode to convert 4 files");
+
+    harness.Click(kDecodeButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return harness.Dialog().QueuedCount() == 0 && !harness.Dialog().IsDecoding(); },
+        60000));
+    for (const char* name : {"song.wav", "second.wav", "fourth.wav"}) {
+        EXPECT_GT(fs::file_size(scratch / name), 44u) << name;
+    }
+    EXPECT_FALSE(fs::exists(scratch / "third.wav"));
+    EXPECT_EQ(harness.questions.size(), 1u); // whether to take third.mp3 anyway: No
+    EXPECT_EQ(harness.ProgressText(), text::kDone);
+    EXPECT_EQ(harness.beeps, 1);
+}
+
+// Alt+F and Alt+H open the menus; Ctrl+O opens a file, Ctrl+Q quits.
+TEST_F(WindowTest, KeyboardShortcutsOpenAndQuit) {
+    harness.Start();
+    DecoderWindow& window = harness.Window();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QList<QAction*> menus = window.MenuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(QKeySequence::mnemonic(menus[0]->text()), QKeySequence(Qt::ALT | Qt::Key_F));
+    EXPECT_EQ(QKeySequence::mnemonic(menus[1]->text()), QKeySequence(Qt::ALT | Qt::Key_H));
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(harness.fileDialogs.size(), 1u); // the Open dialog, cancelled by the script
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
 }
 
 TEST_F(WindowTest, DragWithoutFilesIsRefused) {

@@ -1,0 +1,41 @@
+#include "cli/batch_job_view.h"
+
+#include "app/control_ids.h"
+#include "cli/interrupt_flag.h"
+#include "cli/output_file.h"
+
+namespace sonarel::cli {
+
+std::string BatchJobView::GetControlText(int id) const {
+    auto found = texts_.find(id);
+    return found == texts_.end() ? std::string() : found->second;
+}
+
+void BatchJobView::Note(const std::string& text) {
+    if (!notes_.empty()) {
+        notes_ += ' ';
+    }
+    notes_ += text;
+}
+
+void BatchJobView::ShowReason(const std::string& reason) {
+    Note(std::string("(") + reason + ")");
+}
+
+void BatchJobView::ShowMessage(const std::string& text) {
+    Note(text);
+}
+
+bool BatchJobView::AskYesNo(const std::string& question) {
+    const std::string output = GetControlText(kOutputEdit);
+    if (RefusesToReplace(question, output)) {
+        Note(NotWaveMessage(output));
+        outputRefused_ = true;
+        return false;
+    }
+    const bool yes = assumeYes_ && !InterruptPending();
+    Note(question + (yes ? " Yes" : " No"));
+    return yes;
+}
+
+} // namespace sonarel::cli
