@@ -25,6 +25,7 @@ inline constexpr const char* kPcmFormat = "PCM: %d Hz, 16 Bit, %s";
 inline constexpr const char* kMono = "Mono";
 inline constexpr const char* kStereo = "Stereo";
 inline constexpr const char* kBytesSuffix = " bytes";
+inline constexpr const char* kSizeUnknown = "size unknown"; // a stream read from a pipe
 
 // Questions (Yes/No).
 inline constexpr const char* kAskUnknownExtension =

@@ -23,6 +23,7 @@ constexpr ConsoleSwitch kSwitches[] = {
     {"exit", false, nullptr},
     {"yes", false, &ConsoleFlags::assumeYes},
     {"play", false, &ConsoleFlags::play},
+    {"gapless", false, &ConsoleFlags::gapless},
     {"help", false, &ConsoleFlags::help},
     {"version", false, &ConsoleFlags::version},
 };

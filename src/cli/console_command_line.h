@@ -1,6 +1,6 @@
 // The console's command line: the dialog's switches plus the console's own -yes, -play,
-// -help (also -?) and -version. Unlike the dialog, the console passes over nothing it cannot
-// use: a switch is written as its whole name or any beginning of it that fits that switch
+// -gapless, -help (also -?) and -version. Unlike the dialog, the console passes over nothing it
+// cannot use: a switch is written as its whole name or any beginning of it that fits that switch
 // alone, in any letter case (-over, -OUT=x.wav); an unknown or ambiguous switch, a name switch
 // without its name, and a bare argument after both names are given are usage errors, of which
 // the first is kept in ConsoleFlags::usageError.
@@ -17,6 +17,7 @@ struct ConsoleFlags {
     bool help = false;      // print the usage and stop
     bool version = false;   // print the version and stop
     bool play = false;      // play the input on the sound device (cli/play_mode.h)
+    bool gapless = false;   // trim the encoder delay and padding a LAME tag records
     std::string usageError; // the first argument that cannot be used, as a message
 };
 

@@ -121,6 +121,7 @@ int Run(int argc, char** argv) {
     if (answered >= 0) {
         return answered;
     }
+    parsed.gapless = flags.gapless;
     std::FILE* status = ChooseStatusStream(parsed);
     if (flags.play) {
         return RunPlayback(parsed, flags.assumeYes, status);
