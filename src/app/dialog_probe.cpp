@@ -5,6 +5,7 @@
 #include "app/dialog_texts.h"
 #include "app/stream_probe.h"
 #include "app/text_format.h"
+#include "io/pipe_reader.h"
 
 #include <filesystem>
 #include <system_error>
@@ -36,7 +37,8 @@ bool DecoderDialog::ProbeInput(const std::string& name) {
         return ProbeFailed(DialogOutcome::kDeclined);
     }
     if (result != 0) {
-        Message(text::kInvalidInput, DialogOutcome::kInputInvalid);
+        Message(result == PipeReader::kNeedsSeeking ? text::kPipedWave : text::kInvalidInput,
+                DialogOutcome::kInputInvalid);
         return false;
     }
     if (source.IsPcm() != 0) {

@@ -40,6 +40,9 @@ inline constexpr const char* kAskOverwrite = "Overwrite %s?";
 inline constexpr const char* kInputMissing = "%s does not exist.";
 inline constexpr const char* kInvalidInput = "Invalid Input File";
 inline constexpr const char* kPcmInput = "This is not an MP3 compressed File!";
+inline constexpr const char* kPipedWave =
+    "A WAVE file cannot be read from standard input (its chunks need seeking): give its name "
+    "instead.";
 inline constexpr const char* kNoFormat = "Unable to get file format!";
 inline constexpr const char* kInvalidOutput = "Invalid file: %s";
 inline constexpr const char* kSourceMissing = "Can not find source file!";

@@ -11,7 +11,9 @@ OutputPlan PlanOutput(const StreamProbe& probe, bool gapless) {
     if (probe.whole) {
         plan.samples = survey.MainSamples();
         plan.exact = true;
-    } else if (info.frame_count > 0) {
+    } else if (info.frame_count > 0 && survey.Frames() <= info.frame_count) {
+        // (More frames in the probed part alone: files joined one after another, whose first
+        // information frame tells only the first file's length.)
         const uint64_t perFrame = survey.MainRate() >= 32000 ? 1152 : 576;
         plan.samples = uint64_t{info.frame_count} * perFrame;
         plan.exact = true;

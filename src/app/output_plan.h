@@ -24,8 +24,8 @@ struct OutputPlan {
 };
 
 // The stream's samples at its main rate come from the probe's count when it read the whole
-// input, else from the frame count of its information frame; a pipe without one has no known
-// length. With `gapless` and a LAME tag, the encoder delay plus the decoder's delay is dropped
+// input, else from the frame count of its information frame, unless the probed part alone
+// holds more frames; a pipe without such a count has no known length. With `gapless` and a LAME tag, the encoder delay plus the decoder's delay is dropped
 // at the start and the padding at the end, so the output holds exactly the original's samples.
 OutputPlan PlanOutput(const StreamProbe& probe, bool gapless);
 

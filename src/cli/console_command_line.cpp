@@ -1,5 +1,8 @@
 #include "cli/console_command_line.h"
 
+#include "cli/output_file.h"
+#include "io/pipe_reader.h"
+
 #include <cctype>
 #include <vector>
 
@@ -72,8 +75,8 @@ void ConsoleCommandLine::Parse(int argc, const char* const* argv) {
 
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
     ++argIndex_;
-    if (!isSwitch) {
-        ParseBareName(text, isLast);
+    if (!isSwitch || text.empty()) { // a lone "-" is a name
+        ParseBareName(isSwitch ? "-" : text, isLast);
     } else if (text == "?") {
         flags_.help = true;
     } else {
@@ -108,7 +111,7 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
     std::string whole = entry.name;
     if (entry.takesName) {
         whole += '=';
-        whole += value;
+        whole += StandardName(value, whole == "output=");
     }
     DecoderCommandLine::ParseParam(whole, true, isLast);
 }
@@ -120,7 +123,14 @@ void ConsoleCommandLine::ParseBareName(std::string_view text, bool isLast) {
                       "': the input and the output are already given");
         return;
     }
-    DecoderCommandLine::ParseParam(text, false, isLast);
+    DecoderCommandLine::ParseParam(StandardName(text, parsed_.inputGiven), false, isLast);
+}
+
+std::string_view ConsoleCommandLine::StandardName(std::string_view text, bool output) {
+    if (text != "-") {
+        return text;
+    }
+    return output ? kStandardOutputName : kStandardInputName;
 }
 
 std::string ConsoleCommandLine::Typed(std::string_view text, bool isSwitch) const {

@@ -3,7 +3,8 @@
 // cannot use: a switch is written as its whole name or any beginning of it that fits that switch
 // alone, in any letter case (-over, -OUT=x.wav); an unknown or ambiguous switch, a name switch
 // without its name, and a bare argument after both names are given are usage errors, of which
-// the first is kept in ConsoleFlags::usageError.
+// the first is kept in ConsoleFlags::usageError. A lone "-" (also -input=- and -output=-)
+// names standard input as the input and standard output as the output.
 #pragma once
 
 #include "app/decoder_command_line.h"
@@ -35,6 +36,8 @@ private:
     void ParseConsoleSwitch(std::string_view text, bool isLast);
     void ParseBareName(std::string_view text, bool isLast);
     std::string Typed(std::string_view text, bool isSwitch) const;
+    // The name a "-" stands for in the slot it fills; any other text as it is.
+    static std::string_view StandardName(std::string_view text, bool output);
     void SetUsageError(const std::string& message);
 
     CommandLineOptions& parsed_;
