@@ -245,6 +245,9 @@ void DecoderDialog::ReportStop(int result) {
         break;
     case kResultWriteError:
         Message(text::kPumpWriteError, DialogOutcome::kWriteError);
+        if (pipeline_.writer.LastError() == WaveFileWriter::kErrorLengthChanged) {
+            view_.ShowReason(text::kLengthChanged);
+        }
         break;
     default:
         break;

@@ -55,6 +55,10 @@ inline constexpr const char* kPumpNoReader = "ERROR: No reader was passed in!";
 inline constexpr const char* kPumpReaderFailed = "ERROR: Could not open reader!";
 inline constexpr const char* kPumpReadError = "Read error: the output file is incomplete!";
 inline constexpr const char* kPumpWriteError = "Write error: the output file is incomplete!";
+// The reason shown after it when a pipe's header had announced another length.
+inline constexpr const char* kLengthChanged =
+    "the stream's length differs from what its Info frame announced, and the header on the "
+    "pipe already said so";
 
 // File dialogs.
 inline constexpr const char* kOpenFilter =

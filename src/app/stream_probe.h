@@ -6,6 +6,7 @@
 
 #include "app/input_file_reader.h"
 #include "app/stream_survey.h"
+#include "io/pipe_reader.h"
 
 namespace sonarel {
 
@@ -17,7 +18,7 @@ struct StreamProbe {
     bool HasAudio() const { return survey.Frames() > 0; }
 };
 
-inline constexpr uint64_t kPipeProbeBytes = 256 * 1024;
+inline constexpr uint64_t kPipeProbeBytes = ReplayablePipe::kPrefixBytes;
 
 // Reads the open `source` from its start; leaves it positioned anywhere.
 StreamProbe ProbeStream(InputFileReader& source);

@@ -128,6 +128,13 @@ TEST_F(CliPipes, PipesCarryTheSameWaveAsFiles) {
 TEST_F(CliPipes, WhatAPipeCannotServeIsRefused) {
     const std::string mp3 = Quoted(Fixture("cbr_8000_mono.mp3"));
     const std::string riff = Quoted(Fixture("riff_mp3_22050_stereo.wav"));
+    // Joined copies whose first Info frame claims 5000 frames: more than come, but a pipe's
+    // header cannot be taken back.
+    Bytes claims = ReadFileBytes(Joined("cbr_44100_stereo.mp3", 30));
+    const size_t info = std::string(claims.begin(), claims.begin() + 200).find("Info");
+    claims[info + 10] = 0x13; // the big-endian frame count after the tag and the flags
+    claims[info + 11] = 0x88;
+    WriteFileBytes(Scratch("claims.mp3"), claims);
     struct Case {
         std::string line;
         int exitCode;
@@ -137,6 +144,8 @@ TEST_F(CliPipes, WhatAPipeCannotServeIsRefused) {
          "cannot be read from standard"},
         {"cat " + mp3 + " | CLI -", cli::kExitUsage, "needs an OUTPUT file name"},
         {"cat " + mp3 + " | CLI -input=- -output=.", cli::kExitUsage, "needs an OUTPUT file name"},
+        {"cat claims.mp3 | CLI - - | cat >/dev/null; exit ${PIPESTATUS[1]}", cli::kExitWriteError,
+         "differs from what its Info frame announced"},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.line);
