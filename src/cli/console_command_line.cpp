@@ -75,8 +75,9 @@ void ConsoleCommandLine::Parse(int argc, const char* const* argv) {
 
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
     ++argIndex_;
-    if (!isSwitch || text.empty()) { // a lone "-" is a name
-        ParseBareName(isSwitch ? "-" : text, isLast);
+    const bool lone = isSwitch && text.empty() && Typed(text, true) == "-"; // not "--"
+    if (!isSwitch || lone) {
+        ParseBareName(lone ? "-" : text, isLast);
     } else if (text == "?") {
         flags_.help = true;
     } else {

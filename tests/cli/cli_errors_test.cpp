@@ -59,6 +59,7 @@ TEST_F(CliErrors, ArgumentsItCannotUseAreUsageErrors) {
         {{"-input=" + input, "-output=" + output, third}, "unexpected argument '" + third + "'"},
         {{"-q", input, output}, "unknown switch '-q'"},
         {{"--quiet", input, output}, "unknown switch '--quiet'"},
+        {{"--", input, output}, "unknown switch '--'"}, // a lone "-" is standard input
         {{"-automatic", input, output}, "unknown switch '-automatic'"},
         {{input, "-o", output}, "ambiguous switch '-o': -output or -overwrite?"},
         {{input, "-OUT", output}, "'-OUT' needs a name: -output=NAME"},
