@@ -1,5 +1,7 @@
 #include "app/byte_count.h"
 
+#include "output/wave_file_writer.h"
+
 namespace sonarel {
 
 std::string FormatByteCount(std::int64_t count) {
@@ -27,7 +29,10 @@ bool ProgressPercent(std::uint32_t position, std::uint32_t size, std::uint32_t& 
 
 std::int64_t OutputFileBytes(std::uint64_t samples, std::uint32_t channels) {
     constexpr std::int64_t kHeaderBytes = 56;
-    return kHeaderBytes + static_cast<std::int64_t>(samples * channels * 2);
+    const std::uint64_t data = samples * channels * 2;
+    const std::uint64_t reserved =
+        data > WaveFileWriter::kRf64ReserveAbove ? WaveFileWriter::kRf64ReserveBytes : 0;
+    return kHeaderBytes + static_cast<std::int64_t>(reserved + data);
 }
 
 } // namespace sonarel

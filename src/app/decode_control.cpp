@@ -159,9 +159,13 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
         return FailStart(text::kDecoderOpenFailed, DialogOutcome::kDecoderOpenFailed);
     }
     pipeline_.stage.SetOutputFormat(streamSampleRate_, streamChannels_);
+    if (options_.gapless) {
+        pipeline_.stage.SetTrim(plan_.skip, plan_.keep);
+    }
     WaveFileWriter& writer = pipeline_.writer;
     writer.Assign(outputName);
     writer.SetFormat(&format);
+    writer.SetExpectedDataBytes(plan_.DataBytes(streamChannels_), plan_.exact);
     const int created = writer.Open();
     if (created != 0) {
         return FailStart(created == WaveFileWriter::kOpenBusy
@@ -218,8 +222,9 @@ void DecoderDialog::OnPumpStop(int result) {
     if (!IsDecoding()) {
         return; // the stop of a pump already ended by a close request
     }
-    // A write error the pump did not report still makes the file incomplete.
-    if (result == 0 && pipeline_.writer.LastError() != 0 &&
+    // A write error the pump did not report still makes the file incomplete, and so does a
+    // stream that ended short of the length a pipe's header announced.
+    if (result == 0 && pipeline_.writer.FinishData() != 0 &&
         view_.GetProgressText() != text::kCancelled) {
         result = kResultWriteError;
     }
@@ -245,6 +250,9 @@ void DecoderDialog::ReportStop(int result) {
         break;
     case kResultWriteError:
         Message(text::kPumpWriteError, DialogOutcome::kWriteError);
+        if (pipeline_.writer.LastError() == WaveFileWriter::kErrorLengthChanged) {
+            view_.ShowReason(text::kLengthChanged);
+        }
         break;
     default:
         break;

@@ -8,8 +8,9 @@
 #include "app/decode_pipeline.h"
 #include "app/dialog_outcome.h"
 #include "app/dialog_view.h"
-#include "platform/settings_store.h"
+#include "app/output_plan.h"
 #include "platform/registered_message.h"
+#include "platform/settings_store.h"
 
 #include <cstdint>
 #include <deque>
@@ -95,8 +96,9 @@ private:
 
     void Message(const std::string& text, DialogOutcome outcome);
     bool AskExtension(const std::string& question);
-    void ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outputBytes);
+    void ShowFormat(uint32_t kbps, const std::string& inputSize, const std::string& outputSize);
     static std::string DoneText(double skippedSeconds);
+    static std::string SizeText(int64_t bytes);
     bool ProbeFailed(DialogOutcome outcome);
     bool OutputIsInput() const;
     bool CheckNamesBeforeStart();
@@ -119,6 +121,7 @@ private:
     std::string outputFormatLabel_;
     uint32_t streamSampleRate_ = 0;
     uint32_t streamChannels_ = 0;
+    OutputPlan plan_; // of the last successful probe
 
     // The input the current format describes; empty before the first successful probe.
     std::string probedInput_;

@@ -2,6 +2,9 @@
 
 #include "app/channel_fit.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace sonarel {
 
 int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) {
@@ -17,6 +20,22 @@ int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) {
     return FitChannels(pcm, bytes, header.channels, static_cast<int>(outputChannels_), capacity);
 }
 
+int DecodingStage::Trim(uint8_t* pcm, int bytes) {
+    const int channels = outputChannels_ != 0 ? static_cast<int>(outputChannels_)
+                                              : decoder_.CurrentHeader().channels;
+    const uint64_t frameBytes = static_cast<uint64_t>(channels) * 2;
+    const uint64_t first = handedOut_;
+    const uint64_t last = first + static_cast<uint64_t>(bytes) / frameBytes;
+    handedOut_ = last;
+    const uint64_t from = std::max(first, skip_);
+    const uint64_t to = std::min(last, keep_ > UINT64_MAX - skip_ ? UINT64_MAX : skip_ + keep_);
+    if (to <= from) {
+        return 0;
+    }
+    std::memmove(pcm, pcm + (from - first) * frameBytes, (to - from) * frameBytes);
+    return static_cast<int>((to - from) * frameBytes);
+}
+
 int DecodingStage::Open() {
     int result = FilterStream::Open();
     if (result != 0) {
@@ -26,6 +45,7 @@ int DecodingStage::Open() {
     pending_ = 0;
     offset_ = 0;
     skippedSeconds_ = 0;
+    SetTrim(0, UINT64_MAX);
     return 0;
 }
 
@@ -57,6 +77,9 @@ int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
     decoder_.DecodeFrame(buffer, length, &produced);
     if (produced > 0) {
         produced = FitToOutput(buffer, produced, length);
+    }
+    if (produced > 0) {
+        produced = Trim(buffer, produced);
     }
     if (produced == 0 && decoder_.IsFinished()) {
         return -1;

@@ -6,6 +6,7 @@
 #include "io/filter_stream.h"
 #include "mp3/mp3_decoder.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace sonarel {
@@ -34,6 +35,14 @@ public:
         outputChannels_ = channels;
     }
 
+    // Gapless output: of the samples (per channel) that would be handed out, the first `skip`
+    // are dropped and only `keep` after them go out. Set after Open.
+    void SetTrim(uint64_t skip, uint64_t keep) {
+        skip_ = skip;
+        keep_ = keep;
+        handedOut_ = 0;
+    }
+
     // Seconds of audio that were decoded but not handed out because of their sampling rate,
     // since the last Open.
     double SkippedSeconds() const { return skippedSeconds_; }
@@ -47,6 +56,8 @@ public:
 private:
     // The frame's byte count after fitting it to the output format (0: not handed out).
     int FitToOutput(uint8_t* pcm, int bytes, int capacity);
+    // The frame's byte count after the gapless trim (0: all of it trimmed).
+    int Trim(uint8_t* pcm, int bytes);
 
     mp3::Mp3Decoder decoder_;
     std::unique_ptr<uint8_t[]> chunk_;
@@ -55,6 +66,9 @@ private:
     uint32_t outputRate_ = 0;
     uint32_t outputChannels_ = 0;
     double skippedSeconds_ = 0;
+    uint64_t skip_ = 0;
+    uint64_t keep_ = UINT64_MAX;
+    uint64_t handedOut_ = 0; // samples per channel before the trim
 };
 
 } // namespace sonarel

@@ -6,6 +6,7 @@
 #include "app/output_name.h"
 #include "app/stream_probe.h"
 #include "app/text_format.h"
+#include "io/pipe_reader.h"
 
 namespace sonarel {
 
@@ -34,7 +35,8 @@ bool DecoderDialog::ProbeInput(const std::string& name) {
         return ProbeFailed(DialogOutcome::kDeclined);
     }
     if (result != 0) {
-        Message(text::kInvalidInput, DialogOutcome::kInputInvalid);
+        Message(result == PipeReader::kNeedsSeeking ? text::kPipedWave : text::kInvalidInput,
+                DialogOutcome::kInputInvalid);
         return false;
     }
     if (source.IsPcm() != 0) {
@@ -55,20 +57,28 @@ bool DecoderDialog::ProbeInput(const std::string& name) {
     streamChannels_ = static_cast<uint32_t>(survey.MainChannels());
     options_.inputPath.Assign(name);
     probedInput_ = options_.inputPath.Str();
-    ShowFormat(survey.MainKbps(), source.GetSize(),
-               OutputFileBytes(survey.MainSamples(), streamChannels_));
+    plan_ = PlanOutput(probe, options_.gapless);
+    const bool pipe = source.IsSeekable() == 0;
+    ShowFormat(survey.MainKbps(), pipe ? text::kSizeUnknown : SizeText(source.GetSize()),
+               plan_.exact ? SizeText(OutputFileBytes(plan_.samples, streamChannels_))
+                           : text::kSizeUnknown);
     return true;
 }
 
-void DecoderDialog::ShowFormat(uint32_t kbps, uint32_t inputBytes, int64_t outputBytes) {
+std::string DecoderDialog::SizeText(int64_t bytes) {
+    return FormatByteCount(bytes) + text::kBytesSuffix;
+}
+
+void DecoderDialog::ShowFormat(uint32_t kbps, const std::string& inputSize,
+                               const std::string& outputSize) {
     const char* channels = streamChannels_ == 1 ? text::kMono : text::kStereo;
     int rate = static_cast<int>(streamSampleRate_);
     inputFormatLabel_ = text::kFormatLabel;
     inputFormatText_ = FormatText(text::kMp3Format, static_cast<int>(kbps), rate, channels);
     outputFormatLabel_ = text::kFormatLabel;
     outputFormatText_ = FormatText(text::kPcmFormat, rate, channels);
-    view_.SetControlText(kInputSizeLabel, FormatByteCount(inputBytes) + text::kBytesSuffix);
-    view_.SetControlText(kOutputSizeLabel, FormatByteCount(outputBytes) + text::kBytesSuffix);
+    view_.SetControlText(kInputSizeLabel, inputSize);
+    view_.SetControlText(kOutputSizeLabel, outputSize);
     view_.SetProgressText(text::kSelectOutput);
     Display();
 }

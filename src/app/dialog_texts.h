@@ -29,6 +29,7 @@ inline constexpr const char* kPcmFormat = "PCM: %d Hz, 16 Bit, %s";
 inline constexpr const char* kMono = "Mono";
 inline constexpr const char* kStereo = "Stereo";
 inline constexpr const char* kBytesSuffix = " bytes";
+inline constexpr const char* kSizeUnknown = "size unknown"; // a stream read from a pipe
 
 // Questions (Yes/No).
 inline constexpr const char* kAskUnknownExtension =
@@ -43,6 +44,9 @@ inline constexpr const char* kAskOverwrite = "Overwrite %s?";
 inline constexpr const char* kInputMissing = "%s does not exist.";
 inline constexpr const char* kInvalidInput = "Invalid Input File";
 inline constexpr const char* kPcmInput = "This is not an MP3 compressed File!";
+inline constexpr const char* kPipedWave =
+    "A WAVE file cannot be read from standard input (its chunks need seeking): give its name "
+    "instead.";
 inline constexpr const char* kNoFormat = "Unable to get file format!";
 inline constexpr const char* kInvalidOutput = "Invalid file: %s";
 inline constexpr const char* kSourceMissing = "Can not find source file!";
@@ -55,6 +59,10 @@ inline constexpr const char* kPumpNoReader = "ERROR: No reader was passed in!";
 inline constexpr const char* kPumpReaderFailed = "ERROR: Could not open reader!";
 inline constexpr const char* kPumpReadError = "Read error: the output file is incomplete!";
 inline constexpr const char* kPumpWriteError = "Write error: the output file is incomplete!";
+// The reason shown after it when a pipe's header had announced another length.
+inline constexpr const char* kLengthChanged =
+    "the stream's length differs from what its Info frame announced, and the header on the "
+    "pipe already said so";
 
 // File dialogs.
 inline constexpr const char* kOpenFilter =

@@ -1,6 +1,7 @@
 #include "app/input_file_reader.h"
 
 #include "app/dialog_texts.h"
+#include "io/pipe_reader.h"
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 
@@ -28,6 +29,10 @@ InputFileReader::~InputFileReader() {
 
 int InputFileReader::Open() {
     Close();
+    if (Str() == kStandardInputName) {
+        reader_ = std::make_unique<PipeReader>(StandardInputPipe(), Str());
+        return reader_->Open();
+    }
     std::string extension = GetExtension();
     bool isWave = EqualsIgnoringCase(extension, ".WAV");
     bool known = isWave || EqualsIgnoringCase(extension, ".MP3");

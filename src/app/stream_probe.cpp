@@ -6,7 +6,9 @@ namespace sonarel {
 
 StreamProbe ProbeStream(InputFileReader& source) {
     StreamProbe probe;
-    probe.survey = SurveyStream(source);
+    const bool pipe = source.IsSeekable() == 0;
+    probe.survey = SurveyStream(source, pipe ? kPipeProbeBytes : kWholeStream);
+    probe.whole = probe.survey.whole;
     probe.framed = probe.HasAudio();
     if (!probe.framed && source.Seek(0) != 0) {
         Mp3Framer framer(Mp3Framer::kDefaultRingBytes);

@@ -1,5 +1,6 @@
 #include "app/stream_survey.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "mp3/mp3_decoder.h"
@@ -89,16 +90,20 @@ uint32_t StreamSurvey::MainKbps() const {
     return seconds > 0 ? static_cast<uint32_t>(bytes * 8 / seconds / 1000 + 0.5) : 0;
 }
 
-StreamSurvey SurveyStream(ByteSource& source) {
+StreamSurvey SurveyStream(ByteSource& source, uint64_t max_bytes) {
     StreamSurvey survey;
+    uint64_t read = 0;
     auto decoder = std::make_unique<mp3::Mp3Decoder>();
     auto chunk = std::make_unique<uint8_t[]>(kChunkBytes);
     int pending = 0;
     int offset = 0;
     for (;;) {
-        if (pending == 0) {
-            pending = source.Read(chunk.get(), kChunkBytes, nullptr);
+        if (pending == 0 && survey.whole) {
+            const uint64_t wanted = std::min<uint64_t>(kChunkBytes, max_bytes - read);
+            pending = wanted > 0 ? source.Read(chunk.get(), static_cast<int>(wanted), nullptr) : 0;
+            read += pending > 0 ? static_cast<uint64_t>(pending) : 0;
             offset = 0;
+            survey.whole = wanted > 0 || pending > 0;
             if (pending <= 0) {
                 decoder->SetEndOfInput();
             }

@@ -22,6 +22,7 @@ struct FormatTally {
 struct StreamSurvey {
     std::vector<FormatTally> formats; // in the order they first appear
     mp3::EncoderInfo encoder_info;
+    bool whole = true; // the count reached the end of the input
 
     uint64_t Frames() const;
     // The sampling rate that carries the most seconds of audio (the first one on a tie),
@@ -34,8 +35,10 @@ struct StreamSurvey {
     uint32_t MainKbps() const;
 };
 
-// Reads `source` from its current position to its end, counting frames by the decoder's
-// own rules (the same frames the decoder will decode).
-StreamSurvey SurveyStream(ByteSource& source);
+inline constexpr uint64_t kWholeStream = UINT64_MAX;
+
+// Reads `source` from its current position to its end, or `max_bytes` of it, counting frames
+// by the decoder's own rules (the same frames the decoder will decode).
+StreamSurvey SurveyStream(ByteSource& source, uint64_t max_bytes = kWholeStream);
 
 } // namespace sonarel

@@ -2,7 +2,6 @@
 
 #include "app/decode_pipeline.h"
 #include "app/decoder_dialog.h"
-#include "app/ini_settings_store.h"
 #include "cli/batch_board.h"
 #include "cli/batch_job_view.h"
 #include "cli/exit_codes.h"
@@ -10,6 +9,7 @@
 #include "cli/progress_line.h"
 #include "cli/read_only_settings.h"
 #include "platform/message_queue.h"
+#include "platform/settings_store.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -38,8 +38,8 @@ BatchResult ConvertFile(const BatchFile& file, size_t index, const BatchOptions&
     std::error_code error;
     std::filesystem::create_directories(file.outputFolder, error);
     DecodePipeline pipeline;
-    IniSettingsStore stored(IniSettingsStore::UserFile(settings::kCompany, options.program));
-    ReadOnlySettings settings(stored);
+    std::unique_ptr<SettingsStore> stored = OpenUserSettings(settings::kCompany, options.program);
+    ReadOnlySettings settings(*stored);
     DecoderDialog* target = nullptr;
     MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
         return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;

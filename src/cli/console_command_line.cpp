@@ -1,5 +1,8 @@
 #include "cli/console_command_line.h"
 
+#include "cli/output_file.h"
+#include "io/pipe_reader.h"
+
 #include <cctype>
 #include <vector>
 
@@ -23,6 +26,7 @@ constexpr ConsoleSwitch kSwitches[] = {
     {"exit", false, nullptr},
     {"yes", false, &ConsoleFlags::assumeYes},
     {"play", false, &ConsoleFlags::play},
+    {"gapless", false, &ConsoleFlags::gapless},
     {"help", false, &ConsoleFlags::help},
     {"version", false, &ConsoleFlags::version},
     {"recursive", false, &ConsoleFlags::recursive},
@@ -86,8 +90,9 @@ void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool i
         }
         SetUsageError("'-jobs' needs a number: -jobs=N or -jobs N");
     }
-    if (!isSwitch) {
-        ParseBareName(text, isLast);
+    const bool lone = isSwitch && text.empty() && Typed(text, true) == "-"; // not "--"
+    if (!isSwitch || lone) {
+        ParseBareName(lone ? "-" : text, isLast);
     } else if (text == "?") {
         flags_.help = true;
     } else {
@@ -134,7 +139,7 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
     std::string whole = entry.name;
     if (entry.takesName) {
         whole += '=';
-        whole += value;
+        whole += StandardName(value, whole == "output=");
     }
     DecoderCommandLine::ParseParam(whole, true, isLast);
 }
@@ -151,7 +156,14 @@ void ConsoleCommandLine::ParseBareName(std::string_view text, bool isLast) {
         }
         return;
     }
-    DecoderCommandLine::ParseParam(text, false, isLast);
+    DecoderCommandLine::ParseParam(StandardName(text, parsed_.inputGiven), false, isLast);
+}
+
+std::string_view ConsoleCommandLine::StandardName(std::string_view text, bool output) {
+    if (text != "-") {
+        return text;
+    }
+    return output ? kStandardOutputName : kStandardInputName;
 }
 
 void ConsoleCommandLine::ParseJobs(std::string_view value, const std::string& typed) {

@@ -1,9 +1,11 @@
 // The console's command line: the dialog's switches plus the console's own -yes, -play,
-// -help (also -?), -version, and -recursive and -jobs=N (or -jobs N) of a batch conversion. Unlike
-// the dialog, the console passes over nothing it cannot use: a switch is written as its whole name
-// or any beginning of it that fits that switch alone, in any letter case (-over, -OUT=x.wav); an
-// unknown or ambiguous switch, a name switch without its name, and a bare argument after both names
-// are given are usage errors, of which the first is kept in ConsoleFlags::usageError.
+// -gapless, -help (also -?), -version, and -recursive and -jobs=N (or -jobs N) of a batch
+// conversion. Unlike the dialog, the console passes over nothing it cannot use: a switch is
+// written as its whole name or any beginning of it that fits that switch alone, in any letter
+// case (-over, -OUT=x.wav); an unknown or ambiguous switch, a name switch without its name, and
+// a bare argument after both names are given are usage errors, of which the first is kept in
+// ConsoleFlags::usageError. A lone "-" (also -input=- and -output=-) names standard input as
+// the input and standard output as the output.
 #pragma once
 
 #include "app/decoder_command_line.h"
@@ -18,6 +20,7 @@ struct ConsoleFlags {
     bool help = false;              // print the usage and stop
     bool version = false;           // print the version and stop
     bool play = false;              // play the input on the sound device (cli/play_mode.h)
+    bool gapless = false;           // trim the encoder delay and padding a LAME tag records
     bool recursive = false;         // a batch takes the files of sub-folders too
     int jobs = 0;                   // conversions at once in a batch; 0: not given
     std::vector<std::string> names; // every bare name, as typed
@@ -45,6 +48,8 @@ private:
     void ParseBareName(std::string_view text, bool isLast);
     void ParseJobs(std::string_view value, const std::string& typed);
     std::string Typed(std::string_view text, bool isSwitch) const;
+    // The name a "-" stands for in the slot it fills; any other text as it is.
+    static std::string_view StandardName(std::string_view text, bool output);
     void SetUsageError(const std::string& message);
 
     CommandLineOptions& parsed_;

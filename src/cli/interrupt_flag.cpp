@@ -8,9 +8,11 @@ namespace sonarel::cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gInterruptedEver = 0;
 
 void RaiseInterruptFlag() {
     gInterrupted = 1;
+    gInterruptedEver = 1;
 }
 
 } // namespace
@@ -32,6 +34,10 @@ bool TakeInterrupt() {
 
 bool InterruptPending() {
     return gInterrupted != 0;
+}
+
+bool InterruptedEver() {
+    return gInterruptedEver != 0;
 }
 
 } // namespace sonarel::cli

@@ -13,4 +13,7 @@ bool TakeInterrupt();
 // True when a signal arrived and has not been taken yet.
 bool InterruptPending();
 
+// True once any signal arrived, taken or not.
+bool InterruptedEver();
+
 } // namespace sonarel::cli

@@ -15,6 +15,7 @@
 #include "cli/play_mode.h"
 #include "cli/read_only_settings.h"
 #include "cli/usage.h"
+#include "io/pipe_reader.h"
 #include "platform/console.h"
 #include "platform/message_queue.h"
 #include "platform/settings_store.h"
@@ -56,6 +57,25 @@ bool RunMessageLoop(DecoderDialog& dialog, ConsoleView& view, MessageQueue& queu
     return true;
 }
 
+// What is wrong with the pipes a command line names: standard input as the input needs an
+// output file name (a pipe has no name to name one after), and neither end may be a terminal,
+// where binary audio makes no sense. Empty when nothing is.
+std::string PipeUsageError(const CommandLineOptions& parsed, bool play) {
+    const bool fromStdin = parsed.inputPath.Str() == kStandardInputName;
+    if (fromStdin && !play && (!parsed.outputGiven || parsed.outputPath.IsFolder())) {
+        return "reading standard input ('-') needs an OUTPUT file name, or '-' for standard "
+               "output";
+    }
+    if (fromStdin && IsTerminal(stdin)) {
+        return "standard input is a terminal: pipe an MP3 stream into '-'";
+    }
+    if (parsed.outputGiven && parsed.outputPath.Str() == kStandardOutputName &&
+        IsTerminal(stdout)) {
+        return "standard output is a terminal: send the WAVE stream into a pipe or a file";
+    }
+    return {};
+}
+
 // A usage error, -help, -version or a missing input end the run before any conversion.
 // Returns the exit status, or -1 to go on.
 int AnswerWithoutConverting(const ConsoleFlags& flags, const CommandLineOptions& parsed,
@@ -75,6 +95,12 @@ int AnswerWithoutConverting(const ConsoleFlags& flags, const CommandLineOptions&
     }
     if (!parsed.inputGiven) {
         std::fprintf(stderr, "%s: no input file given (try %s -help)\n", program.c_str(),
+                     program.c_str());
+        return kExitUsage;
+    }
+    const std::string pipeError = PipeUsageError(parsed, flags.play);
+    if (!pipeError.empty()) {
+        std::fprintf(stderr, "%s: %s (try %s -help)\n", program.c_str(), pipeError.c_str(),
                      program.c_str());
         return kExitUsage;
     }
@@ -153,9 +179,11 @@ int Run(int argc, char** argv) {
     if (answered >= 0) {
         return answered;
     }
+    parsed.gapless = flags.gapless;
     if (batch) {
         return ConvertBatch(plan, parsed, flags, program);
     }
+    StandardInputPipe().SetCancelCheck(&InterruptedEver); // a read that waits ends on Ctrl-C
     std::FILE* status = ChooseStatusStream(parsed);
     if (flags.play) {
         return RunPlayback(parsed, flags.assumeYes, status);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace sonarel::cli {
 
@@ -13,6 +14,9 @@ bool HoldsOtherThanWave(const std::string& name);
 
 // True when name is a regular file that holds data.
 bool HoldsData(const std::string& name);
+
+// The name that stands for standard output ("-" on the command line).
+inline constexpr std::string_view kStandardOutputName = "/dev/stdout";
 
 // True when name is the file that standard output writes to: /dev/stdout, /proc/self/fd/1 or
 // the name of the file or device that standard output was sent to.

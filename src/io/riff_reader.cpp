@@ -13,11 +13,20 @@ namespace sonarel {
 namespace {
 
 constexpr uint32_t kRiffId = FourCc("RIFF");
+constexpr uint32_t kRf64Id = FourCc("RF64");
+constexpr uint32_t kDs64Id = FourCc("ds64");
+constexpr uint32_t kDataId = FourCc("data");
+constexpr uint32_t kSizeInDs64 = 0xFFFFFFFF;
+constexpr size_t kDs64Bytes = 28;
+
+uint64_t GetLe64(const uint8_t* p) {
+    return GetLe32(p) | uint64_t{GetLe32(p + 4)} << 32;
+}
 constexpr uint64_t kHeaderSize = 8;
 constexpr uint64_t kFormTypeSize = 4;
 
 // Where the next chunk starts: chunks are padded to an even length.
-uint64_t PaddedEnd(uint64_t data_offset, uint32_t size) {
+uint64_t PaddedEnd(uint64_t data_offset, uint64_t size) {
     return data_offset + size + (size & 1u);
 }
 
@@ -30,6 +39,8 @@ bool RiffReader::Open(const char* path) {
         return false;
     }
     position_ = 0;
+    rf64_ = false;
+    rf64_data_size_ = 0;
     return true;
 }
 
@@ -58,14 +69,18 @@ bool RiffReader::DescendRiff(RiffChunk& chunk, uint32_t form_type) {
     while (ReadHeader(id, size)) {
         uint64_t data_offset = position_;
         uint8_t form[kFormTypeSize];
-        if (id == kRiffId && size >= kFormTypeSize && Read(form, kFormTypeSize) == kFormTypeSize &&
-            GetLe32(form) == form_type) {
+        if ((id == kRiffId || id == kRf64Id) && size >= kFormTypeSize &&
+            Read(form, kFormTypeSize) == kFormTypeSize && GetLe32(form) == form_type) {
             chunk.id = id;
             chunk.size = size;
             chunk.form_type = form_type;
             chunk.data_offset = data_offset;
+            rf64_ = id == kRf64Id;
+            if (rf64_ && !ReadDs64(chunk)) {
+                return false;
+            }
             // A RIFF size beyond the file (as left by an unfinished writer) is cut to the file.
-            chunk.end = std::min(data_offset + size, file_size_);
+            chunk.end = std::min(data_offset + chunk.size, file_size_);
             return true;
         }
         uint64_t next = PaddedEnd(data_offset, size);
@@ -76,6 +91,22 @@ bool RiffReader::DescendRiff(RiffChunk& chunk, uint32_t form_type) {
     return false;
 }
 
+// The "ds64" chunk that must open an RF64 file: the 64-bit RIFF and data sizes. The reader
+// is left at its start, so that it is skipped like any other chunk.
+bool RiffReader::ReadDs64(RiffChunk& riff) {
+    const uint64_t start = position_;
+    uint32_t id = 0;
+    uint32_t size = 0;
+    uint8_t fields[kDs64Bytes];
+    if (!ReadHeader(id, size) || id != kDs64Id || size < kDs64Bytes ||
+        Read(fields, kDs64Bytes) != kDs64Bytes) {
+        return false;
+    }
+    riff.size = GetLe64(fields);
+    rf64_data_size_ = GetLe64(fields + 8);
+    return Seek(start);
+}
+
 bool RiffReader::DescendChunk(RiffChunk& chunk, const RiffChunk& parent, uint32_t id) {
     uint32_t found_id = 0;
     uint32_t size = 0;
@@ -83,10 +114,10 @@ bool RiffReader::DescendChunk(RiffChunk& chunk, const RiffChunk& parent, uint32_
         uint64_t data_offset = position_;
         if (found_id == id) {
             chunk.id = found_id;
-            chunk.size = size;
+            chunk.size = rf64_ && id == kDataId && size == kSizeInDs64 ? rf64_data_size_ : size;
             chunk.form_type = 0;
             chunk.data_offset = data_offset;
-            chunk.end = std::min(data_offset + size, parent.end);
+            chunk.end = std::min(data_offset + chunk.size, parent.end);
             return true;
         }
         uint64_t next = PaddedEnd(data_offset, size);

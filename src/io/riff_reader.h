@@ -2,6 +2,8 @@
 // chunk from the current position and enters its data, ascending moves past
 // the chunk (and its pad byte). Chunk bounds are checked against the parent
 // chunk and the file, so a lying size never leads to a read past the file.
+// RF64 files (EBU Tech 3306) are read too: their RIFF and data sizes come from
+// the "ds64" chunk that opens them.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,7 @@ constexpr uint32_t FourCc(const char (&code)[5]) {
 
 struct RiffChunk {
     uint32_t id = 0;
-    uint32_t size = 0;        // as stored in the file
+    uint64_t size = 0;        // as stored in the file (in "ds64" for RF64 sizes)
     uint32_t form_type = 0;   // RIFF and LIST chunks only
     uint64_t data_offset = 0; // first byte after the header (and form type)
     uint64_t end = 0;         // end of the data that is present in the file
@@ -38,7 +40,7 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     uint64_t FileSize() const { return file_size_; }
 
-    // Finds, from the current position, the RIFF chunk of the given form type.
+    // Finds, from the current position, the RIFF (or RF64) chunk of the given form type.
     bool DescendRiff(RiffChunk& chunk, uint32_t form_type);
     // Finds, from the current position up to the end of parent, the chunk
     // with the given id, skipping others. Fails when a chunk to skip reaches
@@ -55,10 +57,13 @@ public:
 
 private:
     bool ReadHeader(uint32_t& id, uint32_t& size);
+    bool ReadDs64(RiffChunk& riff);
 
     std::FILE* file_ = nullptr;
     uint64_t file_size_ = 0;
     uint64_t position_ = 0;
+    uint64_t rf64_data_size_ = 0; // the data size of an RF64 file's "ds64"
+    bool rf64_ = false;
 };
 
 } // namespace sonarel

@@ -51,8 +51,7 @@ int RiffWaveReader::OpenFile() {
     }
     // A truncated file holds less than the chunk claims: deliver what is there.
     uint64_t present = data.end - data.data_offset;
-    data_length_.store(static_cast<uint32_t>(std::min<uint64_t>(present, data.size)),
-                       std::memory_order_relaxed);
+    data_length_.store(std::min<uint64_t>(present, data.size), std::memory_order_relaxed);
     data_offset_ = data.data_offset;
     return kOpenOk;
 }
@@ -91,14 +90,14 @@ int RiffWaveReader::Read(uint8_t* buffer, int32_t length, int* /*format_changed*
     if (length <= 0) {
         return 0;
     }
-    uint32_t position = position_.load(std::memory_order_relaxed);
-    uint32_t left = data_length_.load(std::memory_order_relaxed) - position;
-    size_t wanted = std::min<uint32_t>(static_cast<uint32_t>(length), left);
+    uint64_t position = position_.load(std::memory_order_relaxed);
+    uint64_t left = DataLength() - position;
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(length), left));
     size_t got = file_.Read(buffer, wanted);
     if (got == 0) {
         return -1;
     }
-    position_.store(position + static_cast<uint32_t>(got), std::memory_order_relaxed);
+    position_.store(position + got, std::memory_order_relaxed);
     return static_cast<int>(got);
 }
 
@@ -107,13 +106,13 @@ int RiffWaveReader::Seek(int32_t seconds) {
         return 0;
     }
     int64_t offset = int64_t{seconds} * format_.Header().avg_bytes_per_sec;
-    if (offset < 0 || offset > int64_t{data_length_.load(std::memory_order_relaxed)}) {
+    if (offset < 0 || static_cast<uint64_t>(offset) > DataLength()) {
         return -1;
     }
     if (!file_.Seek(data_offset_ + static_cast<uint64_t>(offset))) {
         return 0;
     }
-    position_.store(static_cast<uint32_t>(offset), std::memory_order_relaxed);
+    position_.store(static_cast<uint64_t>(offset), std::memory_order_relaxed);
     return 1;
 }
 

@@ -1,5 +1,5 @@
-// Reads the audio payload of a RIFF/WAVE file: the bytes of its "data" chunk,
-// with the file's format record (PCM or MPEG Layer-3).
+// Reads the audio payload of a RIFF/WAVE (or RF64) file: the bytes of its "data"
+// chunk, with the file's format record (PCM or MPEG Layer-3).
 #pragma once
 
 #include <atomic>
@@ -37,19 +37,27 @@ public:
     int IsPcm() const override;
     const WaveFormatHolder* GetFormat() const override;
 
-    // Length of the data chunk (cut to the bytes present when the file is truncated).
-    uint32_t GetSize() const override { return data_length_.load(std::memory_order_relaxed); }
-    uint32_t GetPosition() const override { return position_.load(std::memory_order_relaxed); }
+    // Length of the data chunk (cut to the bytes present when the file is truncated);
+    // both stop at 0xFFFFFFFF for RF64 data beyond 4 GiB.
+    uint32_t GetSize() const override { return Clamp32(DataLength()); }
+    uint32_t GetPosition() const override {
+        return Clamp32(position_.load(std::memory_order_relaxed));
+    }
+    // The whole length of the data chunk, in 64 bits.
+    uint64_t DataLength() const { return data_length_.load(std::memory_order_relaxed); }
 
 private:
     int OpenFile();
     int ReadFormat(const RiffChunk& riff);
+    static uint32_t Clamp32(uint64_t value) {
+        return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
+    }
 
     WaveFormatHolder format_;
     int state_ = 0; // 0 closed, 2 open
-    std::atomic<uint32_t> position_{0};
+    std::atomic<uint64_t> position_{0};
     RiffReader file_;
-    std::atomic<uint32_t> data_length_{0};
+    std::atomic<uint64_t> data_length_{0};
     uint64_t data_offset_ = 0;
 };
 

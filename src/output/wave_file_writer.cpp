@@ -15,17 +15,23 @@ namespace {
 constexpr uint64_t kMaxChunkSize = std::numeric_limits<uint32_t>::max();
 constexpr uint32_t kFactSize = 4;
 
-// Bytes before the first data byte: RIFF header, "fmt " chunk (padded),
-// "fact" chunk and the "data" chunk header.
-uint64_t HeaderSize(uint32_t format_size) {
-    return 12 + 8 + uint64_t{format_size} + (format_size & 1u) + 8 + kFactSize + 8;
-}
+constexpr uint32_t kUnknownSize = std::numeric_limits<uint32_t>::max();
+constexpr uint32_t kDs64Size = 28;
 
 void PutChunkHeader(std::vector<uint8_t>& out, const char (&id)[5], uint32_t size) {
     size_t at = out.size();
     out.resize(at + 8);
     std::copy(id, id + 4, out.begin() + static_cast<std::ptrdiff_t>(at));
     PutLe32(out.data() + at + 4, size);
+}
+
+void PutLe64(uint8_t* p, uint64_t value) {
+    PutLe32(p, static_cast<uint32_t>(value));
+    PutLe32(p + 4, static_cast<uint32_t>(value >> 32));
+}
+
+uint32_t Clamp32(uint64_t value) {
+    return static_cast<uint32_t>(std::min(value, kMaxChunkSize));
 }
 
 constexpr int64_t kRefreshIntervalMs = 1000;
@@ -58,15 +64,16 @@ int WaveFileWriter::Open() {
     if (!format_.HasRecord() || IsEmpty()) {
         return -1;
     }
-    // The sizes are patched in place at the end, so a named pipe or socket cannot hold a
-    // WAVE file: the file refuses it at once rather than wait for a reader.
+    // A named pipe without a reader is refused at once rather than waited on; one with a
+    // reader, and any other output that cannot seek, is written as a stream.
     const OutputFile::OpenResult opened = file_.Open(Str());
     if (opened != OutputFile::OpenResult::kOpened) {
         return opened == OutputFile::OpenResult::kBusy ? kOpenBusy : kOpenFailed;
     }
+    streaming_ = file_.IsStream();
     // The header replaces an old file's first bytes, then the rest is cut: a kill at any
     // moment leaves a WAVE file, never an empty one.
-    if (!WriteHeader() || (file_.CanSeek() && !file_.Truncate(data_offset_))) {
+    if (!WriteHeader() || (file_.IsRegular() && !file_.Truncate(data_offset_))) {
         file_.Close();
         if (file_.Created()) {
             RemoveFile(Str()); // nothing of a file that could not even take its header
@@ -77,26 +84,83 @@ int WaveFileWriter::Open() {
     return 0;
 }
 
+void WaveFileWriter::SetExpectedDataBytes(uint64_t bytes, bool exact) {
+    expected_bytes_ = bytes;
+    expected_exact_ = exact && bytes > 0;
+}
+
 bool WaveFileWriter::WriteHeader() {
     data_bytes_ = 0;
     last_error_ = 0;
+    reserved_ = expected_bytes_ > kRf64ReserveAbove;
+    rf64_ = false;
+    const uint64_t header_bytes = HeaderBytes();
+    data_offset_ = header_bytes;
     std::vector<uint8_t> header;
-    PutChunkHeader(header, "RIFF", 0);
+    if (streaming_ && expected_exact_) {
+        // Announced once and for all; a length beyond the RIFF limit needs RF64 from the start.
+        rf64_ = reserved_ && expected_bytes_ > MaxDataBytes();
+        header = Header(expected_bytes_, expected_bytes_ & 1u, false);
+    } else {
+        // The sizes of an empty file: valid from the first moment on.
+        header = Header(0, 0, streaming_);
+    }
+    size_t stored = 0;
+    return StoreAll(header.data(), header.size(), stored);
+}
+
+uint64_t WaveFileWriter::HeaderBytes() const {
+    const uint64_t format_size = format_.Size();
+    return 12 + (reserved_ ? kRf64ReserveBytes : 0) + 8 + format_size + (format_size & 1u) + 8 +
+           kFactSize + 8;
+}
+
+std::vector<uint8_t> WaveFileWriter::Header(uint64_t data_bytes, uint64_t pad, bool unknown) const {
+    const uint64_t riff_size = data_offset_ + data_bytes + pad - 8;
+    const bool big = rf64_ || unknown;
+    std::vector<uint8_t> header;
+    PutChunkHeader(header, rf64_ ? "RF64" : "RIFF", big ? kUnknownSize : Clamp32(riff_size));
     header.insert(header.end(), {'W', 'A', 'V', 'E'});
+    if (reserved_) {
+        PutChunkHeader(header, rf64_ ? "ds64" : "JUNK", kDs64Size);
+        const size_t at = header.size();
+        header.resize(at + kDs64Size, 0);
+        if (rf64_) {
+            PutLe64(header.data() + at, riff_size);
+            PutLe64(header.data() + at + 8, data_bytes);
+            PutLe64(header.data() + at + 16, SampleCount(data_bytes));
+        }
+    }
     PutChunkHeader(header, "fmt ", format_.Size());
     header.insert(header.end(), format_.Get(), format_.Get() + format_.Size());
     if (format_.Size() & 1u) {
         header.push_back(0);
     }
     PutChunkHeader(header, "fact", kFactSize);
-    fact_offset_ = header.size();
-    header.resize(header.size() + kFactSize, 0);
-    PutChunkHeader(header, "data", 0);
-    data_offset_ = header.size();
-    // The sizes of an empty file: valid from the first moment on.
-    PutLe32(header.data() + 4, static_cast<uint32_t>(data_offset_ - 8));
-    size_t stored = 0;
-    return StoreAll(header.data(), header.size(), stored);
+    header.resize(header.size() + kFactSize);
+    PutLe32(header.data() + header.size() - kFactSize,
+            unknown ? kUnknownSize : Clamp32(SampleCount(data_bytes)));
+    PutChunkHeader(header, "data", big ? kUnknownSize : Clamp32(data_bytes));
+    return header;
+}
+
+// How many data bytes the file may hold in all. A file with the reserved chunk turns into
+// RF64 when it reaches the RIFF limit, and then has none.
+uint64_t WaveFileWriter::WriteLimit() {
+    if (streaming_) {
+        return expected_exact_ ? expected_bytes_ : std::numeric_limits<uint64_t>::max();
+    }
+    const uint64_t limit = DataLimit();
+    if (rf64_ || !reserved_ || data_bytes_ < limit) {
+        return rf64_ ? std::numeric_limits<uint64_t>::max() : limit;
+    }
+    rf64_ = true;
+    if (!PatchSizes(data_bytes_, 0)) {
+        rf64_ = false;
+        Fail(kErrorWriteFailed);
+        return limit;
+    }
+    return std::numeric_limits<uint64_t>::max();
 }
 
 int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
@@ -106,22 +170,27 @@ int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
     if (length <= 0) {
         return 0;
     }
+    size_t done = 0;
+    const size_t total = static_cast<size_t>(length);
+    while (done < total && last_error_ == 0) {
+        const uint64_t limit = WriteLimit(); // may turn the file into RF64 first
+        const uint64_t room = limit > data_bytes_ ? limit - data_bytes_ : 0;
+        if (last_error_ != 0 || room == 0) {
+            Fail(streaming_ ? kErrorLengthChanged : kErrorSizeLimit);
+            break;
+        }
+        const size_t wanted = static_cast<size_t>(std::min<uint64_t>(total - done, room));
+        size_t stored = 0;
+        const bool ok = StoreAll(data + done, wanted, stored);
+        data_bytes_ += stored;
+        if (!ok) {
+            TrimToWholeFrames();
+            break;
+        }
+        done += wanted;
+    }
     if (last_error_ != 0) {
         return last_error_;
-    }
-    uint64_t limit = DataLimit();
-    uint64_t room = limit > data_bytes_ ? limit - data_bytes_ : 0;
-    size_t wanted = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(length), room));
-    size_t stored = 0;
-    bool ok = StoreAll(data, wanted, stored);
-    data_bytes_ += stored;
-    if (!ok) {
-        TrimToWholeFrames();
-        return last_error_;
-    }
-    if (wanted < static_cast<size_t>(length)) {
-        Fail(kErrorSizeLimit);
-        return kErrorSizeLimit;
     }
     RefreshSizesOnceASecond();
     return length;
@@ -130,7 +199,7 @@ int WaveFileWriter::Write(const uint8_t* data, int32_t length) {
 // A kill cannot run Close: the header must already describe what the file holds.
 void WaveFileWriter::RefreshSizesOnceASecond() {
     const int64_t now = NowMs();
-    if (now - last_refresh_ms_ < kRefreshIntervalMs) {
+    if (streaming_ || now - last_refresh_ms_ < kRefreshIntervalMs) {
         return;
     }
     last_refresh_ms_ = now;
@@ -183,24 +252,24 @@ bool WaveFileWriter::Finalize() {
         const uint8_t zero = 0;
         pad = WriteRaw(&zero, 1) == 1 ? 1 : 0;
     }
-    return PatchSizes(data_bytes_, pad);
+    return streaming_ || PatchSizes(data_bytes_, pad);
 }
 
+int WaveFileWriter::FinishData() {
+    if (file_.IsOpen() && streaming_ && expected_exact_ && data_bytes_ != expected_bytes_) {
+        Fail(kErrorLengthChanged);
+    }
+    return last_error_;
+}
+
+// The whole header in one write: a kill never leaves half of a size change behind. Sizes
+// describe what the file holds; the data limit keeps those of a RIFF file in 32 bits.
 bool WaveFileWriter::PatchSizes(uint64_t data_bytes, uint64_t pad) {
-    // Sizes describe what the file holds; the data limit keeps them in 32 bits.
-    uint64_t data_size = std::min(data_bytes, kMaxChunkSize);
-    uint64_t riff_size = std::min(data_offset_ + data_size + pad - 8, kMaxChunkSize);
-    uint8_t value[4];
-    PutLe32(value, static_cast<uint32_t>(riff_size));
-    bool ok = PatchRaw(4, value, 4);
-    PutLe32(value, SampleCount(data_bytes));
-    ok = PatchRaw(fact_offset_, value, 4) && ok;
-    PutLe32(value, static_cast<uint32_t>(data_size));
-    ok = PatchRaw(data_offset_ - 4, value, 4) && ok;
-    return ok;
+    const std::vector<uint8_t> header = Header(data_bytes, pad, false);
+    return PatchRaw(0, header.data(), header.size());
 }
 
-uint32_t WaveFileWriter::SampleCount(uint64_t data_bytes) const {
+uint64_t WaveFileWriter::SampleCount(uint64_t data_bytes) const {
     WaveFormatEx header = format_.Header();
     uint64_t count = 0;
     if (header.format_tag == kWaveFormatPcm) {
@@ -214,12 +283,12 @@ uint32_t WaveFileWriter::SampleCount(uint64_t data_bytes) const {
         // One frame is held back as the decoder's delay; none stored means no samples.
         count = frames > 0 ? (frames - 1) * samples_per_frame : 0;
     }
-    return static_cast<uint32_t>(std::min(count, kMaxChunkSize));
+    return count;
 }
 
 uint64_t WaveFileWriter::MaxDataBytes() const {
     // The RIFF size (file length - 8) must fit 32 bits, pad byte included.
-    uint64_t room = kMaxChunkSize + 8 - HeaderSize(format_.Size());
+    uint64_t room = kMaxChunkSize + 8 - HeaderBytes();
     uint64_t align = std::max<uint64_t>(format_.Header().block_align, 1);
     uint64_t limit = room - room % align;
     while (limit > 0 && limit + (limit & 1u) > room) {

@@ -18,17 +18,17 @@ public:
 
     // Creates the file, or opens an existing one for this object alone (kBusy when another
     // writer holds it), keeping its content: the first writes replace it from the start and
-    // Truncate cuts what is left, so the file never lies empty. A named pipe or socket is
-    // refused at once rather than waited on for a reader; a device (/dev/null, NUL) is opened
-    // unlocked.
+    // Truncate cuts what is left, so the file never lies empty. A named pipe without a reader
+    // is refused at once rather than waited on; one with a reader, a socket or a device
+    // (/dev/null, NUL) is opened unlocked.
     OpenResult Open(const std::string& path);
-    // Writes to standard output, which cannot be locked and may not seek.
-    bool OpenStandardOutput();
     bool IsOpen() const { return handle_ != kNoHandle; }
     // The file did not exist before Open.
     bool Created() const { return created_; }
-    // A regular disk file: it can be cut and written at any offset.
-    bool CanSeek() const { return seekable_; }
+    // A regular disk file: locked, and it can be cut.
+    bool IsRegular() const { return regular_; }
+    // Only appended to (a pipe, a socket): WriteAt fails.
+    bool IsStream() const { return stream_; }
 
     // Appends up to size bytes: the count written, 0 when the disk (or quota) is full, -1 on
     // any other failure.
@@ -43,8 +43,8 @@ private:
     static constexpr intptr_t kNoHandle = -1;
     intptr_t handle_ = kNoHandle; // a descriptor, or a HANDLE on Windows
     bool created_ = false;
-    bool seekable_ = false;
-    bool owned_ = true; // false for standard output, which stays open
+    bool regular_ = false;
+    bool stream_ = false;
 };
 
 } // namespace sonarel

@@ -28,7 +28,10 @@ TEST(FormatByteCount, GroupsDigitsInThrees) {
 TEST(OutputFileBytes, CountsPastFourGibibytes) {
     EXPECT_EQ(OutputFileBytes(0, 2), 56);
     EXPECT_EQ(OutputFileBytes(44100, 1), 56 + 88200);
-    EXPECT_EQ(FormatByteCount(OutputFileBytes(1'100'000'000, 2)), "4,400,000,056");
+    EXPECT_EQ(OutputFileBytes(536'870'912, 1), 56 + 1'073'741'824); // 1 GiB of data
+    EXPECT_EQ(OutputFileBytes(536'870'912, 2), 56 + 2'147'483'648); // 2 GiB: no reservation yet
+    // Beyond 2 GiB the writer reserves 36 bytes for RF64 sizes.
+    EXPECT_EQ(FormatByteCount(OutputFileBytes(1'100'000'000, 2)), "4,400,000,092");
 }
 
 TEST(ProgressPercent, IsExactWhereThirtyTwoBitsWouldOverflow) {

@@ -24,7 +24,8 @@ void ExecWithEnv(const std::vector<std::string>& args, const std::vector<std::st
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& args,
-                           const std::vector<std::string>& env, const std::string& workDir) {
+                           const std::vector<std::string>& env, const std::string& workDir,
+                           const std::string& stdinPath) {
     int out[2];
     int err[2];
     if (pipe(out) != 0 || pipe(err) != 0) {
@@ -32,8 +33,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args,
     }
     pid_ = fork();
     if (pid_ == 0) {
-        int null = open("/dev/null", O_RDONLY);
-        dup2(null, STDIN_FILENO);
+        int in = open(stdinPath.c_str(), O_RDONLY);
+        dup2(in, STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         close(out[0]);

@@ -17,9 +17,9 @@ struct ProcessResult {
 class ChildProcess {
 public:
     // Starts args[0] with args; env entries "NAME=value" are added to the environment.
-    // stdin is /dev/null.
+    // stdin is the file stdinPath (/dev/null unless given).
     ChildProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                 const std::string& workDir);
+                 const std::string& workDir, const std::string& stdinPath = "/dev/null");
     ~ChildProcess();
 
     ChildProcess(const ChildProcess&) = delete;

@@ -36,6 +36,8 @@ TEST_F(CliErrors, HelpListsTheExitStatusesAndVersionTellsTheProjectsVersion) {
     EXPECT_TRUE(Contains(help.out, "Exit status:"));
     EXPECT_TRUE(Contains(help.out, "  15  writing the output failed"));
     EXPECT_TRUE(Contains(help.out, "  18  the output exists and is not a WAVE file"));
+    EXPECT_TRUE(Contains(help.out, "  -gapless "));
+    EXPECT_TRUE(Contains(help.out, "cat song.mp3 | sonarel-cli - - | sox -t wav - song.flac"));
     EXPECT_EQ(Run({"--h"}).exitCode, 0);
 
     ASSERT_FALSE(ProjectVersion().empty());
@@ -57,6 +59,7 @@ TEST_F(CliErrors, ArgumentsItCannotUseAreUsageErrors) {
         {{"-input=" + input, "-output=" + output, third}, "unexpected argument '" + third + "'"},
         {{"-q", input, output}, "unknown switch '-q'"},
         {{"--quiet", input, output}, "unknown switch '--quiet'"},
+        {{"--", input, output}, "unknown switch '--'"}, // a lone "-" is standard input
         {{"-automatic", input, output}, "unknown switch '-automatic'"},
         {{input, "-o", output}, "ambiguous switch '-o': -output or -overwrite?"},
         {{input, "-OUT", output}, "'-OUT' needs a name: -output=NAME"},

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -241,6 +243,82 @@ TEST_F(WriterLimitsTest, SizesAtTheRiffLimitAreExactNeverWrapped) {
     EXPECT_EQ(Le32At(file, 4), 56 + limit - 8);
     EXPECT_EQ(Le32At(file, 44), limit / 4);
     EXPECT_EQ(Le32At(file, 52), limit);
+}
+
+std::string TextAt(const std::vector<unsigned char>& bytes, size_t at) {
+    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(at + 4));
+}
+
+bool HaveSox() {
+    return std::system("command -v sox >/dev/null 2>&1") == 0;
+}
+
+// Expected data above 2 GiB reserves a JUNK chunk after "WAVE". With the limit lowered to
+// 2000 bytes: a file that stays below it is an ordinary RIFF file whose JUNK chunk readers
+// skip; one that passes it becomes RF64. sox and our reader read every byte of both.
+TEST_F(WriterLimitsTest, AReservedFileTurnsIntoRf64WhenItPassesTheLimit) {
+    for (const size_t written : {1500u, 2000u, 4000u}) {
+        SCOPED_TRACE(written);
+        LimitedWriter writer(path);
+        writer.SetFormat(&format);
+        writer.data_limit = 2000;
+        writer.SetExpectedDataBytes(uint64_t{3} << 30, false);
+        ASSERT_EQ(writer.Open(), 0);
+        for (size_t at = 0; at < written; at += 1500) {
+            const int n = static_cast<int>(std::min<size_t>(1500, written - at));
+            EXPECT_EQ(writer.Write(pcm.data() + at, n), n);
+        }
+        EXPECT_EQ(writer.IsRf64(), written > 2000);
+        writer.Close();
+        const std::vector<unsigned char> file = test::ReadFileBytes(path);
+        ASSERT_EQ(file.size(), 92 + written);
+        EXPECT_EQ(TextAt(file, 0), written > 2000 ? "RF64" : "RIFF");
+        EXPECT_EQ(TextAt(file, 12), written > 2000 ? "ds64" : "JUNK");
+        EXPECT_EQ(Le32At(file, 88), written > 2000 ? 0xFFFFFFFFu : written);
+        const std::vector<uint8_t> expected(pcm.begin(), pcm.begin() + static_cast<long>(written));
+        RiffWaveReader reader(path);
+        ASSERT_EQ(reader.Open(), 0);
+        EXPECT_EQ(reader.DataLength(), written);
+        std::vector<uint8_t> got(8192);
+        got.resize(static_cast<size_t>(std::max(reader.Read(got.data(), 8192, nullptr), 0)));
+        EXPECT_EQ(got, expected);
+        if (HaveSox()) {
+            const std::string raw = (scratch / "sox.raw").string();
+            ASSERT_EQ(std::system(("sox -t wav '" + path + "' -t raw '" + raw + "'").c_str()), 0);
+            EXPECT_EQ(test::ReadFileBytes(raw), expected);
+        }
+    }
+}
+
+// The real limit, once: 5 GiB of data on a sparse file. Only the header is really written;
+// the file is then stretched to its length without using the disk. (ffprobe reads only the
+// header; sox would read all 5 GiB.)
+TEST_F(WriterLimitsTest, FiveGibibytesMakeAnRf64FileThatFfprobeAndOurReaderMeasure) {
+    const uint64_t data = uint64_t{5} << 30;
+    PretendWriter writer(path);
+    writer.SetFormat(&format);
+    writer.SetExpectedDataBytes(data, true);
+    ASSERT_EQ(writer.Open(), 0);
+    writer.pretend = true;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(writer.Write(pcm.data(), 1 << 30), 1 << 30);
+    }
+    writer.Close();
+    std::filesystem::resize_file(path, 92 + data);
+    RiffWaveReader reader(path);
+    ASSERT_EQ(reader.Open(), 0);
+    EXPECT_EQ(reader.DataLength(), data);
+    EXPECT_EQ(reader.GetSize(), 0xFFFFFFFFu);
+    if (std::system("command -v ffprobe >/dev/null 2>&1") == 0) {
+        const std::string count = (scratch / "count.txt").string();
+        ASSERT_EQ(std::system(("ffprobe -v error -show_entries stream=duration_ts -of csv=p=0 '" +
+                               path + "' > '" + count + "'")
+                                  .c_str()),
+                  0);
+        const std::vector<unsigned char> text = test::ReadFileBytes(count);
+        EXPECT_EQ(std::string(text.begin(), text.end()), std::to_string(data / 4) + "\n");
+    }
 }
 
 } // namespace

@@ -43,10 +43,6 @@ OutputFile::OpenResult OutputFile::Open(const std::string& path) {
     if (fd < 0) {
         return OpenResult::kFailed;
     }
-    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
-        close(fd);
-        return OpenResult::kFailed;
-    }
     if (S_ISREG(info.st_mode)) {
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const bool busy = errno == EWOULDBLOCK;
@@ -55,20 +51,9 @@ OutputFile::OpenResult OutputFile::Open(const std::string& path) {
         }
     }
     handle_ = fd;
-    owned_ = true;
-    seekable_ = S_ISREG(info.st_mode);
+    regular_ = S_ISREG(info.st_mode);
+    stream_ = !regular_ && lseek(fd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
     return OpenResult::kOpened;
-}
-
-bool OutputFile::OpenStandardOutput() {
-    Close();
-    handle_ = STDOUT_FILENO;
-    owned_ = false;
-    created_ = false;
-    struct stat info;
-    seekable_ = fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) &&
-                lseek(STDOUT_FILENO, 0, SEEK_CUR) >= 0;
-    return true;
 }
 
 int64_t OutputFile::Write(const uint8_t* data, size_t size) {
@@ -98,7 +83,7 @@ bool OutputFile::Truncate(uint64_t size) {
 }
 
 void OutputFile::Close() {
-    if (handle_ != kNoHandle && owned_) {
+    if (handle_ != kNoHandle) {
         close(static_cast<int>(handle_));
     }
     handle_ = kNoHandle;

@@ -41,27 +41,10 @@ OutputFile::OpenResult OutputFile::Open(const std::string& path) {
         return busy ? OpenResult::kBusy : OpenResult::kFailed;
     }
     const DWORD type = GetFileType(file);
-    if (type == FILE_TYPE_PIPE) {
-        CloseHandle(file);
-        return OpenResult::kFailed;
-    }
     handle_ = reinterpret_cast<intptr_t>(file);
-    owned_ = true;
-    seekable_ = type == FILE_TYPE_DISK;
+    regular_ = type == FILE_TYPE_DISK;
+    stream_ = type == FILE_TYPE_PIPE;
     return OpenResult::kOpened;
-}
-
-bool OutputFile::OpenStandardOutput() {
-    Close();
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    handle_ = reinterpret_cast<intptr_t>(out);
-    owned_ = false;
-    created_ = false;
-    seekable_ = GetFileType(out) == FILE_TYPE_DISK;
-    return true;
 }
 
 int64_t OutputFile::Write(const uint8_t* data, size_t size) {
@@ -94,7 +77,7 @@ bool OutputFile::Truncate(uint64_t size) {
 }
 
 void OutputFile::Close() {
-    if (handle_ != kNoHandle && owned_) {
+    if (handle_ != kNoHandle) {
         CloseHandle(AsHandle(handle_));
     }
     handle_ = kNoHandle;
