@@ -110,7 +110,10 @@ bool WantsBatch(const ConsoleFlags& flags) {
     if (flags.recursive || flags.jobs > 0 || std::any_of(inputs.begin(), inputs.end(), IsFolder)) {
         return true;
     }
-    return inputs.size() > 1 && NamesFolder(OutputFolder(flags));
+    // Two names of which the second is no .mp3 file keep their meaning of INPUT and OUTPUT
+    // (-output=wav/ a.mp3 b.wav writes b.wav, as it always did).
+    const bool inputAndOutput = inputs.size() == 2 && !IsMp3Name(inputs[1]);
+    return inputs.size() > 1 && !inputAndOutput && NamesFolder(OutputFolder(flags));
 }
 
 BatchPlan PlanBatch(const ConsoleFlags& flags) {

@@ -93,6 +93,12 @@ TEST_F(CliBatch, ConvertsEveryInputAndNamesTheFailures) {
                 << run.out;
         }
     }
+    // Two names of which the second is no .mp3 file stay INPUT and OUTPUT, and a later
+    // -output replaces that OUTPUT.
+    fs::remove_all(dir / "out");
+    fs::create_directory(dir / "out");
+    EXPECT_EQ(Run({"-nobeep", "in/a.mp3", "x.wav", "-output=out/"}).exitCode, cli::kExitDone);
+    EXPECT_TRUE(fs::exists(dir / "out" / "a.wav"));
 }
 
 TEST_F(CliBatch, ConversionsAtOnceWriteWhatOneAtATimeWrites) {
