@@ -1,42 +1,22 @@
 #include "io/pipe_reader.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 
 #include "io/id3v2_tag.h"
+#include "platform/stream_input.h"
 
 namespace sonarel {
 
 namespace {
 
-constexpr int kCancelPollMs = 100;
 constexpr size_t kRiffHeadBytes = 4;
 
 } // namespace
 
 int64_t ReplayablePipe::ReadSome(uint8_t* buffer, size_t length) {
-    for (;;) {
-        if (cancelled_ && cancelled_()) {
-            return 0;
-        }
-        pollfd ready = {fd_, POLLIN, 0};
-        const int polled = poll(&ready, 1, kCancelPollMs);
-        if (polled == 0 || (polled < 0 && errno == EINTR)) {
-            continue;
-        }
-        const ssize_t got = read(fd_, buffer, length);
-        if (got >= 0) {
-            return got;
-        }
-        if (errno != EINTR && errno != EAGAIN) {
-            return -1;
-        }
-    }
+    return ReadStream(fd_, buffer, length, cancelled_);
 }
 
 // Reads until length bytes came or the stream ended; returns the count.
@@ -113,7 +93,7 @@ int ReplayablePipe::ReadAt(uint64_t position, uint8_t* buffer, size_t length) {
 }
 
 ReplayablePipe& StandardInputPipe() {
-    static ReplayablePipe pipe(STDIN_FILENO);
+    static ReplayablePipe pipe(kStandardInputDescriptor);
     return pipe;
 }
 

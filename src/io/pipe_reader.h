@@ -42,7 +42,7 @@ public:
     bool HasFailed() const { return failed_; }
 
 private:
-    // read(2) that waits in short steps, so that a cancel is noticed; EINTR is retried.
+    // A read that waits in short steps, so that a cancel is noticed.
     int64_t ReadSome(uint8_t* buffer, size_t length);
     size_t ReadFully(uint8_t* buffer, size_t length);
     void Keep(const uint8_t* bytes, size_t count);
