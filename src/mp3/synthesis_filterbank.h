@@ -5,6 +5,7 @@
 
 #include "mp3/decoder_options.h"
 #include "mp3/layer3_types.h"
+#include "mp3/synthesis_kernels.h"
 
 namespace sonarel::mp3 {
 
@@ -20,16 +21,17 @@ public:
     uint8_t* Run(const float (*synth_in)[kGranuleLines], uint8_t* out);
 
 private:
-    void WindowSlots(int channels);
+    void WindowFullRate(int channels, int32_t (*pcm)[kGranuleLines]);
+    void WindowDownsampledSlots(int channels, int32_t (*pcm)[kGranuleLines]);
 
     const FrameParams& params_;
     DecoderOptions options_;
-    // Single-precision values held as doubles, so the window works without conversions.
-    alignas(16) double v_[kMaxChannels][512];
+    const SynthesisKernels& kernels_;
+    alignas(32) float v_[kMaxChannels][512];
     // The DCT outputs of the granule's 18 slots, folded, before they enter the ring.
-    alignas(16) double folded_[kMaxChannels][kSubbandLines][32];
-    // The granule's output sums before rounding, slot after slot.
-    alignas(16) double sums_[kMaxChannels][kGranuleLines];
+    alignas(32) float folded_[kMaxChannels][kSubbandLines][32];
+    // The granule's full-rate output sums before rounding, slot after slot.
+    alignas(32) float sums_[kMaxChannels][kGranuleLines];
     int ring_pos_ = 32;
 };
 
