@@ -28,7 +28,6 @@ void Layer3Decoder::Reset(bool full) {
     concealment_.Reset();
     std::memset(ix_, 0, sizeof(ix_));
     std::memset(xr_, 0, sizeof(xr_));
-    std::memset(synth_in_, 0, sizeof(synth_in_));
     // Granule 1 of an MPEG-1 frame may keep scale factors from before; after a reset
     // they must not depend on the previous stream.
     std::memset(scalefac_, 0, sizeof(scalefac_));
@@ -135,20 +134,8 @@ void Layer3Decoder::ConcealFrame(uint8_t* out) {
     }
 }
 
-// The hybrid filterbank leaves each channel subband-major (18 samples per subband); the
-// synthesis reads it time-major (32 subbands per time slot).
 uint8_t* Layer3Decoder::Synthesize(uint8_t* out) {
-    for (int ch = 0; ch < OutputChannels(); ++ch) {
-        const float* in = xr_[ch];
-        float* slots = synth_in_[ch];
-        // Sequential stores: the scattered ones would be the slow side of the copy.
-        for (int t = 0; t < kSubbandLines; ++t) {
-            for (int s = 0; s < kSubbands; ++s) {
-                slots[kSubbands * t + s] = in[kSubbandLines * s + t];
-            }
-        }
-    }
-    return synthesis_.Run(synth_in_, out);
+    return synthesis_.Run(xr_, out);
 }
 
 } // namespace sonarel::mp3

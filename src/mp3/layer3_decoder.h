@@ -57,7 +57,6 @@ private:
     ScaleFactors scalefac_[kMaxChannels]{};
     int32_t ix_[kMaxChannels][kGranuleLines]{};
     alignas(64) float xr_[kMaxChannels][kGranuleLines]{};
-    alignas(64) float synth_in_[kMaxChannels][kGranuleLines]{};
     HybridFilterbank hybrid_;
     SynthesisFilterbank synthesis_;
     ConcealmentHistory concealment_;

@@ -110,21 +110,18 @@ void Dct(int n, const Float4* in, Float4* out) {
     }
 }
 
-// DCTs of the lowest n subbands of all 18 slots of one channel (slots[32t + s]), in
-// the folded order: folded[t][p]. Four slots go through the DCT at once, one per lane;
-// 4 x 4 transposes move them into and out of the lanes.
-void TransformSlots(const float* slots, int n, float (*folded)[kSlotSize]) {
+// DCTs of the lowest n subbands of all 18 slots of one channel, whose samples come
+// subband by subband (lines[18s + t]), in the folded order: folded[t][p]. Four slots go
+// through the DCT at once, one per lane: four neighbouring samples of a subband are
+// one vector. A 4 x 4 transpose moves the results out of the lanes.
+void TransformSlots(const float* lines, int n, float (*folded)[kSlotSize]) {
     const int half = n / 2;
     for (int first = 0; first < kSlots; first += 4) {
-        const int count = std::min(4, kSlots - first);
+        const int count = std::min(4, kSlots - first); // 4, then 2 for slots 16 and 17
         Float4 in[kSlotSize];
-        for (int s = 0; s < n; s += 4) {
-            Float4 rows[4] = {};
-            for (int l = 0; l < count; ++l) {
-                rows[l] = LoadFloat4(slots + kSlotSize * (first + l) + s);
-            }
-            Transpose4(rows[0], rows[1], rows[2], rows[3]);
-            std::copy(rows, rows + 4, in + s);
+        for (int s = 0; s < n; ++s) {
+            const float* x = lines + kSubbandLines * s + first;
+            in[s] = count == 4 ? LoadFloat4(x) : Float4{x[0], x[1], 0.0f, 0.0f};
         }
         Float4 x[kSlotSize];
         Dct(n, in, x);
@@ -155,31 +152,37 @@ void SynthesisFilterbank::Reset() {
     ring_pos_ = kSlotSize;
 }
 
-uint8_t* SynthesisFilterbank::Run(const float (*synth_in)[kGranuleLines], uint8_t* out) {
+uint8_t* SynthesisFilterbank::Run(const float (*lines)[kGranuleLines], uint8_t* out) {
     const int n = kSubbands >> options_.downsample_shift;
     const int channels = options_.mono ? 1 : params_.channels;
     for (int c = 0; c < channels; ++c) {
-        TransformSlots(synth_in[c], n, folded_[c]);
+        TransformSlots(lines[c], n, folded_[c]);
+    }
+    if (options_.downsample_shift == 0) {
+        return WindowFullRate(channels, out);
     }
     int32_t pcm[kMaxChannels][kGranuleLines];
-    if (options_.downsample_shift == 0) {
-        WindowFullRate(channels, pcm);
-    } else {
-        WindowDownsampledSlots(channels, pcm);
-    }
+    WindowDownsampledSlots(channels, pcm);
     return WritePcm(pcm, channels, n * kSlots, options_.eight_bit, out);
 }
 
 // The folded slots of each channel enter the ring one by one, each followed by its sums.
-void SynthesisFilterbank::WindowFullRate(int channels, int32_t (*pcm)[kGranuleLines]) {
+uint8_t* SynthesisFilterbank::WindowFullRate(int channels, uint8_t* out) {
     // The mono downmix of a two-channel stream uses the shortened window.
     const bool reduced = options_.mono && params_.channels == 2;
     const FullRateWindow& window = reduced ? ReducedWindow() : StandardWindow();
     for (int c = 0; c < channels; ++c) {
         kernels_.window_granule(v_[c], ring_pos_, folded_[c], window, sums_[c]);
-        kernels_.round_to_pcm(sums_[c], kGranuleLines, pcm[c]);
     }
     ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
+    if (!options_.eight_bit) {
+        return kernels_.write_pcm16(sums_, channels, out);
+    }
+    int32_t pcm[kMaxChannels][kGranuleLines];
+    for (int c = 0; c < channels; ++c) {
+        kernels_.round_to_pcm(sums_[c], kGranuleLines, pcm[c]);
+    }
+    return WritePcm(pcm, channels, kGranuleLines, true, out);
 }
 
 // Downsampled slots sum in double precision, slot by slot for both channels.

@@ -16,12 +16,13 @@ public:
     // Clears the ring; the next slot is written at position 0.
     void Reset();
 
-    // Synthesises one granule (18 time slots, synth_in laid out time-major: 32t + s)
-    // and writes the PCM interleaved to out. Returns the pointer after the written bytes.
-    uint8_t* Run(const float (*synth_in)[kGranuleLines], uint8_t* out);
+    // Synthesises one granule (18 time slots of 32 subbands, laid out subband by
+    // subband as the hybrid filterbank leaves them: lines[c][18s + t]) and writes the
+    // PCM interleaved to out. Returns the pointer after the written bytes.
+    uint8_t* Run(const float (*lines)[kGranuleLines], uint8_t* out);
 
 private:
-    void WindowFullRate(int channels, int32_t (*pcm)[kGranuleLines]);
+    uint8_t* WindowFullRate(int channels, uint8_t* out);
     void WindowDownsampledSlots(int channels, int32_t (*pcm)[kGranuleLines]);
 
     const FrameParams& params_;

@@ -91,18 +91,22 @@ SONAREL_INLINE_INTO_CLONES void WindowGranule(float* ring, int ring_pos,
 }
 
 // Adding 1.5 * 2^23 to a value within the clamp leaves no fraction bits, so the addition
-// itself rounds, in the default mode (to nearest, ties to even).
-template <typename V, typename I>
-SONAREL_INLINE_INTO_CLONES void RoundToPcm(const float* sums, int count, int32_t* pcm) {
+// itself rounds, in the default mode (to nearest, ties to even). The result is integral.
+template <typename V> SONAREL_INLINE_INTO_CLONES void RoundClamped(V& x) {
     const V low = V{} - 32768.0f;
     const V high = V{} + 32767.0f;
     const V shift = V{} + 12582912.0f;
+    x = x >= low ? x : low; // also catches a NaN
+    x = x <= high ? x : high;
+    x = (x + shift) - shift;
+}
+
+template <typename V, typename I>
+SONAREL_INLINE_INTO_CLONES void RoundToPcm(const float* sums, int count, int32_t* pcm) {
     for (int i = 0; i < count; i += kLanes<V>) {
         V x;
         Load(sums + i, x);
-        x = x >= low ? x : low; // also catches a NaN
-        x = x <= high ? x : high;
-        x = (x + shift) - shift;
+        RoundClamped(x);
         if constexpr (kLanes<V> == 1) {
             pcm[i] = static_cast<int32_t>(x);
         } else {
@@ -110,6 +114,62 @@ SONAREL_INLINE_INTO_CLONES void RoundToPcm(const float* sums, int count, int32_t
             std::memcpy(pcm + i, &rounded, sizeof(rounded));
         }
     }
+}
+
+SONAREL_INLINE_INTO_CLONES uint8_t* PutSample(uint8_t* out, float integral) {
+    const auto value = static_cast<uint16_t>(static_cast<int32_t>(integral));
+    out[0] = static_cast<uint8_t>(value & 0xff);
+    out[1] = static_cast<uint8_t>(value >> 8);
+    return out + 2;
+}
+
+// Vectors of 16-bit samples, half and full width of V (x86-64 is little-endian).
+using Short4 = int16_t __attribute__((vector_size(8)));
+using Short8 = int16_t __attribute__((vector_size(16)));
+using Short16 = int16_t __attribute__((vector_size(32)));
+
+template <typename V> SONAREL_INLINE_INTO_CLONES void LoadRounded(const float* sums, V& x) {
+    Load(sums, x);
+    RoundClamped(x);
+}
+
+template <typename V, typename I, typename Half>
+SONAREL_INLINE_INTO_CLONES Half NarrowRounded(const float* sums) {
+    V x;
+    LoadRounded(sums, x);
+    return __builtin_convertvector(__builtin_convertvector(x, I), Half);
+}
+
+template <typename V, typename I, typename Half>
+SONAREL_INLINE_INTO_CLONES uint8_t* WritePcm16(const float (*sums)[kGranuleLines], int channels,
+                                               uint8_t* out) {
+    for (int i = 0; i < kGranuleLines; i += kLanes<V>) {
+        if constexpr (kLanes<V> == 1) {
+            for (int c = 0; c < channels; ++c) {
+                float x;
+                LoadRounded(sums[c] + i, x);
+                out = PutSample(out, x);
+            }
+        } else if (channels == 1) {
+            const Half mono = NarrowRounded<V, I, Half>(sums[0] + i);
+            std::memcpy(out, &mono, sizeof(mono));
+            out += sizeof(mono);
+        } else {
+            const Half left = NarrowRounded<V, I, Half>(sums[0] + i);
+            const Half right = NarrowRounded<V, I, Half>(sums[1] + i);
+            if constexpr (kLanes<V> == 4) {
+                const Short8 pairs = __builtin_shufflevector(left, right, 0, 4, 1, 5, 2, 6, 3, 7);
+                std::memcpy(out, &pairs, sizeof(pairs));
+                out += sizeof(pairs);
+            } else {
+                const Short16 pairs = __builtin_shufflevector(left, right, 0, 8, 1, 9, 2, 10, 3, 11,
+                                                              4, 12, 5, 13, 6, 14, 7, 15);
+                std::memcpy(out, &pairs, sizeof(pairs));
+                out += sizeof(pairs);
+            }
+        }
+    }
+    return out;
 }
 
 void WindowGranulePortable(float* ring, int ring_pos, const float (*folded)[kSlotSize],
@@ -121,7 +181,12 @@ void RoundToPcmPortable(const float* sums, int count, int32_t* pcm) {
     RoundToPcm<float, int32_t>(sums, count, pcm);
 }
 
-constexpr SynthesisKernels kPortable = {WindowGranulePortable, RoundToPcmPortable};
+uint8_t* WritePcm16Portable(const float (*sums)[kGranuleLines], int channels, uint8_t* out) {
+    return WritePcm16<float, int32_t, int16_t>(sums, channels, out);
+}
+
+constexpr SynthesisKernels kPortable = {WindowGranulePortable, RoundToPcmPortable,
+                                        WritePcm16Portable};
 
 #ifdef SONAREL_X86_64
 void WindowGranuleSse2(float* ring, int ring_pos, const float (*folded)[kSlotSize],
@@ -144,8 +209,17 @@ void RoundToPcmAvx2(const float* sums, int count, int32_t* pcm) {
     RoundToPcm<Float8, Int8>(sums, count, pcm);
 }
 
-constexpr SynthesisKernels kSse2 = {WindowGranuleSse2, RoundToPcmSse2};
-constexpr SynthesisKernels kAvx2 = {WindowGranuleAvx2, RoundToPcmAvx2};
+uint8_t* WritePcm16Sse2(const float (*sums)[kGranuleLines], int channels, uint8_t* out) {
+    return WritePcm16<Float4, Int4, Short4>(sums, channels, out);
+}
+
+SONAREL_TARGET_AVX2
+uint8_t* WritePcm16Avx2(const float (*sums)[kGranuleLines], int channels, uint8_t* out) {
+    return WritePcm16<Float8, Int8, Short8>(sums, channels, out);
+}
+
+constexpr SynthesisKernels kSse2 = {WindowGranuleSse2, RoundToPcmSse2, WritePcm16Sse2};
+constexpr SynthesisKernels kAvx2 = {WindowGranuleAvx2, RoundToPcmAvx2, WritePcm16Avx2};
 #endif
 
 } // namespace

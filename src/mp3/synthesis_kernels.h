@@ -30,6 +30,9 @@ struct SynthesisKernels {
     // Nearest integers with ties to even, clamped to -32768..32767 (NaN gives -32768).
     // count is a multiple of 8.
     void (*round_to_pcm)(const float* sums, int count, int32_t* pcm);
+    // The granule's sums of each channel rounded as above and written as interleaved
+    // 16-bit little-endian samples; returns the pointer after them.
+    uint8_t* (*write_pcm16)(const float (*sums)[kGranuleLines], int channels, uint8_t* out);
 };
 
 // The copy for a path that ResolveVectorPath returned.
