@@ -13,6 +13,7 @@ namespace sonarel::mp3 {
 
 Layer3Decoder::Layer3Decoder(FrameSyncBuffer& input, const DecoderOptions& options)
     : input_(input), options_(options), reservoir_(kReservoirBytes),
+      requantize_lines_(LineRequantizerFor(ResolveVectorPath(options.vectors))),
       hybrid_(params_, options.downsample_shift), synthesis_(params_, options) {
     Reset(true);
 }
@@ -93,7 +94,7 @@ void Layer3Decoder::DecodeChannel(int gr, int ch) {
     GranuleInfo& gi = side_info_.Granule(gr, ch);
     ReadScaleFactors(reservoir_, gi, scalefac_[ch], params_, side_info_.channels[ch].scfsi, gr, ch);
     DecodeSpectrum(reservoir_, ix_[ch], gi, params_);
-    Requantize(ix_[ch], xr_[ch], gi, scalefac_[ch], params_);
+    Requantize(ix_[ch], xr_[ch], gi, scalefac_[ch], params_, requantize_lines_);
 }
 
 void Layer3Decoder::FinishChannel(int gr, int ch, bool side_info_ok) {

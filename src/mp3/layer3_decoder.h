@@ -12,6 +12,7 @@
 #include "mp3/hybrid_filterbank.h"
 #include "mp3/layer3_types.h"
 #include "mp3/mp3_status.h"
+#include "mp3/requantize.h"
 #include "mp3/synthesis_filterbank.h"
 
 namespace sonarel::mp3 {
@@ -57,6 +58,7 @@ private:
     ScaleFactors scalefac_[kMaxChannels]{};
     int32_t ix_[kMaxChannels][kGranuleLines]{};
     alignas(64) float xr_[kMaxChannels][kGranuleLines]{};
+    LineRequantizer requantize_lines_;
     HybridFilterbank hybrid_;
     SynthesisFilterbank synthesis_;
     ConcealmentHistory concealment_;
