@@ -100,42 +100,60 @@ void WindowDownsampled(const float* ring, int k, int n, int step, const Downsamp
     }
 }
 
-void Dct(int n, const Float4* in, Float4* out) {
-    if (n == 32) {
+template <int N> void Dct(const Float4* in, Float4* out) {
+    if constexpr (N == 32) {
         FastDct32(in, out);
-    } else if (n == 16) {
+    } else if constexpr (N == 16) {
         FastDct16(in, out);
     } else {
         FastDct8(in, out);
     }
 }
 
-// DCTs of the lowest n subbands of all 18 slots of one channel, whose samples come
-// subband by subband (lines[18s + t]), in the folded order: folded[t][p]. Four slots go
-// through the DCT at once, one per lane: four neighbouring samples of a subband are
-// one vector. A 4 x 4 transpose moves the results out of the lanes.
+// Ring position p holds DCT output FoldedOutput(p): X[0], X[N/2 - 1] .. X[1], X[N/2] ..
+template <int N> constexpr int FoldedOutput(int p) {
+    return p == 0 || p >= N / 2 ? p : N / 2 - p;
+}
+
+// DCTs of the lowest N subbands of slots first .. first + count - 1 (count 4, or 2 for
+// the last two of the 18) of one channel, whose samples come subband by subband
+// (lines[18s + t]), in the folded order: folded[t][p]. The slots go through the DCT
+// at once, one per lane: neighbouring samples of a subband are one vector. A 4 x 4
+// transpose moves the results out of the lanes.
+template <int N, int kCount>
+void TransformSlotGroup(const float* lines, int first, float (*folded)[kSlotSize]) {
+    Float4 in[N];
+    for (int s = 0; s < N; ++s) {
+        const float* x = lines + kSubbandLines * s + first;
+        in[s] = kCount == 4 ? LoadFloat4(x) : Float4{x[0], x[1], 0.0f, 0.0f};
+    }
+    Float4 x[N];
+    Dct<N>(in, x);
+    for (int p = 0; p < N; p += 4) {
+        Float4 rows[4] = {x[FoldedOutput<N>(p)], x[FoldedOutput<N>(p + 1)],
+                          x[FoldedOutput<N>(p + 2)], x[FoldedOutput<N>(p + 3)]};
+        Transpose4(rows[0], rows[1], rows[2], rows[3]);
+        for (int l = 0; l < kCount; ++l) {
+            StoreFloat4(folded[first + l] + p, rows[l]);
+        }
+    }
+}
+
+template <int N> void TransformSlots(const float* lines, float (*folded)[kSlotSize]) {
+    static_assert(kSlots == 4 * 4 + 2);
+    for (int first = 0; first < 16; first += 4) {
+        TransformSlotGroup<N, 4>(lines, first, folded);
+    }
+    TransformSlotGroup<N, 2>(lines, 16, folded);
+}
+
 void TransformSlots(const float* lines, int n, float (*folded)[kSlotSize]) {
-    const int half = n / 2;
-    for (int first = 0; first < kSlots; first += 4) {
-        const int count = std::min(4, kSlots - first); // 4, then 2 for slots 16 and 17
-        Float4 in[kSlotSize];
-        for (int s = 0; s < n; ++s) {
-            const float* x = lines + kSubbandLines * s + first;
-            in[s] = count == 4 ? LoadFloat4(x) : Float4{x[0], x[1], 0.0f, 0.0f};
-        }
-        Float4 x[kSlotSize];
-        Dct(n, in, x);
-        for (int p = 0; p < n; p += 4) {
-            Float4 rows[4];
-            for (int i = 0; i < 4; ++i) {
-                const int q = p + i;
-                rows[i] = x[q == 0 || q >= half ? q : half - q];
-            }
-            Transpose4(rows[0], rows[1], rows[2], rows[3]);
-            for (int l = 0; l < count; ++l) {
-                StoreFloat4(folded[first + l] + p, rows[l]);
-            }
-        }
+    if (n == 32) {
+        TransformSlots<32>(lines, folded);
+    } else if (n == 16) {
+        TransformSlots<16>(lines, folded);
+    } else {
+        TransformSlots<8>(lines, folded);
     }
 }
 
