@@ -91,6 +91,25 @@ void DecodeEscapedPair(BitCursor& cursor, const HuffmanCode& code, int linbits, 
     cursor.Drop(rest.Used());
 }
 
+// Most pairs are decoded with their signs by one lookup; the rest through the trie.
+template <bool kEscapes>
+int DecodePairs(BitCursor& cursor, int32_t* ix, int i, int end, const HuffmanCode& code,
+                int linbits) {
+    for (; i < end; i += 2) {
+        const SignedValues& entry = code.signed_values[cursor.Peek32() >> (32 - kSignedLookupBits)];
+        if (entry.length != 0) [[likely]] {
+            ix[i] = entry.values[0];
+            ix[i + 1] = entry.values[1];
+            cursor.Drop(entry.length);
+        } else if (kEscapes) {
+            DecodeEscapedPair(cursor, code, linbits, ix + i);
+        } else {
+            DecodePair(cursor, code, ix + i);
+        }
+    }
+    return i;
+}
+
 int DecodeRegion(BitCursor& cursor, int32_t* ix, int i, int end, int table_number) {
     const HuffmanCode code = HuffmanCodeFor(table_number);
     const int linbits = kHuffmanTables[table_number].linbits;
@@ -100,28 +119,18 @@ int DecodeRegion(BitCursor& cursor, int32_t* ix, int i, int end, int table_numbe
         }
         return i;
     }
-    if (linbits == 0) {
-        for (; i < end; i += 2) {
-            DecodePair(cursor, code, ix + i);
-        }
-    } else {
-        for (; i < end; i += 2) {
-            DecodeEscapedPair(cursor, code, linbits, ix + i);
-        }
-    }
-    return i;
+    return linbits == 0 ? DecodePairs<false>(cursor, ix, i, end, code, 0)
+                        : DecodePairs<true>(cursor, ix, i, end, code, linbits);
 }
 
-// A quadruple: code word (at most 6 bits) and up to four sign bits in one peek.
+// A quadruple: code word (at most 6 bits) and up to four sign bits, always within the
+// signed lookup.
 void DecodeQuad(BitCursor& cursor, const HuffmanCode& code, int32_t* quad) {
-    const uint32_t word = cursor.Peek32();
-    const uint32_t leaf = FindHuffmanLeaf(word, code);
-    const int length = TrieLeafLength(leaf);
-    PeekedBits rest(word << length);
+    const SignedValues& entry = code.signed_values[cursor.Peek32() >> (32 - kSignedLookupBits)];
     for (int k = 0; k < 4; ++k) {
-        quad[k] = rest.Signed(static_cast<int32_t>((leaf >> (3 - k)) & 1));
+        quad[k] = entry.values[k];
     }
-    cursor.Drop(length + rest.Used());
+    cursor.Drop(entry.length);
 }
 
 // Smallest k in [0, limit] with bound(k) >= count, or limit when there is none.
