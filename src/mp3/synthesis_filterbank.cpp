@@ -166,7 +166,7 @@ SynthesisFilterbank::SynthesisFilterbank(const FrameParams& params, const Decode
 }
 
 void SynthesisFilterbank::Reset() {
-    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * kRingSize, 0.0f);
+    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * 2 * kRingSize, 0.0f);
     ring_pos_ = kSlotSize;
 }
 

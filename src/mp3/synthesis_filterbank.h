@@ -28,7 +28,8 @@ private:
     const FrameParams& params_;
     DecoderOptions options_;
     const SynthesisKernels& kernels_;
-    alignas(32) float v_[kMaxChannels][512];
+    // The ring of each channel; at full rate its second half mirrors the first.
+    alignas(32) float v_[kMaxChannels][2 * 512];
     // The DCT outputs of the granule's 18 slots, folded, before they enter the ring.
     alignas(32) float folded_[kMaxChannels][kSubbandLines][32];
     // The granule's full-rate output sums before rounding, slot after slot.

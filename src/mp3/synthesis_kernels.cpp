@@ -23,18 +23,39 @@ template <typename V> SONAREL_INLINE_INTO_CLONES void Store(float* p, const V& v
     std::memcpy(p, &v, sizeof(v));
 }
 
-// Columns j = 0..15 of one slot: lo[j] (output j) and hi[j] (output 32 - j, or 16 for
-// column 0), a vector of columns at a time, each summed over the taps in order.
+template <typename V> SONAREL_INLINE_INTO_CLONES void Reverse(V& v) {
+    if constexpr (kLanes<V> == 4) {
+        v = __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    } else if constexpr (kLanes<V> == 8) {
+        v = __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+    }
+}
+
+template <typename V> SONAREL_INLINE_INTO_CLONES float FirstLane(const V& v) {
+    if constexpr (kLanes<V> == 1) {
+        return v;
+    } else {
+        return v[0];
+    }
+}
+
+// The 32 sums of one slot, whose taps start at ring + start (the ring is mirrored, so
+// no tap wraps). Columns j = 0..15 are summed over the taps in order, a vector of columns
+// at a time: low[j] is output j; high[j] is output 32 - j, or 16 for column 0, and goes
+// out reversed. Output 32, written with column 0, belongs to the next slot: out has
+// room for it, and the next slot writes over it.
 template <typename V, int kTaps>
-SONAREL_INLINE_INTO_CLONES void WindowColumns(const float* ring, int start,
-                                              const FullRateWindow& window, float* lo, float* hi) {
+SONAREL_INLINE_INTO_CLONES void WindowSlot(const float* ring, int start,
+                                           const FullRateWindow& window, float* out) {
+    const float* taps = ring + start;
+    float high_of_column0 = 0.0f;
     for (int j = 0; j < 16; j += kLanes<V>) {
         V low{};
         V high{};
         for (int m = 0; m < kTaps; ++m) {
             V a, b, c0, c1, c2, c3;
-            Load(ring + ((start + 64 * m + 16) & kRingMask) + j, a);
-            Load(ring + ((start + 64 * m + 32) & kRingMask) + j, b);
+            Load(taps + 64 * m + 16 + j, a);
+            Load(taps + 64 * m + 32 + j, b);
             Load(window.coeff[m][0] + j, c0);
             Load(window.coeff[m][1] + j, c1);
             Load(window.coeff[m][2] + j, c2);
@@ -42,40 +63,34 @@ SONAREL_INLINE_INTO_CLONES void WindowColumns(const float* ring, int start,
             low += a * c0 + b * c2;
             high += a * c1 + b * c3;
         }
-        Store(lo + j, low);
-        Store(hi + j, high);
+        Store(out + j, low);
+        if (j == 0) {
+            high_of_column0 = FirstLane(high);
+        }
+        Reverse(high);
+        Store(out + 33 - j - kLanes<V>, high);
     }
-}
-
-// The 32 sums of the slot whose folded values start at ring position k.
-template <typename V, int kTaps>
-SONAREL_INLINE_INTO_CLONES void WindowSlot(const float* ring, int k, const FullRateWindow& window,
-                                           float* out) {
-    const int start = k + window.ring_offset;
-    alignas(32) float lo[16];
-    alignas(32) float hi[16];
-    WindowColumns<V, kTaps>(ring, start, window, lo, hi);
     float centre = 0.0f;
     for (int m = 0; m < kTaps; ++m) {
-        centre += ring[(start + 64 * m + 48) & kRingMask] * window.centre[m];
+        centre += taps[64 * m + 48] * window.centre[m];
     }
-    out[0] = lo[0] + centre;
-    out[16] = hi[0];
-    for (int j = 1; j < 16; ++j) {
-        out[j] = lo[j];
-        out[32 - j] = hi[j];
-    }
+    out[0] = out[0] + centre;
+    out[16] = high_of_column0;
 }
 
 template <typename V, int kTaps>
 SONAREL_INLINE_INTO_CLONES void WindowSlots(float* ring, int ring_pos,
                                             const float (*folded)[kSlotSize],
                                             const FullRateWindow& window, float* sums) {
+    float last[kSlotSize + 1]; // the last slot's sums, with room for output 32
     for (int t = 0; t < kSlots; ++t) {
         ring_pos = (ring_pos - kSlotSize) & kRingMask;
         std::memcpy(ring + ring_pos, folded[t], sizeof(folded[t]));
-        WindowSlot<V, kTaps>(ring, ring_pos, window, sums + kSlotSize * t);
+        std::memcpy(ring + kRingMask + 1 + ring_pos, folded[t], sizeof(folded[t]));
+        float* out = t + 1 < kSlots ? sums + kSlotSize * t : last;
+        WindowSlot<V, kTaps>(ring, ring_pos + window.ring_offset, window, out);
     }
+    std::memcpy(sums + kSlotSize * (kSlots - 1), last, sizeof(float) * kSlotSize);
 }
 
 // The standard window has 8 taps, the shortened one 6.

@@ -23,8 +23,9 @@ struct FullRateWindow {
 };
 
 struct SynthesisKernels {
-    // The 18 folded slots of one channel enter the ring (512 values) one by one, each
-    // at the next position down from ring_pos, and each is followed by its 32 sums.
+    // The 18 folded slots of one channel enter the ring one by one, each at the next
+    // position down from ring_pos, and each is followed by its 32 sums. The ring holds
+    // 512 values and after them a copy of the same 512, so that no tap wraps.
     void (*window_granule)(float* ring, int ring_pos, const float (*folded)[kSubbands],
                            const FullRateWindow& window, float* sums);
     // Nearest integers with ties to even, clamped to -32768..32767 (NaN gives -32768).
