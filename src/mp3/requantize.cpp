@@ -88,11 +88,22 @@ int ShortGainIndex(const GranuleInfo& gi, const ScaleFactors& sf, int window, in
            2 * (1 + gi.scalefac_scale) * sf.Short(window, band);
 }
 
+// Band widths are even and bands are filled in line order, so four at a time may run
+// two lines into the next band (or the array's spare lines), which is filled after.
+constexpr int kGainSpare = 2;
+
+void FillGain(float* gains, int first, int end, float gain) {
+    const Float4 lanes = {gain, gain, gain, gain};
+    for (int i = first; i < end; i += 4) {
+        StoreFloat4(gains + i, lanes);
+    }
+}
+
 // Fills gains for the lines of the long bands below band_count; returns their end.
 int LongGains(const GranuleInfo& gi, const ScaleFactors& sf, const int16_t* l, int band_count,
               float* gains) {
     for (int band = 0; band < band_count; ++band) {
-        std::fill(gains + l[band], gains + l[band + 1], GainForIndex(LongGainIndex(gi, sf, band)));
+        FillGain(gains, l[band], l[band + 1], GainForIndex(LongGainIndex(gi, sf, band)));
     }
     return l[band_count];
 }
@@ -104,8 +115,9 @@ int ShortGains(const GranuleInfo& gi, const ScaleFactors& sf, const int16_t* s, 
     for (int band = first_band; band < band_count; ++band) {
         const int width = s[band + 1] - s[band];
         for (int window = 0; window < 3; ++window) {
-            float* first = gains + 3 * s[band] + window * width;
-            std::fill(first, first + width, GainForIndex(ShortGainIndex(gi, sf, window, band)));
+            const int first = 3 * s[band] + window * width;
+            FillGain(gains, first, first + width,
+                     GainForIndex(ShortGainIndex(gi, sf, window, band)));
         }
     }
     return 3 * s[band_count];
@@ -128,7 +140,7 @@ LineRequantizer LineRequantizerFor(VectorPath path) {
 void Requantize(const int32_t* ix, float* xr, const GranuleInfo& gi, const ScaleFactors& scalefac,
                 const FrameParams& params, LineRequantizer lines) {
     const SfBandTable& bands = SfBandTableFor(params);
-    alignas(32) float gains[kGranuleLines];
+    alignas(32) float gains[kGranuleLines + kGainSpare];
     int end = 0;
     if (!IsShortBlock(gi)) {
         end = LongGains(gi, scalefac, bands.long_bounds, gi.long_band_count, gains);
