@@ -101,9 +101,7 @@ void WindowDownsampled(const float* ring, int k, int n, int step, const Downsamp
 }
 
 template <int N> void Dct(const Float4* in, Float4* out) {
-    if constexpr (N == 32) {
-        FastDct32(in, out);
-    } else if constexpr (N == 16) {
+    if constexpr (N == 16) {
         FastDct16(in, out);
     } else {
         FastDct8(in, out);
@@ -147,10 +145,9 @@ template <int N> void TransformSlots(const float* lines, float (*folded)[kSlotSi
     TransformSlotGroup<N, 2>(lines, 16, folded);
 }
 
+// The downsampled DCTs (the full-rate one is a kernel).
 void TransformSlots(const float* lines, int n, float (*folded)[kSlotSize]) {
-    if (n == 32) {
-        TransformSlots<32>(lines, folded);
-    } else if (n == 16) {
+    if (n == 16) {
         TransformSlots<16>(lines, folded);
     } else {
         TransformSlots<8>(lines, folded);
@@ -174,7 +171,11 @@ uint8_t* SynthesisFilterbank::Run(const float (*lines)[kGranuleLines], uint8_t* 
     const int n = kSubbands >> options_.downsample_shift;
     const int channels = options_.mono ? 1 : params_.channels;
     for (int c = 0; c < channels; ++c) {
-        TransformSlots(lines[c], n, folded_[c]);
+        if (n == kSubbands) {
+            kernels_.transform_slots(lines[c], folded_[c]);
+        } else {
+            TransformSlots(lines[c], n, folded_[c]);
+        }
     }
     if (options_.downsample_shift == 0) {
         return WindowFullRate(channels, out);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "mp3/fast_dct32.h"
 #include "mp3/simd.h"
 
 namespace sonarel::mp3 {
@@ -21,6 +22,59 @@ template <typename V> SONAREL_INLINE_INTO_CLONES void Load(const float* p, V& v)
 
 template <typename V> SONAREL_INLINE_INTO_CLONES void Store(float* p, const V& v) {
     std::memcpy(p, &v, sizeof(v));
+}
+
+// Ring position p holds DCT output FoldedOutput(p): X[0], X[15] .. X[1], X[16] .. X[31].
+constexpr int FoldedOutput(int p) {
+    return p == 0 || p >= 16 ? p : 16 - p;
+}
+
+// DCT outputs of slots first .. first + kCount - 1 (one per lane of x) into folded[t][p],
+// four outputs at a time through a 4 x 4 transpose.
+template <int kCount>
+SONAREL_INLINE_INTO_CLONES void StoreFolded(const Float4* x, int first,
+                                            float (*folded)[kSlotSize]) {
+    for (int p = 0; p < kSlotSize; p += 4) {
+        Float4 rows[4] = {x[FoldedOutput(p)], x[FoldedOutput(p + 1)], x[FoldedOutput(p + 2)],
+                          x[FoldedOutput(p + 3)]};
+        Transpose4(rows[0], rows[1], rows[2], rows[3]);
+        for (int l = 0; l < kCount; ++l) {
+            StoreFloat4(folded[first + l] + p, rows[l]);
+        }
+    }
+}
+
+// Slots first .. first + kCount - 1 (kCount 4, or 2 for the last two of the 18) through
+// one DCT, a slot per lane: neighbouring samples of a subband are one vector.
+template <int kCount>
+SONAREL_INLINE_INTO_CLONES void TransformFourSlots(const float* lines, int first,
+                                                   float (*folded)[kSlotSize]) {
+    Float4 in[kSubbands];
+    for (int s = 0; s < kSubbands; ++s) {
+        const float* x = lines + kSubbandLines * s + first;
+        in[s] = kCount == 4 ? LoadFloat4(x) : Float4{x[0], x[1], 0.0f, 0.0f};
+    }
+    Float4 out[kSubbands];
+    LeeDct<kSubbands>(in, out);
+    StoreFolded<kCount>(out, first, folded);
+}
+
+SONAREL_INLINE_INTO_CLONES void TransformEightSlots(const float* lines, int first,
+                                                    float (*folded)[kSlotSize]) {
+    Float8 in[kSubbands];
+    for (int s = 0; s < kSubbands; ++s) {
+        Load(lines + kSubbandLines * s + first, in[s]);
+    }
+    Float8 out[kSubbands];
+    LeeDct<kSubbands>(in, out);
+    Float4 low[kSubbands];
+    Float4 high[kSubbands];
+    for (int p = 0; p < kSubbands; ++p) {
+        low[p] = __builtin_shufflevector(out[p], out[p], 0, 1, 2, 3);
+        high[p] = __builtin_shufflevector(out[p], out[p], 4, 5, 6, 7);
+    }
+    StoreFolded<4>(low, first, folded);
+    StoreFolded<4>(high, first + 4, folded);
 }
 
 template <typename V> SONAREL_INLINE_INTO_CLONES void Reverse(V& v) {
@@ -187,6 +241,15 @@ SONAREL_INLINE_INTO_CLONES uint8_t* WritePcm16(const float (*sums)[kGranuleLines
     return out;
 }
 
+static_assert(kSlots == 4 * 4 + 2 && kSlots == 2 * 8 + 2);
+
+void TransformSlotsFourLanes(const float* lines, float (*folded)[kSlotSize]) {
+    for (int first = 0; first < 16; first += 4) {
+        TransformFourSlots<4>(lines, first, folded);
+    }
+    TransformFourSlots<2>(lines, 16, folded);
+}
+
 void WindowGranulePortable(float* ring, int ring_pos, const float (*folded)[kSlotSize],
                            const FullRateWindow& window, float* sums) {
     WindowGranule<float>(ring, ring_pos, folded, window, sums);
@@ -200,8 +263,8 @@ uint8_t* WritePcm16Portable(const float (*sums)[kGranuleLines], int channels, ui
     return WritePcm16<float, int32_t, int16_t>(sums, channels, out);
 }
 
-constexpr SynthesisKernels kPortable = {WindowGranulePortable, RoundToPcmPortable,
-                                        WritePcm16Portable};
+constexpr SynthesisKernels kPortable = {TransformSlotsFourLanes, WindowGranulePortable,
+                                        RoundToPcmPortable, WritePcm16Portable};
 
 #ifdef SONAREL_X86_64
 void WindowGranuleSse2(float* ring, int ring_pos, const float (*folded)[kSlotSize],
@@ -233,8 +296,17 @@ uint8_t* WritePcm16Avx2(const float (*sums)[kGranuleLines], int channels, uint8_
     return WritePcm16<Float8, Int8, Short8>(sums, channels, out);
 }
 
-constexpr SynthesisKernels kSse2 = {WindowGranuleSse2, RoundToPcmSse2, WritePcm16Sse2};
-constexpr SynthesisKernels kAvx2 = {WindowGranuleAvx2, RoundToPcmAvx2, WritePcm16Avx2};
+SONAREL_TARGET_AVX2
+void TransformSlotsAvx2(const float* lines, float (*folded)[kSlotSize]) {
+    TransformEightSlots(lines, 0, folded);
+    TransformEightSlots(lines, 8, folded);
+    TransformFourSlots<2>(lines, 16, folded);
+}
+
+constexpr SynthesisKernels kSse2 = {TransformSlotsFourLanes, WindowGranuleSse2, RoundToPcmSse2,
+                                    WritePcm16Sse2};
+constexpr SynthesisKernels kAvx2 = {TransformSlotsAvx2, WindowGranuleAvx2, RoundToPcmAvx2,
+                                    WritePcm16Avx2};
 #endif
 
 } // namespace

@@ -23,6 +23,9 @@ struct FullRateWindow {
 };
 
 struct SynthesisKernels {
+    // The 32-point DCTs of the 18 slots of one channel, whose samples come subband by
+    // subband (lines[18s + t]), into the folded order of the ring: folded[t][p].
+    void (*transform_slots)(const float* lines, float (*folded)[kSubbands]);
     // The 18 folded slots of one channel enter the ring one by one, each at the next
     // position down from ring_pos, and each is followed by its 32 sums. The ring holds
     // 512 values and after them a copy of the same 512, so that no tap wraps.
