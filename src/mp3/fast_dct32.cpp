@@ -1,8 +1,8 @@
 // Lee's algorithm: an N-point DCT is the N/2-point DCT of the folded sums
 // x[n] + x[N-1-n] (the even outputs) and of the scaled differences
 // (x[n] - x[N-1-n]) / (2cos((2n+1)pi/(2N))), whose neighbouring outputs add up to the
-// odd outputs. The recursion runs down to single points; the compiler unrolls it. Every
-// operation works on four independent transforms at once, one per lane.
+// odd outputs. The recursion (in the header) runs down to single points; the compiler
+// unrolls it. Here: four independent transforms at once, one per lane.
 #include "mp3/fast_dct32.h"
 
 namespace sonarel::mp3 {

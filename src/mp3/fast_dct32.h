@@ -1,4 +1,4 @@
-// Fast unnormalised DCT-II by Lee's recursive split, four transforms side by side:
+// Fast unnormalised DCT-II by Lee's recursive split, one transform per lane side by side:
 // lane l of out[i] = sum over n of (lane l of in[n]) * cos((2n + 1) * i * pi / (2N)),
 // for N = 32, 16 or 8 points.
 #pragma once
