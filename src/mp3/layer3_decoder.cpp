@@ -14,6 +14,7 @@ namespace sonarel::mp3 {
 Layer3Decoder::Layer3Decoder(FrameSyncBuffer& input, const DecoderOptions& options)
     : input_(input), options_(options), reservoir_(kReservoirBytes),
       requantize_lines_(LineRequantizerFor(ResolveVectorPath(options.vectors))),
+      mid_side_lines_(MidSideLinesFor(ResolveVectorPath(options.vectors))),
       hybrid_(params_, options.downsample_shift), synthesis_(params_, options) {
     Reset(true);
 }
@@ -111,7 +112,7 @@ void Layer3Decoder::DecodeGranules(uint8_t* out, bool side_info_ok) {
             DecodeChannel(gr, ch);
         }
         StereoProcess(xr_[0], xr_[1], side_info_.Granule(gr, 0), side_info_.Granule(gr, 1),
-                      scalefac_[1], params_, options_.mono);
+                      scalefac_[1], params_, options_.mono, mid_side_lines_);
         for (int ch = 0; ch < OutputChannels(); ++ch) {
             FinishChannel(gr, ch, side_info_ok);
         }
