@@ -38,16 +38,6 @@ void RegionEnds(const GranuleInfo& gi, const FrameParams& params, int* ends) {
     ends[2] = big_end;
 }
 
-// Walks the trie with the peeked bits; returns the leaf.
-uint32_t FindLeaf(uint32_t bits, const uint32_t* trie) {
-    uint32_t entry = trie[bits >> 30];
-    while (!IsTrieLeaf(entry)) {
-        bits <<= 2;
-        entry = trie[4 * entry + (bits >> 30)];
-    }
-    return entry;
-}
-
 // Takes bits from the top of a peeked word.
 class PeekedBits {
 public:
@@ -59,13 +49,14 @@ public:
         return value;
     }
     // The magnitude with its sign bit applied; a zero magnitude has no sign bit. Without
-    // branches: the signs of real spectra are random and would defeat prediction.
+    // branches: the signs of real spectra are random and would defeat prediction. The
+    // next bit is applied either way, as 0 or -1: (m ^ -1) + 1 = -m, and m = 0 stays 0.
     int32_t Signed(int32_t magnitude) {
-        const uint32_t present = magnitude != 0 ? 1 : 0;
-        const int32_t negative = static_cast<int32_t>((bits_ >> 31) & present);
+        const int32_t sign = static_cast<int32_t>(bits_) >> 31;
+        const int present = magnitude != 0 ? 1 : 0;
         bits_ <<= present;
-        used_ += static_cast<int>(present);
-        return (magnitude ^ -negative) + negative;
+        used_ += present;
+        return (magnitude ^ sign) - sign;
     }
     int Used() const { return used_; }
 
@@ -75,9 +66,9 @@ private:
 };
 
 // A pair without escapes: code word and both sign bits fit in one peek (at most 19 + 2).
-void DecodePair(BitCursor& cursor, const uint32_t* trie, int32_t* pair) {
+void DecodePair(BitCursor& cursor, const HuffmanCode& code, int32_t* pair) {
     const uint32_t word = cursor.Peek32();
-    const uint32_t leaf = FindLeaf(word, trie);
+    const uint32_t leaf = FindHuffmanLeaf(word, code);
     const int length = TrieLeafLength(leaf);
     PeekedBits rest(word << length);
     pair[0] = rest.Signed(static_cast<int32_t>((leaf >> 4) & 15));
@@ -86,8 +77,8 @@ void DecodePair(BitCursor& cursor, const uint32_t* trie, int32_t* pair) {
 }
 
 // A pair with escapes: after the code word, two escapes and signs take at most 28 bits.
-void DecodeEscapedPair(BitCursor& cursor, const uint32_t* trie, int linbits, int32_t* pair) {
-    const uint32_t leaf = FindLeaf(cursor.Peek32(), trie);
+void DecodeEscapedPair(BitCursor& cursor, const HuffmanCode& code, int linbits, int32_t* pair) {
+    const uint32_t leaf = FindHuffmanLeaf(cursor.Peek32(), code);
     cursor.Drop(TrieLeafLength(leaf));
     PeekedBits rest(cursor.Peek32());
     for (int k = 0; k < 2; ++k) {
@@ -100,35 +91,46 @@ void DecodeEscapedPair(BitCursor& cursor, const uint32_t* trie, int linbits, int
     cursor.Drop(rest.Used());
 }
 
-int DecodeRegion(BitCursor& cursor, int32_t* ix, int i, int end, const HuffmanTable& table) {
-    if (table.trie == nullptr) {
-        for (; i < end; ++i) {
-            ix[i] = 0;
-        }
-        return i;
-    }
-    if (table.linbits == 0) {
-        for (; i < end; i += 2) {
-            DecodePair(cursor, table.trie, ix + i);
-        }
-    } else {
-        for (; i < end; i += 2) {
-            DecodeEscapedPair(cursor, table.trie, table.linbits, ix + i);
+// Most pairs are decoded with their signs by one lookup; the rest through the trie.
+template <bool kEscapes>
+int DecodePairs(BitCursor& cursor, int32_t* ix, int i, int end, const HuffmanCode& code,
+                int linbits) {
+    for (; i < end; i += 2) {
+        const SignedValues& entry = code.signed_values[cursor.Peek32() >> (32 - kSignedLookupBits)];
+        if (entry.length != 0) [[likely]] {
+            ix[i] = entry.values[0];
+            ix[i + 1] = entry.values[1];
+            cursor.Drop(entry.length);
+        } else if (kEscapes) {
+            DecodeEscapedPair(cursor, code, linbits, ix + i);
+        } else {
+            DecodePair(cursor, code, ix + i);
         }
     }
     return i;
 }
 
-// A quadruple: code word (at most 6 bits) and up to four sign bits in one peek.
-void DecodeQuad(BitCursor& cursor, const uint32_t* trie, int32_t* quad) {
-    const uint32_t word = cursor.Peek32();
-    const uint32_t leaf = FindLeaf(word, trie);
-    const int length = TrieLeafLength(leaf);
-    PeekedBits rest(word << length);
-    for (int k = 0; k < 4; ++k) {
-        quad[k] = rest.Signed(static_cast<int32_t>((leaf >> (3 - k)) & 1));
+int DecodeRegion(BitCursor& cursor, int32_t* ix, int i, int end, int table_number) {
+    const HuffmanCode code = HuffmanCodeFor(table_number);
+    const int linbits = kHuffmanTables[table_number].linbits;
+    if (code.trie == nullptr) {
+        for (; i < end; ++i) {
+            ix[i] = 0;
+        }
+        return i;
     }
-    cursor.Drop(length + rest.Used());
+    return linbits == 0 ? DecodePairs<false>(cursor, ix, i, end, code, 0)
+                        : DecodePairs<true>(cursor, ix, i, end, code, linbits);
+}
+
+// A quadruple: code word (at most 6 bits) and up to four sign bits, always within the
+// signed lookup.
+void DecodeQuad(BitCursor& cursor, const HuffmanCode& code, int32_t* quad) {
+    const SignedValues& entry = code.signed_values[cursor.Peek32() >> (32 - kSignedLookupBits)];
+    for (int k = 0; k < 4; ++k) {
+        quad[k] = entry.values[k];
+    }
+    cursor.Drop(entry.length);
 }
 
 // Smallest k in [0, limit] with bound(k) >= count, or limit when there is none.
@@ -189,19 +191,19 @@ int DecodeBigValues(BitRingBuffer& reader, int32_t* ix, const int32_t* tables, c
     BitCursor cursor(reader);
     int i = 0;
     for (int region = 0; region < 3; ++region) {
-        i = DecodeRegion(cursor, ix, i, ends[region], kHuffmanTables[tables[region]]);
+        i = DecodeRegion(cursor, ix, i, ends[region], tables[region]);
     }
     cursor.Commit(reader);
     return i;
 }
 
 int DecodeCount1(BitRingBuffer& reader, int32_t* ix, int table, int first, int end_bits) {
-    const uint32_t* trie = kHuffmanTables[table].trie;
+    const HuffmanCode code = HuffmanCodeFor(table);
     const int start_bits = reader.ConsumedBits();
     BitCursor cursor(reader);
     int i = first;
     while (start_bits + cursor.Used() < end_bits && i <= kGranuleLines - 4) {
-        DecodeQuad(cursor, trie, ix + i);
+        DecodeQuad(cursor, code, ix + i);
         i += 4;
     }
     cursor.Commit(reader);

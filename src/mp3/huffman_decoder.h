@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "mp3/bit_ring_buffer.h"
-#include "mp3/huffman_tables.h"
+#include "mp3/huffman_lookup.h"
 #include "mp3/layer3_types.h"
 
 namespace sonarel::mp3 {
@@ -26,19 +26,10 @@ int DecodeBigValues(BitRingBuffer& reader, int32_t* ix, const int32_t* tables, c
 int DecodeCount1(BitRingBuffer& reader, int32_t* ix, int table, int first, int end_bits);
 
 // Decodes one code word of the table and returns its value byte.
-inline int HuffmanStep(BitRingBuffer& reader, const uint32_t* trie) {
-    uint32_t bits = reader.PeekBits32();
-    uint32_t entry = trie[bits >> 30];
-    while (!IsTrieLeaf(entry)) {
-        bits <<= 2;
-        entry = trie[4 * entry + (bits >> 30)];
-    }
-    reader.Advance(TrieLeafLength(entry));
-    return TrieLeafValue(entry);
-}
-
 inline int HuffmanStep(BitRingBuffer& reader, int table) {
-    return HuffmanStep(reader, kHuffmanTables[table].trie);
+    const uint32_t leaf = FindHuffmanLeaf(reader.PeekBits32(), HuffmanCodeFor(table));
+    reader.Advance(TrieLeafLength(leaf));
+    return TrieLeafValue(leaf);
 }
 
 } // namespace sonarel::mp3

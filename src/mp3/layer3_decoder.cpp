@@ -13,6 +13,8 @@ namespace sonarel::mp3 {
 
 Layer3Decoder::Layer3Decoder(FrameSyncBuffer& input, const DecoderOptions& options)
     : input_(input), options_(options), reservoir_(kReservoirBytes),
+      requantize_lines_(LineRequantizerFor(ResolveVectorPath(options.vectors))),
+      mid_side_lines_(MidSideLinesFor(ResolveVectorPath(options.vectors))),
       hybrid_(params_, options.downsample_shift), synthesis_(params_, options) {
     Reset(true);
 }
@@ -28,7 +30,6 @@ void Layer3Decoder::Reset(bool full) {
     concealment_.Reset();
     std::memset(ix_, 0, sizeof(ix_));
     std::memset(xr_, 0, sizeof(xr_));
-    std::memset(synth_in_, 0, sizeof(synth_in_));
     // Granule 1 of an MPEG-1 frame may keep scale factors from before; after a reset
     // they must not depend on the previous stream.
     std::memset(scalefac_, 0, sizeof(scalefac_));
@@ -94,7 +95,7 @@ void Layer3Decoder::DecodeChannel(int gr, int ch) {
     GranuleInfo& gi = side_info_.Granule(gr, ch);
     ReadScaleFactors(reservoir_, gi, scalefac_[ch], params_, side_info_.channels[ch].scfsi, gr, ch);
     DecodeSpectrum(reservoir_, ix_[ch], gi, params_);
-    Requantize(ix_[ch], xr_[ch], gi, scalefac_[ch], params_);
+    Requantize(ix_[ch], xr_[ch], gi, scalefac_[ch], params_, requantize_lines_);
 }
 
 void Layer3Decoder::FinishChannel(int gr, int ch, bool side_info_ok) {
@@ -111,7 +112,7 @@ void Layer3Decoder::DecodeGranules(uint8_t* out, bool side_info_ok) {
             DecodeChannel(gr, ch);
         }
         StereoProcess(xr_[0], xr_[1], side_info_.Granule(gr, 0), side_info_.Granule(gr, 1),
-                      scalefac_[1], params_, options_.mono);
+                      scalefac_[1], params_, options_.mono, mid_side_lines_);
         for (int ch = 0; ch < OutputChannels(); ++ch) {
             FinishChannel(gr, ch, side_info_ok);
         }
@@ -135,20 +136,8 @@ void Layer3Decoder::ConcealFrame(uint8_t* out) {
     }
 }
 
-// The hybrid filterbank leaves each channel subband-major (18 samples per subband); the
-// synthesis reads it time-major (32 subbands per time slot).
 uint8_t* Layer3Decoder::Synthesize(uint8_t* out) {
-    for (int ch = 0; ch < OutputChannels(); ++ch) {
-        const float* in = xr_[ch];
-        float* slots = synth_in_[ch];
-        // Sequential stores: the scattered ones would be the slow side of the copy.
-        for (int t = 0; t < kSubbandLines; ++t) {
-            for (int s = 0; s < kSubbands; ++s) {
-                slots[kSubbands * t + s] = in[kSubbandLines * s + t];
-            }
-        }
-    }
-    return synthesis_.Run(synth_in_, out);
+    return synthesis_.Run(xr_, out);
 }
 
 } // namespace sonarel::mp3

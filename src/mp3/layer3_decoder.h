@@ -12,6 +12,8 @@
 #include "mp3/hybrid_filterbank.h"
 #include "mp3/layer3_types.h"
 #include "mp3/mp3_status.h"
+#include "mp3/requantize.h"
+#include "mp3/stereo.h"
 #include "mp3/synthesis_filterbank.h"
 
 namespace sonarel::mp3 {
@@ -57,7 +59,8 @@ private:
     ScaleFactors scalefac_[kMaxChannels]{};
     int32_t ix_[kMaxChannels][kGranuleLines]{};
     alignas(64) float xr_[kMaxChannels][kGranuleLines]{};
-    alignas(64) float synth_in_[kMaxChannels][kGranuleLines]{};
+    LineRequantizer requantize_lines_;
+    MidSideLines mid_side_lines_;
     HybridFilterbank hybrid_;
     SynthesisFilterbank synthesis_;
     ConcealmentHistory concealment_;

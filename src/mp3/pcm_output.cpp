@@ -27,7 +27,6 @@ void StoreLittleEndian32(uint8_t* out, uint32_t value) {
 
 // Four at a time. Adding 1.5 * 2^52 leaves no fraction bits, so the addition itself
 // rounds, in the default mode (to nearest, ties to even), without a library call.
-SONAREL_WITH_AVX2_CLONE
 void RoundToPcm(const double* sums, int count, int32_t* pcm) {
     const Double4 low = {-32768.0, -32768.0, -32768.0, -32768.0};
     const Double4 high = {32767.0, 32767.0, 32767.0, 32767.0};

@@ -22,10 +22,21 @@ std::array<float, kPowTableSize> BuildPowTable() {
     return table;
 }
 
+std::array<float, kSignedPowTableSize>
+BuildSignedPowTable(const std::array<float, kPowTableSize>& powers) {
+    std::array<float, kSignedPowTableSize> table{};
+    for (int q = 1 - kPowTableSize; q < kPowTableSize; ++q) {
+        const float magnitude = powers[static_cast<size_t>(q < 0 ? -q : q)];
+        table[static_cast<size_t>(q + kPowTableSize - 1)] = q < 0 ? -magnitude : magnitude;
+    }
+    return table;
+}
+
 } // namespace
 
 const std::array<float, kGainSteps> kGainTable = BuildGainTable();
 const std::array<float, kPowTableSize> kPowTable = BuildPowTable();
+const std::array<float, kSignedPowTableSize> kSignedPowTable = BuildSignedPowTable(kPowTable);
 
 const int kPretab[22] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 3, 2, 0};
 

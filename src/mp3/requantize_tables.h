@@ -14,6 +14,11 @@ extern const std::array<float, kGainSteps> kGainTable;
 // m^(4/3) for m = 0..127.
 extern const std::array<float, kPowTableSize> kPowTable;
 
+// sign(q) * |q|^(4/3) for |q| < kPowTableSize, at index q + kPowTableSize - 1: the
+// entries of kPowTable, negated below the middle.
+inline constexpr int kSignedPowTableSize = 2 * kPowTableSize - 1;
+extern const std::array<float, kSignedPowTableSize> kSignedPowTable;
+
 // Pre-emphasis of long bands 0..21.
 extern const int kPretab[22];
 

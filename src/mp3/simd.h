@@ -10,23 +10,23 @@ namespace sonarel::mp3 {
 
 using Float4 = float __attribute__((vector_size(16)));
 
-// A pair of SSE2 registers, or one AVX register. Never passed to or returned from a
-// function that is not inlined: the calling convention differs between the copies below.
+// One AVX register, or a pair of SSE2 registers. Never passed to or returned from a
+// function that is not inlined: the calling convention differs between the copies that
+// vector_path.h selects.
+using Float8 = float __attribute__((vector_size(32)));
 using Double4 = double __attribute__((vector_size(32)));
 
 using Int4 = int32_t __attribute__((vector_size(16)));
+using Int8 = int32_t __attribute__((vector_size(32)));
 
-// Hot loops can be compiled twice: a second copy for processors with AVX2, chosen at
-// load time. Both copies do the same operations in the same order, so their results are
-// identical. Helpers of such a function are forced inline so that each copy gets its own.
-// The choice at load time needs ELF indirect functions; elsewhere one portable copy is built.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__ELF__)
-#define SONAREL_WITH_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
-#define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
-#else
-#define SONAREL_WITH_AVX2_CLONE
-#define SONAREL_INLINE_INTO_CLONES inline
+// Hot loops are compiled once per vector path (vector_path.h), from one template whose
+// helpers are forced inline, so that each copy gets its own; the copies do the same
+// operations in the same order, lane by lane, so their results are identical.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define SONAREL_X86_64 1
+#define SONAREL_TARGET_AVX2 __attribute__((target("avx2")))
 #endif
+#define SONAREL_INLINE_INTO_CLONES __attribute__((always_inline)) inline
 
 inline Float4 LoadFloat4(const float* p) {
     Float4 v;

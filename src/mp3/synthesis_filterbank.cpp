@@ -8,7 +8,8 @@
 //
 // The DCTs of a granule's 18 slots run first, four slots at a time in SIMD lanes; the
 // window then walks the slots in order. The full-rate window is where the decoder spends
-// most of its time: it works on four doubles at once and has an AVX2 copy (simd.h).
+// most of its time: it sums in single precision, with a copy per vector path
+// (synthesis_kernels.h); the downsampled ones sum in double precision.
 #include "mp3/synthesis_filterbank.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "mp3/fast_dct32.h"
 #include "mp3/pcm_output.h"
 #include "mp3/simd.h"
+#include "mp3/synthesis_kernels.h"
 #include "mp3/synthesis_window_table.h"
 
 namespace sonarel::mp3 {
@@ -29,17 +31,6 @@ constexpr int kSlotSize = 32;
 constexpr int kSlots = kSubbandLines;  // time slots per granule
 constexpr int kReducedRingOffset = 64; // the shortened window skips the newest tap
 
-// A window laid out for the full-rate loop, which produces outputs 1..15 and their
-// mirrors 31..17 side by side: coeff[m][q][j] is row j's entry 4m + q. Column 0 serves
-// outputs 0 and 16, which read different ring values: out[16] takes entry 3 of row 0,
-// out[0] takes entry 0 and, from 16 values further on, entry 2 (kept in `centre`).
-struct FullRateWindow {
-    int taps;
-    int ring_offset;
-    double coeff[8][4][16];
-    double centre[8];
-};
-
 FullRateWindow Transpose(const float* rows, int row_length, int taps, int ring_offset) {
     FullRateWindow window{};
     window.taps = taps;
@@ -50,8 +41,8 @@ FullRateWindow Transpose(const float* rows, int row_length, int taps, int ring_o
                 window.coeff[m][q][j] = rows[j * row_length + 4 * m + q];
             }
         }
-        window.coeff[m][1][0] = 0.0;
-        window.coeff[m][2][0] = 0.0;
+        window.coeff[m][1][0] = 0.0f;
+        window.coeff[m][2][0] = 0.0f;
         window.centre[m] = rows[4 * m + 2];
     }
     return window;
@@ -67,79 +58,6 @@ const FullRateWindow& ReducedWindow() {
     return window;
 }
 
-// Eight of the columns j = 0..15: lo[j] (output j) and hi[j] (output 32 - j, or 16 for
-// column 0) for j = kFirst .. kFirst + 7. Products of two floats are exact in double
-// precision; only the sums round.
-template <int kFirst>
-SONAREL_INLINE_INTO_CLONES void WindowColumns(const double* ring, int start,
-                                              const FullRateWindow& window, double* lo_out,
-                                              double* hi_out) {
-    // Four-double vectors are never passed to or returned from a function here: their
-    // calling convention differs between the two copies.
-    Double4 lo0 = {}, lo1 = {}, hi0 = {}, hi1 = {};
-    for (int m = 0; m < window.taps; ++m) {
-        const double* a = ring + ((start + 64 * m + 16) & kRingMask) + kFirst;
-        const double* b = ring + ((start + 64 * m + 32) & kRingMask) + kFirst;
-        const double(*c)[16] = window.coeff[m];
-        Double4 a0, a1, b0, b1, c0, c1, c2, c3;
-        std::memcpy(&a0, a, sizeof(a0));
-        std::memcpy(&a1, a + 4, sizeof(a1));
-        std::memcpy(&b0, b, sizeof(b0));
-        std::memcpy(&b1, b + 4, sizeof(b1));
-        std::memcpy(&c0, c[0] + kFirst, sizeof(c0));
-        std::memcpy(&c2, c[2] + kFirst, sizeof(c2));
-        lo0 += a0 * c0 + b0 * c2;
-        std::memcpy(&c1, c[1] + kFirst, sizeof(c1));
-        std::memcpy(&c3, c[3] + kFirst, sizeof(c3));
-        hi0 += a0 * c1 + b0 * c3;
-        std::memcpy(&c0, c[0] + kFirst + 4, sizeof(c0));
-        std::memcpy(&c2, c[2] + kFirst + 4, sizeof(c2));
-        lo1 += a1 * c0 + b1 * c2;
-        std::memcpy(&c1, c[1] + kFirst + 4, sizeof(c1));
-        std::memcpy(&c3, c[3] + kFirst + 4, sizeof(c3));
-        hi1 += a1 * c1 + b1 * c3;
-    }
-    std::memcpy(lo_out + kFirst, &lo0, sizeof(lo0));
-    std::memcpy(lo_out + kFirst + 4, &lo1, sizeof(lo1));
-    std::memcpy(hi_out + kFirst, &hi0, sizeof(hi0));
-    std::memcpy(hi_out + kFirst + 4, &hi1, sizeof(hi1));
-}
-
-// Window of one full-rate slot: the 32 output sums from the ring whose newest slot
-// starts at k.
-SONAREL_INLINE_INTO_CLONES void WindowSlot(const double* ring, int k, const FullRateWindow& window,
-                                           double* out) {
-    const int start = k + window.ring_offset;
-    double lo[16];
-    double hi[16];
-    WindowColumns<0>(ring, start, window, lo, hi);
-    WindowColumns<8>(ring, start, window, lo, hi);
-    double centre = 0.0;
-    for (int m = 0; m < window.taps; ++m) {
-        centre += ring[(start + 64 * m + 48) & kRingMask] * window.centre[m];
-    }
-    out[0] = lo[0] + centre;
-    out[16] = hi[0];
-    for (int j = 1; j < 16; ++j) {
-        out[j] = lo[j];
-        out[32 - j] = hi[j];
-    }
-}
-
-// The 18 slots of one channel at full rate: each slot's folded DCT enters the ring at
-// the next position down from ring_pos, then the window makes its 32 sums.
-SONAREL_WITH_AVX2_CLONE
-void WindowGranule(double* ring, int ring_pos, const double (*folded)[kSlotSize],
-                   const FullRateWindow& window, double* sums) {
-    for (int t = 0; t < kSlots; ++t) {
-        ring_pos = (ring_pos - kSlotSize) & kRingMask;
-        for (int p = 0; p < kSlotSize; ++p) {
-            ring[ring_pos + p] = folded[t][p];
-        }
-        WindowSlot(ring, ring_pos, window, sums + kSlotSize * t);
-    }
-}
-
 // The window geometry of a downsampled slot: n outputs, ring and row stride `step`.
 struct DownsampledWindow {
     const float* rows;
@@ -148,11 +66,12 @@ struct DownsampledWindow {
     int ring_offset;
 };
 
-double Tap(const double* ring, int position, float coefficient) {
-    return ring[position & kRingMask] * coefficient;
+// Products of two floats are exact in double precision; only the sums round.
+double Tap(const float* ring, int position, float coefficient) {
+    return double{ring[position & kRingMask]} * coefficient;
 }
 
-void WindowDownsampled(const double* ring, int k, int n, int step, const DownsampledWindow& window,
+void WindowDownsampled(const float* ring, int k, int n, int step, const DownsampledWindow& window,
                        double* out) {
     const int base = k + window.ring_offset;
     const float* row0 = window.rows;
@@ -181,102 +100,131 @@ void WindowDownsampled(const double* ring, int k, int n, int step, const Downsam
     }
 }
 
-void Dct(int n, const Float4* in, Float4* out) {
-    if (n == 32) {
-        FastDct32(in, out);
-    } else if (n == 16) {
+template <int N> void Dct(const Float4* in, Float4* out) {
+    if constexpr (N == 16) {
         FastDct16(in, out);
     } else {
         FastDct8(in, out);
     }
 }
 
-// DCTs of the lowest n subbands of all 18 slots of one channel (slots[32t + s]), in
-// the folded order: folded[t][p]. Four slots go through the DCT at once, one per lane;
-// 4 x 4 transposes move them into and out of the lanes.
-void TransformSlots(const float* slots, int n, double (*folded)[kSlotSize]) {
-    const int half = n / 2;
-    for (int first = 0; first < kSlots; first += 4) {
-        const int count = std::min(4, kSlots - first);
-        Float4 in[kSlotSize];
-        for (int s = 0; s < n; s += 4) {
-            Float4 rows[4] = {};
-            for (int l = 0; l < count; ++l) {
-                rows[l] = LoadFloat4(slots + kSlotSize * (first + l) + s);
-            }
-            Transpose4(rows[0], rows[1], rows[2], rows[3]);
-            std::copy(rows, rows + 4, in + s);
+// Ring position p holds DCT output FoldedOutput(p): X[0], X[N/2 - 1] .. X[1], X[N/2] ..
+template <int N> constexpr int FoldedOutput(int p) {
+    return p == 0 || p >= N / 2 ? p : N / 2 - p;
+}
+
+// DCTs of the lowest N subbands of slots first .. first + count - 1 (count 4, or 2 for
+// the last two of the 18) of one channel, whose samples come subband by subband
+// (lines[18s + t]), in the folded order: folded[t][p]. The slots go through the DCT
+// at once, one per lane: neighbouring samples of a subband are one vector. A 4 x 4
+// transpose moves the results out of the lanes.
+template <int N, int kCount>
+void TransformSlotGroup(const float* lines, int first, float (*folded)[kSlotSize]) {
+    Float4 in[N];
+    for (int s = 0; s < N; ++s) {
+        const float* x = lines + kSubbandLines * s + first;
+        in[s] = kCount == 4 ? LoadFloat4(x) : Float4{x[0], x[1], 0.0f, 0.0f};
+    }
+    Float4 x[N];
+    Dct<N>(in, x);
+    for (int p = 0; p < N; p += 4) {
+        Float4 rows[4] = {x[FoldedOutput<N>(p)], x[FoldedOutput<N>(p + 1)],
+                          x[FoldedOutput<N>(p + 2)], x[FoldedOutput<N>(p + 3)]};
+        Transpose4(rows[0], rows[1], rows[2], rows[3]);
+        for (int l = 0; l < kCount; ++l) {
+            StoreFloat4(folded[first + l] + p, rows[l]);
         }
-        Float4 x[kSlotSize];
-        Dct(n, in, x);
-        for (int p = 0; p < n; p += 4) {
-            Float4 rows[4];
-            for (int i = 0; i < 4; ++i) {
-                const int q = p + i;
-                rows[i] = x[q == 0 || q >= half ? q : half - q];
-            }
-            Transpose4(rows[0], rows[1], rows[2], rows[3]);
-            for (int l = 0; l < count; ++l) {
-                const Double4 wide = __builtin_convertvector(rows[l], Double4);
-                std::memcpy(folded[first + l] + p, &wide, sizeof(wide));
-            }
-        }
+    }
+}
+
+template <int N> void TransformSlots(const float* lines, float (*folded)[kSlotSize]) {
+    static_assert(kSlots == 4 * 4 + 2);
+    for (int first = 0; first < 16; first += 4) {
+        TransformSlotGroup<N, 4>(lines, first, folded);
+    }
+    TransformSlotGroup<N, 2>(lines, 16, folded);
+}
+
+// The downsampled DCTs (the full-rate one is a kernel).
+void TransformSlots(const float* lines, int n, float (*folded)[kSlotSize]) {
+    if (n == 16) {
+        TransformSlots<16>(lines, folded);
+    } else {
+        TransformSlots<8>(lines, folded);
     }
 }
 
 } // namespace
 
 SynthesisFilterbank::SynthesisFilterbank(const FrameParams& params, const DecoderOptions& options)
-    : params_(params), options_(options), v_{} {
+    : params_(params), options_(options),
+      kernels_(SynthesisKernelsFor(ResolveVectorPath(options.vectors))), v_{} {
     Reset();
 }
 
 void SynthesisFilterbank::Reset() {
-    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * kRingSize, 0.0);
+    std::fill(&v_[0][0], &v_[0][0] + kMaxChannels * 2 * kRingSize, 0.0f);
     ring_pos_ = kSlotSize;
 }
 
-uint8_t* SynthesisFilterbank::Run(const float (*synth_in)[kGranuleLines], uint8_t* out) {
+uint8_t* SynthesisFilterbank::Run(const float (*lines)[kGranuleLines], uint8_t* out) {
     const int n = kSubbands >> options_.downsample_shift;
     const int channels = options_.mono ? 1 : params_.channels;
     for (int c = 0; c < channels; ++c) {
-        TransformSlots(synth_in[c], n, folded_[c]);
+        if (n == kSubbands) {
+            kernels_.transform_slots(lines[c], folded_[c]);
+        } else {
+            TransformSlots(lines[c], n, folded_[c]);
+        }
     }
-    WindowSlots(channels);
-    const int count = n * kSlots;
+    if (options_.downsample_shift == 0) {
+        return WindowFullRate(channels, out);
+    }
     int32_t pcm[kMaxChannels][kGranuleLines];
-    for (int c = 0; c < channels; ++c) {
-        RoundToPcm(sums_[c], count, pcm[c]);
-    }
-    return WritePcm(pcm, channels, count, options_.eight_bit, out);
+    WindowDownsampledSlots(channels, pcm);
+    return WritePcm(pcm, channels, n * kSlots, options_.eight_bit, out);
 }
 
-// The folded slots enter the ring one by one, each followed by its window sums.
-void SynthesisFilterbank::WindowSlots(int channels) {
+// The folded slots of each channel enter the ring one by one, each followed by its sums.
+uint8_t* SynthesisFilterbank::WindowFullRate(int channels, uint8_t* out) {
     // The mono downmix of a two-channel stream uses the shortened window.
     const bool reduced = options_.mono && params_.channels == 2;
-    const int shift = options_.downsample_shift;
-    if (shift == 0) {
-        const FullRateWindow& window = reduced ? ReducedWindow() : StandardWindow();
-        for (int c = 0; c < channels; ++c) {
-            WindowGranule(v_[c], ring_pos_, folded_[c], window, sums_[c]);
-        }
-        ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
-        return;
+    const FullRateWindow& window = reduced ? ReducedWindow() : StandardWindow();
+    for (int c = 0; c < channels; ++c) {
+        kernels_.window_granule(v_[c], ring_pos_, folded_[c], window, sums_[c]);
     }
+    ring_pos_ = (ring_pos_ - kSlots * kSlotSize) & kRingMask;
+    if (!options_.eight_bit) {
+        return kernels_.write_pcm16(sums_, channels, out);
+    }
+    int32_t pcm[kMaxChannels][kGranuleLines];
+    for (int c = 0; c < channels; ++c) {
+        kernels_.round_to_pcm(sums_[c], kGranuleLines, pcm[c]);
+    }
+    return WritePcm(pcm, channels, kGranuleLines, true, out);
+}
+
+// Downsampled slots sum in double precision, slot by slot for both channels.
+void SynthesisFilterbank::WindowDownsampledSlots(int channels, int32_t (*pcm)[kGranuleLines]) {
+    const bool reduced = options_.mono && params_.channels == 2;
+    const int shift = options_.downsample_shift;
     const int n = kSubbands >> shift;
     const int step = 1 << shift;
     const DownsampledWindow window =
         reduced ? DownsampledWindow{&SynthWindow12[0][0], 24, 6, kReducedRingOffset}
                 : DownsampledWindow{&SynthWindow16[0][0], 32, 8, 0};
+    double sums[kMaxChannels][kGranuleLines / 2];
     for (int t = 0; t < kSlots; ++t) {
         ring_pos_ = (ring_pos_ - kSlotSize) & kRingMask;
         for (int c = 0; c < channels; ++c) {
             for (int p = 0; p < n; ++p) {
                 v_[c][ring_pos_ + p * step] = folded_[c][t][p];
             }
-            WindowDownsampled(v_[c], ring_pos_, n, step, window, sums_[c] + n * t);
+            WindowDownsampled(v_[c], ring_pos_, n, step, window, sums[c] + n * t);
         }
+    }
+    for (int c = 0; c < channels; ++c) {
+        RoundToPcm(sums[c], n * kSlots, pcm[c]);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "mp3/decoder_options.h"
 #include "mp3/layer3_types.h"
+#include "mp3/synthesis_kernels.h"
 
 namespace sonarel::mp3 {
 
@@ -15,21 +16,24 @@ public:
     // Clears the ring; the next slot is written at position 0.
     void Reset();
 
-    // Synthesises one granule (18 time slots, synth_in laid out time-major: 32t + s)
-    // and writes the PCM interleaved to out. Returns the pointer after the written bytes.
-    uint8_t* Run(const float (*synth_in)[kGranuleLines], uint8_t* out);
+    // Synthesises one granule (18 time slots of 32 subbands, laid out subband by
+    // subband as the hybrid filterbank leaves them: lines[c][18s + t]) and writes the
+    // PCM interleaved to out. Returns the pointer after the written bytes.
+    uint8_t* Run(const float (*lines)[kGranuleLines], uint8_t* out);
 
 private:
-    void WindowSlots(int channels);
+    uint8_t* WindowFullRate(int channels, uint8_t* out);
+    void WindowDownsampledSlots(int channels, int32_t (*pcm)[kGranuleLines]);
 
     const FrameParams& params_;
     DecoderOptions options_;
-    // Single-precision values held as doubles, so the window works without conversions.
-    alignas(16) double v_[kMaxChannels][512];
+    const SynthesisKernels& kernels_;
+    // The ring of each channel; at full rate its second half mirrors the first.
+    alignas(32) float v_[kMaxChannels][2 * 512];
     // The DCT outputs of the granule's 18 slots, folded, before they enter the ring.
-    alignas(16) double folded_[kMaxChannels][kSubbandLines][32];
-    // The granule's output sums before rounding, slot after slot.
-    alignas(16) double sums_[kMaxChannels][kGranuleLines];
+    alignas(32) float folded_[kMaxChannels][kSubbandLines][32];
+    // The granule's full-rate output sums before rounding, slot after slot.
+    alignas(32) float sums_[kMaxChannels][kGranuleLines];
     int ring_pos_ = 32;
 };
 

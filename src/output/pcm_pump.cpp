@@ -19,6 +19,10 @@ constexpr uint32_t kExitOpenFailedBase = 100;
 // Used when a source names no sensible chunk size.
 constexpr int32_t kFallbackChunkBytes = 1024;
 
+// The sink gets the source's chunks gathered into blocks of about this size: a file
+// system stores a few large writes at a fraction of the cost of many small ones.
+constexpr int32_t kBlockBytes = 65536;
+
 struct PumpMessages {
     MessageId start = RegisterMessage(kMsgPcmPumpThreadStart);
     MessageId progress = RegisterMessage(kMsgPcmPumpThreadProgress);
@@ -33,6 +37,11 @@ const PumpMessages& Messages() {
 int32_t ChunkBytes(const ByteSource& source) {
     const int size = source.GetBufferSize();
     return size > 0 ? size : kFallbackChunkBytes;
+}
+
+// Whole chunks, at least one.
+int32_t BlockBytes(int32_t chunk_bytes) {
+    return std::max<int32_t>(1, kBlockBytes / chunk_bytes) * chunk_bytes;
 }
 
 } // namespace
@@ -86,8 +95,7 @@ uint32_t PcmPump::ThreadProcedure() {
     }
     CloseOwnOutputs();
     Finish(result);
-    buffers_[0].Allocate(0);
-    buffers_[1].Allocate(0);
+    block_.Allocate(0);
     return stopped ? kExitStopped : kExitSourceEnded;
 }
 
@@ -113,42 +121,52 @@ void PcmPump::OpenOutputs() {
 }
 
 void PcmPump::AllocateBuffers() {
-    const int32_t size = ChunkBytes(*source_);
-    buffers_[0].Allocate(size);
-    buffers_[1].Allocate(size);
-    current_ = 0;
+    chunk_bytes_ = ChunkBytes(*source_);
+    block_.Allocate(BlockBytes(chunk_bytes_));
     last_tick_ = GetTickCount();
 }
 
-// One pass per source read until Stop, the end of the source or a failure.
+// One pass per source read until Stop, the end of the source or a failure. Each chunk
+// goes to the player at once and into the block for the sink, which is written when it
+// has no room for another chunk, when the format changes and when the loop ends.
 WParam PcmPump::PumpLoop() {
+    WParam result = kResultDone;
     while (running_.load() != 0) {
-        ByteBuffer& chunk = buffers_[current_];
+        uint8_t* chunk = block_.Tail();
         int changed = 0;
-        const int got = source_->Read(chunk.Tail(), chunk.FreeSpace(), &changed);
+        const int got = source_->Read(chunk, std::min(block_.FreeSpace(), chunk_bytes_), &changed);
         if (got == 0) {
             if (changed != 0) {
+                if (!WriteBlock()) {
+                    return kResultWriteError;
+                }
                 ReopenPlayer();
             }
             continue; // nothing now: ask again at once
         }
         if (got < 0) {
-            return source_->HasFailed() ? kResultReadError : kResultDone;
+            result = source_->HasFailed() ? kResultReadError : kResultDone;
+            break;
         }
-        chunk.SetLength(chunk.Length() + got);
-        const bool stored = HandOut(chunk);
-        chunk.Clear();
-        current_ ^= 1;
-        if (!stored) {
+        block_.SetLength(block_.Length() + got);
+        if (ShouldPlay()) {
+            CriticalSectionGuard guard(lock_);
+            HandToPlayer(chunk, got);
+        }
+        if (block_.FreeSpace() < chunk_bytes_ && !WriteBlock()) {
             return kResultWriteError;
         }
         ReportProgress();
     }
-    return kResultDone;
+    // What the source delivered before its end, its failure or Stop is kept.
+    if (!WriteBlock() && result == kResultDone) {
+        result = kResultWriteError;
+    }
+    return result;
 }
 
 // The source's format changed: a playing player is drained and reopened on the new
-// format, and the chunks follow the source's new preferred size.
+// format, and the chunks follow the source's new preferred size. The block is empty.
 void PcmPump::ReopenPlayer() {
     if (ShouldPlay()) {
         player_->Flush();
@@ -159,25 +177,22 @@ void PcmPump::ReopenPlayer() {
             playing_ = false;
         }
     }
-    const int32_t size = ChunkBytes(*source_);
-    if (size != buffers_[0].Capacity()) {
-        buffers_[0].Allocate(size);
-        buffers_[1].Allocate(size);
+    chunk_bytes_ = ChunkBytes(*source_);
+    if (BlockBytes(chunk_bytes_) != block_.Capacity()) {
+        block_.Allocate(BlockBytes(chunk_bytes_));
     }
 }
 
-// Gives the chunk to the player and the sink, each under the lock. False when the
-// sink could not store all of it.
-bool PcmPump::HandOut(const ByteBuffer& chunk) {
-    if (ShouldPlay()) {
-        CriticalSectionGuard guard(lock_);
-        HandToPlayer(chunk.Data(), chunk.Length());
+// Writes the gathered chunks to the sink under the lock and empties the block. False
+// when the sink could not store all of them.
+bool PcmPump::WriteBlock() {
+    const int32_t length = block_.Length();
+    block_.Clear();
+    if (!writing_ || length == 0) {
+        return true;
     }
-    if (writing_) {
-        CriticalSectionGuard guard(lock_);
-        return sink_->Write(chunk.Data(), chunk.Length()) == chunk.Length();
-    }
-    return true;
+    CriticalSectionGuard guard(lock_);
+    return sink_->Write(block_.Data(), length) == length;
 }
 
 // In pieces of the player's buffer size; the last piece holds only the bytes left.

@@ -47,7 +47,8 @@ public:
     int Start();
     // Clears the running flag and waits up to timeout_ms (kWaitForever: no limit) for
     // the thread to end; the thread notices after its current pass (one source read
-    // and one hand-over). kSignalled means the stop message has been posted.
+    // and one hand-over), and writes what it gathered. kSignalled means the stop message
+    // has been posted.
     WaitResult Stop(uint32_t timeout_ms);
 
     bool IsRunning() const { return running_.load() != 0; }
@@ -58,7 +59,7 @@ private:
     WParam PumpLoop();
     void ReopenPlayer();
     void AllocateBuffers();
-    bool HandOut(const ByteBuffer& chunk);
+    bool WriteBlock();
     void HandToPlayer(const uint8_t* data, int32_t length);
     bool ShouldPlay() const { return playing_ && !player_->IsPaused(); }
     void ReportProgress();
@@ -76,9 +77,9 @@ private:
     bool playing_ = false;
     bool writing_ = false;
     std::atomic<int> running_{0};
-    // Owned by the thread procedure while it runs.
-    ByteBuffer buffers_[2];
-    int current_ = 0;
+    // Owned by the thread procedure while it runs: chunks gathered for the sink.
+    ByteBuffer block_;
+    int32_t chunk_bytes_ = 0;
     uint32_t last_tick_ = 0;
     // Last member: destroyed (joined) first, while everything it uses still exists.
     WorkerThread thread_;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "decode_helpers.h"
@@ -61,6 +62,31 @@ TEST_P(ConformanceTest, MatchesReferenceWithinOneLsb) {
     const DecodedStream decoded = DecodeStream(LoadFile(dir / (name + ".bit")));
     ASSERT_FALSE(decoded.hung);
     CompareWithReference(name, decoded, dir / (name + ".pcm"));
+}
+
+// Each vector path the processor runs gives exactly the portable path's output, with the
+// standard window and with the shortened one of the mono downmix.
+TEST_P(ConformanceTest, EveryVectorPathMatchesThePortableOne) {
+    const auto dir = VectorsDir();
+    if (dir.empty()) {
+        GTEST_SKIP() << kSkipMessage;
+    }
+    const std::vector<uint8_t> stream = LoadFile(dir / (GetParam() + ".bit"));
+    for (bool mono : {false, true}) {
+        mp3::DecoderOptions options;
+        options.mono = mono;
+        options.vectors = mp3::VectorPath::kPortable;
+        const std::vector<uint8_t> portable = DecodeStream(stream, options).pcm;
+        ASSERT_FALSE(portable.empty());
+        for (mp3::VectorPath path : {mp3::VectorPath::kSse2, mp3::VectorPath::kAvx2}) {
+            if (mp3::ResolveVectorPath(path) != path) {
+                continue; // not on this processor
+            }
+            options.vectors = path;
+            EXPECT_TRUE(DecodeStream(stream, options).pcm == portable)
+                << "path " << static_cast<int>(path) << (mono ? ", mono" : "");
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Layer3, ConformanceTest,

@@ -117,11 +117,13 @@ struct Synth {
         return p;
     }
 
-    // Runs one granule and returns the bytes written.
+    // Runs one granule, given slot by slot (32t + s), and returns the bytes written.
     std::vector<uint8_t> Run(const std::vector<float>& left, const std::vector<float>& right = {}) {
-        std::copy(left.begin(), left.end(), in[0]);
-        if (!right.empty()) {
-            std::copy(right.begin(), right.end(), in[1]);
+        for (int t = 0; t < 18; ++t) {
+            for (int s = 0; s < 32; ++s) {
+                in[0][18 * s + t] = left[32 * t + s];
+                in[1][18 * s + t] = right.empty() ? 0.0f : right[32 * t + s];
+            }
         }
         std::vector<uint8_t> out(4 * kGranuleLines + 64, 0xAB);
         const uint8_t* end = bank.Run(in, out.data());

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -126,16 +126,36 @@ bool IniSettingsStore::WriteString(const std::string& section, const std::string
     return WriteRaw(section, name, ini::EscapeValue(value));
 }
 
+// Plain C files rather than streams: the stream classes would bring the whole locale
+// machinery into the converter's memory.
 std::vector<std::string> IniSettingsStore::LoadLines() const {
     std::vector<std::string> lines;
-    std::ifstream in(file_, std::ios::binary);
+    std::FILE* in = std::fopen(file_.c_str(), "rb");
+    if (in == nullptr) {
+        return lines;
+    }
     std::string line;
-    while (std::getline(in, line)) {
+    bool pending = false; // a last line without a newline
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c != '\n') {
+            line.push_back(static_cast<char>(c));
+            pending = true;
+            continue;
+        }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         lines.push_back(line);
+        line.clear();
+        pending = false;
     }
+    if (pending) {
+        if (line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    std::fclose(in);
     return lines;
 }
 
@@ -146,17 +166,19 @@ bool IniSettingsStore::SaveLines(const std::vector<std::string>& lines) const {
     std::filesystem::create_directories(file_.parent_path(), error);
     std::filesystem::path temp = file_;
     temp += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines) {
-            out << line << '\n';
-        }
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temp, error);
-            return false;
-        }
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    bool ok = true;
+    for (const std::string& line : lines) {
+        ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size() &&
+             std::fputc('\n', out) != EOF;
+    }
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok) {
+        std::filesystem::remove(temp, error);
+        return false;
     }
     std::filesystem::rename(temp, file_, error);
     if (error) {
