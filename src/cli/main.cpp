@@ -112,7 +112,7 @@ int AnswerWithoutConverting(const ConsoleFlags& flags, const CommandLineOptions&
 // "> out.wav" just made, a pipe) is written without the overwrite question: the redirection
 // asked for it.
 std::FILE* ChooseStatusStream(CommandLineOptions& parsed) {
-    if (!parsed.outputGiven || !IsStandardOutput(parsed.outputPath.Str())) {
+    if (!parsed.outputGiven || !IsStandardOutputFile(parsed.outputPath.Str())) {
         return stdout;
     }
     if (!HoldsData(parsed.outputPath.Str())) {

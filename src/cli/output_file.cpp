@@ -24,10 +24,6 @@ bool HoldsData(const std::string& name) {
     return RegularFileSize(name, size) && size > 0;
 }
 
-bool IsStandardOutput(const std::string& name) {
-    return IsStandardOutputFile(name);
-}
-
 bool HoldsOtherThanWave(const std::string& name) {
     if (!HoldsData(name)) {
         return false;

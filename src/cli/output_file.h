@@ -1,6 +1,8 @@
 // What the console checks about an output file before it replaces it.
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <string>
 #include <string_view>
 
@@ -16,11 +18,7 @@ bool HoldsOtherThanWave(const std::string& name);
 bool HoldsData(const std::string& name);
 
 // The name that stands for standard output ("-" on the command line).
-inline constexpr std::string_view kStandardOutputName = "/dev/stdout";
-
-// True when name is the file that standard output writes to: /dev/stdout, /proc/self/fd/1 or
-// the name of the file or device that standard output was sent to.
-bool IsStandardOutput(const std::string& name);
+inline constexpr std::string_view kStandardOutputName = kStandardOutputPath;
 
 // True when question asks to overwrite output and output is such a file: the question is not
 // asked, as only -overwrite (which never asks) replaces it.

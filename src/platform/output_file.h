@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace sonarel {
 
 class OutputFile {
@@ -40,6 +42,7 @@ public:
     void Close();
 
 private:
+
     static constexpr intptr_t kNoHandle = -1;
     intptr_t handle_ = kNoHandle; // a descriptor, or a HANDLE on Windows
     bool created_ = false;

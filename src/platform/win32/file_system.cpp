@@ -138,6 +138,9 @@ long ReadFileHead(const std::string& path, char* buffer, size_t size) {
 }
 
 bool IsStandardOutputFile(const std::string& path) {
+    if (path == kStandardOutputPath) {
+        return true;
+    }
     Handle file(OpenForReading(path));
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION a;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/file_system.h"
 #include "platform/win32/wide_text.h"
 
 namespace sonarel {
@@ -35,6 +36,18 @@ bool SeekTo(HANDLE file, uint64_t offset) {
 
 OutputFile::OpenResult OutputFile::Open(const std::string& path) {
     Close();
+    if (path == kStandardOutputPath) {
+        // Used, never closed: the shell made it for us, so it is neither cut nor locked.
+        const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+            return OpenResult::kFailed;
+        }
+        handle_ = reinterpret_cast<intptr_t>(out);
+        created_ = false;
+        regular_ = false;
+        stream_ = GetFileType(out) != FILE_TYPE_DISK;
+        return OpenResult::kOpened;
+    }
     bool busy = false;
     HANDLE file = OpenOrCreate(WideFromUtf8(path), created_, busy);
     if (file == INVALID_HANDLE_VALUE) {
@@ -77,7 +90,8 @@ bool OutputFile::Truncate(uint64_t size) {
 }
 
 void OutputFile::Close() {
-    if (handle_ != kNoHandle) {
+    if (handle_ != kNoHandle &&
+        handle_ != reinterpret_cast<intptr_t>(GetStdHandle(STD_OUTPUT_HANDLE))) {
         CloseHandle(AsHandle(handle_));
     }
     handle_ = kNoHandle;
