@@ -7,6 +7,8 @@
 // recognised by its first bytes.
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -18,7 +20,7 @@
 namespace sonarel {
 
 // The name that stands for standard input ("-" on the console's command line).
-inline constexpr std::string_view kStandardInputName = "/dev/stdin";
+inline constexpr std::string_view kStandardInputName = kStandardInputPath;
 
 class ReplayablePipe {
 public:

@@ -37,8 +37,9 @@ std::FILE* OpenRegularFile(const std::string& path, uint64_t& size);
 // opened.
 long ReadFileHead(const std::string& path, char* buffer, size_t size);
 
-// The name that stands for standard output wherever a file name is expected: a file of its
-// own on Linux, recognised by name on Windows.
+// The names that stand for standard input and output wherever a file name is expected: files
+// of their own on Linux, recognised by name on Windows.
+inline constexpr std::string_view kStandardInputPath = "/dev/stdin";
 inline constexpr std::string_view kStandardOutputPath = "/dev/stdout";
 
 // The name is the very file that standard output writes to (kStandardOutputPath included).

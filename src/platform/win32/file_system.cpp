@@ -56,6 +56,9 @@ std::string CurrentFolder() {
 }
 
 bool EntryExists(const std::string& path) {
+    if (path == kStandardInputPath || path == kStandardOutputPath) {
+        return true;
+    }
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 

@@ -1,0 +1,60 @@
+// The Windows side of the platform layer: registry settings and names outside the ANSI code
+// page through every file call.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "platform/settings_store.h"
+#include "support/test_paths.h"
+
+namespace sonarel {
+namespace {
+
+TEST(WindowsHost, SettingsGoToTheUsersRegistryKeyAndComeBack) {
+    auto store = OpenUserSettings("Quillon", "sonarel-test");
+    ASSERT_TRUE(store->WriteInt(settings::kSection, settings::kWinPosX, -12));
+    ASSERT_TRUE(store->WriteString(settings::kSection, settings::kDefaultOpenDir, "C:\\Müsik\\"));
+    auto again = OpenUserSettings("Quillon", "sonarel-test");
+    EXPECT_EQ(again->ReadInt(settings::kSection, settings::kWinPosX, 300), -12);
+    EXPECT_EQ(again->ReadString(settings::kSection, settings::kDefaultOpenDir, ""), "C:\\Müsik\\");
+    EXPECT_EQ(again->ReadInt(settings::kSection, "Missing", 300), 300);
+    EXPECT_EQ(again->ReadString("Other", settings::kWinPosX, "none"), "none");
+}
+
+TEST(WindowsHost, NamesOutsideTheAnsiCodePageWorkInEveryFileCall) {
+    test::ScratchDir scratch;
+    const std::string folder = scratch.Path().string() + "\\";
+    const std::string name = folder + "Ελληνικά 日本語.wav"; // UTF-8, as the program keeps it
+    OutputFile out;
+    ASSERT_EQ(out.Open(name), OutputFile::OpenResult::kOpened);
+    EXPECT_TRUE(out.Created());
+    EXPECT_TRUE(out.IsRegular());
+    const uint8_t bytes[4] = {'R', 'I', 'F', 'F'};
+    EXPECT_EQ(out.Write(bytes, 4), 4);
+    OutputFile second;
+    EXPECT_EQ(second.Open(name), OutputFile::OpenResult::kBusy); // held by the first
+    out.Close();
+
+    EXPECT_TRUE(EntryExists(name));
+    uint64_t size = 0;
+    ASSERT_TRUE(RegularFileSize(name, size));
+    EXPECT_EQ(size, 4u);
+    std::FILE* file = OpenRegularFile(name, size);
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    bool listed = false;
+    ListFolder(folder, [&](std::string_view entry) {
+        listed = listed || entry == "Ελληνικά 日本語.wav";
+        return true;
+    });
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(RemoveFile(name));
+    EXPECT_FALSE(EntryExists(name));
+    EXPECT_TRUE(IsFolderEntry(folder));
+}
+
+} // namespace
+} // namespace sonarel
