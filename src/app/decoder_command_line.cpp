@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/host.h"
+
 namespace sonarel {
 namespace {
 
@@ -20,7 +22,9 @@ bool ValueAfterEquals(std::string_view text, std::string_view& value) {
 void DecoderCommandLine::Parse(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        bool isSwitch = !arg.empty() && arg.front() == '-';
+        // '-' (or "--") introduces a switch; on Windows '/' does too, elsewhere it begins a path.
+        const bool slash = kWindowsHost && arg.starts_with('/');
+        const bool isSwitch = arg.starts_with('-') || slash;
         if (isSwitch) {
             arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
         }

@@ -1,6 +1,7 @@
 // The command line: switches by prefix and in any letter case, bare names as input then
-// output, and the host's rules ('-' and "--" introduce switches, '/' begins a path).
+// output, and the host's rules ('-' and "--" introduce switches; '/' does on Windows only).
 #include "app/decoder_command_line.h"
+#include "platform/host.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
@@ -97,14 +98,14 @@ TEST(CommandLine, KeywordsMatchByTheirBeginningInAnyCase) {
     EXPECT_EQ(inputFile.inputPath.Str(), InCurrentFolder("a.mp3"));
 }
 
-TEST(CommandLine, DoubleDashIsASwitchAndSlashBeginsAPath) {
+TEST(CommandLine, DoubleDashIsASwitchAndSlashOnlyOnWindows) {
     EXPECT_TRUE(Parse({"--auto"}).autoMode);
     EXPECT_TRUE(Parse({"--output=o.wav"}).outputGiven);
 
-    CommandLineOptions slash = Parse({"/auto"});
-    EXPECT_FALSE(slash.autoMode);
-    EXPECT_TRUE(slash.inputGiven);
-    EXPECT_EQ(slash.inputPath.Str(), "/auto");
+    CommandLineOptions slash = Parse({"/auto", "/output=o.wav"});
+    EXPECT_EQ(slash.autoMode, kWindowsHost);
+    EXPECT_EQ(slash.inputGiven, !kWindowsHost); // elsewhere a path
+    EXPECT_EQ(slash.outputGiven, true);
 }
 
 TEST(CommandLine, NamesOfSwitchesComeAfterTheFirstEquals) {
