@@ -38,3 +38,8 @@ if [ "${SONAREL_SKIP_FUZZ:-0}" != 1 ]; then
         echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no finding"
     done
 fi
+
+if [ "${SONAREL_SKIP_WINDOWS:-0}" != 1 ]; then
+    echo "== Windows build (MinGW-w64), tests under Wine =="
+    scripts/build-windows.sh --test build-win
+fi
