@@ -2,12 +2,17 @@
 // page through every file call.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/settings_store.h"
+#include "platform/sound_device.h"
 #include "support/test_paths.h"
 
 namespace sonarel {
@@ -54,6 +59,43 @@ TEST(WindowsHost, NamesOutsideTheAnsiCodePageWorkInEveryFileCall) {
     EXPECT_TRUE(RemoveFile(name));
     EXPECT_FALSE(EntryExists(name));
     EXPECT_TRUE(IsFolderEntry(folder));
+}
+
+struct CountingClient : SoundDeviceClient {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int played = 0;
+    int givenBack = 0;
+    bool closed = false;
+    void OnBufferDone(uint32_t, bool wasPlayed) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++(wasPlayed ? played : givenBack);
+        changed.notify_all();
+    }
+    void OnDeviceClosed() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        closed = true;
+    }
+    bool WaitForPlayed(int count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return played >= count; });
+    }
+};
+
+TEST(WindowsHost, WaveOutPlaysBuffersAndGivesBackTheRestOnClose) {
+    auto device = CreateSoundDevice("default");
+    CountingClient client;
+    const SoundFormat format{44100, 2, 16};
+    if (device->Open(format, &client) != 0) {
+        GTEST_SKIP() << "no waveOut device here: " << device->LastError();
+    }
+    const std::vector<uint8_t> quiet(4410 * 4, 0); // 0.1 s of silence
+    ASSERT_EQ(device->Submit(quiet.data(), static_cast<int32_t>(quiet.size()), 1), 0);
+    EXPECT_TRUE(client.WaitForPlayed(1));
+    ASSERT_EQ(device->Submit(quiet.data(), static_cast<int32_t>(quiet.size()), 2), 0);
+    device->Close(); // at once: the second buffer comes back unplayed, or played if it was
+    EXPECT_EQ(client.played + client.givenBack, 2);
+    EXPECT_TRUE(client.closed);
 }
 
 } // namespace
