@@ -51,6 +51,7 @@ BatchResult ConvertFile(const BatchFile& file, size_t index, const BatchOptions&
     CommandLineOptions& run = dialog.Options();
     run.autoMode = run.exitWhenDone = run.noBeep = true;
     run.overwrite = options.overwrite;
+    run.gapless = options.gapless;
     run.inputGiven = run.outputGiven = true;
     run.inputPath.Assign(file.input);
     run.outputPath.Assign(file.output);

@@ -14,6 +14,7 @@ struct BatchOptions {
     int jobs = 0; // conversions at once; 0: one per processor
     bool overwrite = false;
     bool assumeYes = false;
+    bool gapless = false;       // trim what the LAME tag records, as -gapless does for one file
     std::FILE* status = stdout; // result lines and the summary
     std::string program;        // names the settings file and the messages
 };

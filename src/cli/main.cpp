@@ -153,6 +153,7 @@ int ConvertBatch(const BatchPlan& plan, const CommandLineOptions& parsed, const 
     options.jobs = flags.jobs;
     options.overwrite = parsed.overwrite;
     options.assumeYes = flags.assumeYes;
+    options.gapless = parsed.gapless;
     options.program = program;
     const int status = RunBatch(plan, options);
     if (!parsed.noBeep && IsTerminal(stderr)) {

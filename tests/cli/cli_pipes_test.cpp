@@ -222,6 +222,13 @@ TEST_F(CliPipes, GaplessGivesTheOriginalSamplesAsMpg123Does) {
             fromFile = fromFile.empty() ? ReadFileBytes(out) : fromFile;
             EXPECT_TRUE(ReadFileBytes(out) == fromFile);
         }
+        // A batch trims as well.
+        const std::string folder = Scratch("batch") + "/";
+        ASSERT_EQ(Shell(Quoted(cli) + " -nobeep -overwrite -gapless -jobs 1 " + Quoted(mp3) +
+                        " -output=" + Quoted(folder))
+                      .exitCode,
+                  cli::kExitDone);
+        EXPECT_TRUE(ReadFileBytes(folder + "in.wav") == fromFile);
         if (!c.tagged) {
             EXPECT_TRUE(fromFile == Named(mp3));
             continue;
