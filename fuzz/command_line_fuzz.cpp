@@ -4,6 +4,7 @@
 #include "cli/console_command_line.h"
 #include "fuzz_support.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,26 @@ std::vector<std::string> SplitArguments(const uint8_t* data, size_t size) {
     return args;
 }
 
+// "-jobs" without "=N" (or any beginning of it, in any case) takes the next argument as N
+// unless that is a switch.
+bool TakesTheNextArgument(const std::string& arg) {
+    std::string name = arg.substr(arg.starts_with("--") ? 2 : 1);
+    if (name.empty() || name.size() > 4 || name.find('=') != std::string::npos) {
+        return false;
+    }
+    for (char& c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return std::string("jobs").starts_with(name);
+}
+
 bool HasBareArgument(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i].empty() || args[i][0] != '-') {
             return true;
+        }
+        if (TakesTheNextArgument(args[i]) && i + 1 < args.size() && !args[i + 1].starts_with('-')) {
+            ++i; // its value; a switch there is an error and parsed as a switch
         }
     }
     return false;
@@ -56,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ConsoleFlags flags;
     ConsoleCommandLine(options, flags).Parse(static_cast<int>(args.size()), argv.data());
 
-    // Both names always hold something (at least the current folder); a bare argument
-    // always gives the input; auto always brings exit along.
+    // Both names always hold something (at least the current folder); a bare argument (not
+    // the value of -jobs) always gives the input; auto always brings exit along.
     Check(!options.inputPath.IsEmpty() && !options.outputPath.IsEmpty());
     Check(!HasBareArgument(args) || options.inputGiven);
     Check(!options.autoMode || options.exitWhenDone);
