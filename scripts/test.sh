@@ -42,4 +42,5 @@ fi
 if [ "${SONAREL_SKIP_WINDOWS:-0}" != 1 ]; then
     echo "== Windows build (MinGW-w64), tests under Wine =="
     scripts/build-windows.sh --test build-win
+    scripts/compare_windows_pcm.sh build build-win
 fi
