@@ -29,7 +29,7 @@ InputFileReader::~InputFileReader() {
 
 int InputFileReader::Open() {
     Close();
-    if (Str() == kStandardInputName) {
+    if (Str() == kStandardInputPath) {
         reader_ = std::make_unique<PipeReader>(StandardInputPipe(), Str());
         return reader_->Open();
     }

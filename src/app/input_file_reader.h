@@ -1,7 +1,7 @@
 // The input of every probe and every decode: holds the reader that suits the file name's
 // extension (.mp3 a RawFileReader, .wav a RiffWaveReader, anything else a RawFileReader once
 // the user agrees) and forwards the byte-source operations to it. Standard input
-// (kStandardInputName) is read by a PipeReader, as raw MPEG audio, without a question.
+// (kStandardInputPath) is read by a PipeReader, as raw MPEG audio, without a question.
 #pragma once
 
 #include "io/file_source.h"

@@ -6,11 +6,6 @@
 
 namespace sonarel::cli {
 
-std::string BatchJobView::GetControlText(int id) const {
-    auto found = texts_.find(id);
-    return found == texts_.end() ? std::string() : found->second;
-}
-
 void BatchJobView::Note(const std::string& text) {
     if (!notes_.empty()) {
         notes_ += ' ';

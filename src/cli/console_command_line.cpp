@@ -163,7 +163,7 @@ std::string_view ConsoleCommandLine::StandardName(std::string_view text, bool ou
     if (text != "-") {
         return text;
     }
-    return output ? kStandardOutputName : kStandardInputName;
+    return output ? kStandardOutputPath : kStandardInputPath;
 }
 
 void ConsoleCommandLine::ParseJobs(std::string_view value, const std::string& typed) {

@@ -30,8 +30,9 @@ bool IsYes(const std::string& answer) {
 } // namespace
 
 ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes, std::FILE* status)
-    : target_(target), status_(status), assumeYes_(assumeYes), stdinIsTerminal_(IsTerminal(stdin)),
-      stderrIsTerminal_(IsTerminal(stderr)), progress_(stderr) {
+    : WindowlessView(target), status_(status), assumeYes_(assumeYes),
+      stdinIsTerminal_(IsTerminal(stdin)), stderrIsTerminal_(IsTerminal(stderr)),
+      progress_(stderr) {
 }
 
 void ConsoleView::SetControlText(int id, const std::string& text) {
@@ -40,11 +41,6 @@ void ConsoleView::SetControlText(int id, const std::string& text) {
         formatPending_ = true;
     }
     stored = text;
-}
-
-std::string ConsoleView::GetControlText(int id) const {
-    auto found = texts_.find(id);
-    return found == texts_.end() ? std::string() : found->second;
 }
 
 // The probe fills four texts one after another; they are printed together, as soon as
@@ -71,7 +67,7 @@ void ConsoleView::ConversionStarted(const std::string& output) {
 
 // The bar of a cancelled conversion stays where it stopped, not at its end.
 void ConsoleView::ConversionProgress(int percent) {
-    if (progressText_ != text::kCancelled) {
+    if (GetProgressText() != text::kCancelled) {
         progress_.Show(percent);
     }
 }

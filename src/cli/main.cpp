@@ -61,7 +61,7 @@ bool RunMessageLoop(DecoderDialog& dialog, ConsoleView& view, MessageQueue& queu
 // output file name (a pipe has no name to name one after), and neither end may be a terminal,
 // where binary audio makes no sense. Empty when nothing is.
 std::string PipeUsageError(const CommandLineOptions& parsed, bool play) {
-    const bool fromStdin = parsed.inputPath.Str() == kStandardInputName;
+    const bool fromStdin = parsed.inputPath.Str() == kStandardInputPath;
     if (fromStdin && !play && (!parsed.outputGiven || parsed.outputPath.IsFolder())) {
         return "reading standard input ('-') needs an OUTPUT file name, or '-' for standard "
                "output";
@@ -69,7 +69,7 @@ std::string PipeUsageError(const CommandLineOptions& parsed, bool play) {
     if (fromStdin && IsTerminal(stdin)) {
         return "standard input is a terminal: pipe an MP3 stream into '-'";
     }
-    if (parsed.outputGiven && parsed.outputPath.Str() == kStandardOutputName &&
+    if (parsed.outputGiven && parsed.outputPath.Str() == kStandardOutputPath &&
         IsTerminal(stdout)) {
         return "standard output is a terminal: send the WAVE stream into a pipe or a file";
     }

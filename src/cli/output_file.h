@@ -17,9 +17,6 @@ bool HoldsOtherThanWave(const std::string& name);
 // True when name is a regular file that holds data.
 bool HoldsData(const std::string& name);
 
-// The name that stands for standard output ("-" on the command line).
-inline constexpr std::string_view kStandardOutputName = kStandardOutputPath;
-
 // True when question asks to overwrite output and output is such a file: the question is not
 // asked, as only -overwrite (which never asks) replaces it.
 bool RefusesToReplace(const std::string& question, const std::string& output);

@@ -15,15 +15,11 @@ constexpr size_t kRiffHeadBytes = 4;
 
 } // namespace
 
-int64_t ReplayablePipe::ReadSome(uint8_t* buffer, size_t length) {
-    return ReadStream(fd_, buffer, length, cancelled_);
-}
-
 // Reads until length bytes came or the stream ended; returns the count.
 size_t ReplayablePipe::ReadFully(uint8_t* buffer, size_t length) {
     size_t got = 0;
     while (got < length && !ended_) {
-        const int64_t n = ReadSome(buffer + got, length - got);
+        const int64_t n = ReadStream(fd_, buffer + got, length - got, cancelled_);
         if (n <= 0) {
             ended_ = true;
             failed_ = n < 0;
@@ -82,7 +78,7 @@ int ReplayablePipe::ReadAt(uint64_t position, uint8_t* buffer, size_t length) {
     if (ended_ || length == 0) {
         return failed_ ? -1 : 0;
     }
-    const int64_t got = ReadSome(buffer, length);
+    const int64_t got = ReadStream(fd_, buffer, length, cancelled_);
     if (got <= 0) {
         ended_ = true;
         failed_ = got < 0;

@@ -19,9 +19,6 @@
 
 namespace sonarel {
 
-// The name that stands for standard input ("-" on the console's command line).
-inline constexpr std::string_view kStandardInputName = kStandardInputPath;
-
 class ReplayablePipe {
 public:
     static constexpr uint64_t kPrefixBytes = 256 * 1024;
@@ -44,8 +41,6 @@ public:
     bool HasFailed() const { return failed_; }
 
 private:
-    // A read that waits in short steps, so that a cancel is noticed.
-    int64_t ReadSome(uint8_t* buffer, size_t length);
     size_t ReadFully(uint8_t* buffer, size_t length);
     void Keep(const uint8_t* bytes, size_t count);
 
