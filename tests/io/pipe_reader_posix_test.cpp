@@ -60,17 +60,17 @@ TEST_F(PipeReaderTest, TheProbedStartComesAgainUntilMoreThanIsKeptWasRead) {
     stream.insert(stream.end(), audio.begin(), audio.end());
     Feed(stream);
     ReplayablePipe pipe(fds_[0]);
-    PipeReader probe(pipe, kStandardInputName);
+    PipeReader probe(pipe, kStandardInputPath);
     ASSERT_EQ(probe.Open(), 0);
     const size_t probed = ReplayablePipe::kPrefixBytes;
     EXPECT_TRUE(ReadAll(probe, probed) ==
                 std::vector<uint8_t>(audio.begin(), audio.begin() + probed));
-    PipeReader conversion(pipe, kStandardInputName);
+    PipeReader conversion(pipe, kStandardInputPath);
     ASSERT_EQ(conversion.Open(), 0);
     EXPECT_TRUE(ReadAll(conversion, audio.size() + 1) == audio);
     EXPECT_EQ(conversion.GetSize(), 0u);
     EXPECT_FALSE(conversion.HasFailed());
-    PipeReader third(pipe, kStandardInputName);
+    PipeReader third(pipe, kStandardInputPath);
     EXPECT_EQ(third.Open(), -1); // the start is no longer kept
     writer_.join();
 }
@@ -79,7 +79,7 @@ TEST_F(PipeReaderTest, ARiffFileIsRecognisedAndAWaitingReadEndsOnCancel) {
     {
         Feed({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'});
         ReplayablePipe riff(fds_[0]);
-        PipeReader reader(riff, kStandardInputName);
+        PipeReader reader(riff, kStandardInputPath);
         EXPECT_EQ(reader.Open(), PipeReader::kNeedsSeeking);
         writer_.join();
     }
@@ -89,7 +89,7 @@ TEST_F(PipeReaderTest, ARiffFileIsRecognisedAndAWaitingReadEndsOnCancel) {
     ReplayablePipe pipe(waiting[0]);
     bool cancelled = false;
     pipe.SetCancelCheck([&cancelled] { return cancelled; });
-    PipeReader reader(pipe, kStandardInputName);
+    PipeReader reader(pipe, kStandardInputPath);
     ASSERT_EQ(reader.Open(), 0);
     uint8_t buffer[64];
     EXPECT_EQ(reader.Read(buffer, sizeof buffer, nullptr), 10); // the bytes looked at first
