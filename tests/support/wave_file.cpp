@@ -1,0 +1,148 @@
+#include "support/wave_file.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace sonarel::test {
+namespace {
+
+constexpr uint32_t kSizeInDs64 = 0xFFFFFFFF;
+
+uint64_t LittleEndian(const uint8_t* bytes, int count) {
+    uint64_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+class ChunkWalker {
+public:
+    explicit ChunkWalker(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
+
+    bool Read(uint64_t at, uint8_t* bytes, size_t count) {
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(at));
+        in_.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(count));
+        return in_.gcount() == static_cast<std::streamsize>(count);
+    }
+
+    std::vector<uint8_t> ReadUpTo(uint64_t at, uint64_t count) {
+        std::vector<uint8_t> bytes(count);
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(at));
+        in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+        bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in_.gcount(), 0)));
+        return bytes;
+    }
+
+private:
+    std::ifstream in_;
+};
+
+void ReadFormat(WaveFile& wave, std::vector<uint8_t> body) {
+    wave.format = std::move(body);
+    if (wave.format.size() < 16) {
+        wave.error = "the format chunk is shorter than 16 bytes";
+        return;
+    }
+    const uint8_t* f = wave.format.data();
+    wave.formatTag = static_cast<uint16_t>(LittleEndian(f, 2));
+    wave.channels = static_cast<uint16_t>(LittleEndian(f + 2, 2));
+    wave.rate = static_cast<uint32_t>(LittleEndian(f + 4, 4));
+    wave.byteRate = static_cast<uint32_t>(LittleEndian(f + 8, 4));
+    wave.blockAlign = static_cast<uint16_t>(LittleEndian(f + 12, 2));
+    wave.bitsPerSample = static_cast<uint16_t>(LittleEndian(f + 14, 2));
+}
+
+// ds64: RIFF size, data size, sample count (8 bytes each).
+void ReadDs64(WaveFile& wave, const std::vector<uint8_t>& body, uint64_t& dataSize) {
+    if (body.size() < 24) {
+        wave.error = "the ds64 chunk is shorter than 24 bytes";
+        return;
+    }
+    wave.riffSize = LittleEndian(body.data(), 8);
+    dataSize = LittleEndian(body.data() + 8, 8);
+    wave.fact = LittleEndian(body.data() + 16, 8);
+}
+
+} // namespace
+
+WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData) {
+    WaveFile wave;
+    std::error_code ec;
+    wave.fileSize = std::filesystem::file_size(path, ec);
+    ChunkWalker file(path);
+    uint8_t header[12];
+    if (ec || !file.Read(0, header, 12)) {
+        wave.error = "shorter than a RIFF header";
+        return wave;
+    }
+    wave.form.assign(header, header + 4);
+    if ((wave.form != "RIFF" && wave.form != "RF64") ||
+        std::string(header + 8, header + 12) != "WAVE") {
+        wave.error = "not a RIFF/RF64 WAVE file";
+        return wave;
+    }
+    wave.riffSize = LittleEndian(header + 4, 4);
+    uint64_t ds64DataSize = 0;
+    for (uint64_t at = 12; wave.error.empty();) {
+        uint8_t chunk[8];
+        if (!file.Read(at, chunk, 8)) {
+            wave.error = "no data chunk";
+            break;
+        }
+        std::string id(chunk, chunk + 4);
+        uint64_t size = LittleEndian(chunk + 4, 4);
+        wave.chunks.push_back(id);
+        if (id == "data") {
+            wave.dataOffset = at + 8;
+            wave.dataSize = (wave.form == "RF64" && size == kSizeInDs64) ? ds64DataSize : size;
+            if (withData) {
+                wave.data = file.ReadUpTo(wave.dataOffset, wave.fileSize - wave.dataOffset);
+            }
+            break;
+        }
+        std::vector<uint8_t> body = file.ReadUpTo(at + 8, size);
+        if (id == "fmt ") {
+            ReadFormat(wave, std::move(body));
+        } else if (id == "fact" && body.size() >= 4) {
+            wave.fact = LittleEndian(body.data(), 4);
+        } else if (id == "ds64") {
+            ReadDs64(wave, body, ds64DataSize);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return wave;
+}
+
+std::string WaveInconsistency(const WaveFile& wave, bool padMayBeMissing) {
+    if (!wave.error.empty()) {
+        return wave.error;
+    }
+    auto say = [](const std::string& what, uint64_t stored, uint64_t actual) {
+        return what + " " + std::to_string(stored) + ", expected " + std::to_string(actual);
+    };
+    if (wave.riffSize != wave.fileSize - 8) {
+        return say("RIFF size", wave.riffSize, wave.fileSize - 8);
+    }
+    uint64_t after = wave.fileSize - wave.dataOffset;
+    uint64_t pad = wave.dataSize % 2;
+    if (after != wave.dataSize + pad && !(padMayBeMissing && after == wave.dataSize)) {
+        return say("data size", wave.dataSize, after - pad);
+    }
+    if (wave.formatTag == 1 && wave.blockAlign != wave.channels * ((wave.bitsPerSample + 7) / 8)) {
+        return say("block align", wave.blockAlign, wave.channels * ((wave.bitsPerSample + 7) / 8));
+    }
+    if (wave.formatTag == 1 && wave.blockAlign != 0) {
+        if (wave.dataSize % wave.blockAlign != 0) {
+            return "the data ends inside a sample frame";
+        }
+        if (wave.fact && *wave.fact != wave.dataSize / wave.blockAlign) {
+            return say("fact", *wave.fact, wave.dataSize / wave.blockAlign);
+        }
+    }
+    return {};
+}
+
+} // namespace sonarel::test
