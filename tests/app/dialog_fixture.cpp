@@ -1,35 +1,9 @@
 #include "dialog_fixture.h"
 
-#include <cstdint>
-#include <vector>
-
 #include "support/given_names.h"
+#include "support/wave_file.h"
 
 namespace sonarel::test {
-namespace {
-
-uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-void Put32(std::vector<unsigned char>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-    }
-}
-
-void Put16(std::vector<unsigned char>& b, uint16_t v) {
-    b.push_back(static_cast<unsigned char>(v & 0xFF));
-    b.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void PutText(std::vector<unsigned char>& b, const char* text) {
-    for (int i = 0; i < 4; ++i) {
-        b.push_back(static_cast<unsigned char>(text[i]));
-    }
-}
-
-} // namespace
 
 DialogTest::DialogTest() {
     dialog = std::make_unique<DecoderDialog>(view, settings, pipeline);
@@ -54,23 +28,7 @@ std::string DialogTest::LongInput(const std::string& name, size_t bytes) {
 }
 
 std::string DialogTest::PcmWave(const std::string& name) {
-    const uint32_t dataBytes = 4410 * 4;
-    std::vector<unsigned char> b;
-    PutText(b, "RIFF");
-    Put32(b, 36 + dataBytes);
-    PutText(b, "WAVE");
-    PutText(b, "fmt ");
-    Put32(b, 16);
-    Put16(b, 1); // PCM
-    Put16(b, 2); // two channels
-    Put32(b, 44100);
-    Put32(b, 44100 * 4);
-    Put16(b, 4);
-    Put16(b, 16);
-    PutText(b, "data");
-    Put32(b, dataBytes);
-    b.resize(b.size() + dataBytes, 0);
-    WriteFileBytes(dir / name, b);
+    WriteFileBytes(dir / name, ReadFileBytes(FixturesDir() / "wave" / "python_pcm_stereo.wav"));
     return Scratch(name);
 }
 
@@ -80,16 +38,10 @@ void DialogTest::ReadyWith(const std::string& input, const std::string& output) 
 }
 
 void ExpectCompleteWave(const std::string& path, int rate, int channels) {
-    std::vector<unsigned char> b = ReadFileBytes(path);
-    ASSERT_GE(b.size(), 56u);
-    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
-    EXPECT_EQ(Le32(b, 4), b.size() - 8);
-    EXPECT_EQ(Le32(b, 24), static_cast<uint32_t>(rate));
-    EXPECT_EQ(b[22], channels);
-    EXPECT_EQ(std::string(b.begin() + 48, b.begin() + 52), "data");
-    uint32_t data = Le32(b, 52);
-    EXPECT_EQ(data, b.size() - 56);
-    EXPECT_EQ(Le32(b, 44), data / (2u * static_cast<uint32_t>(channels))); // fact: samples
+    WaveFile wave = ReadWaveFile(path, false);
+    EXPECT_EQ(WaveInconsistency(wave), "") << path;
+    EXPECT_EQ(wave.rate, static_cast<uint32_t>(rate));
+    EXPECT_EQ(wave.channels, channels);
 }
 
 } // namespace sonarel::test

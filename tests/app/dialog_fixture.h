@@ -22,7 +22,7 @@ protected:
     std::string CopyFixture(const std::string& fixture, const std::string& name);
     // The frames of a fixture repeated until about the given size: a long input.
     std::string LongInput(const std::string& name, size_t bytes);
-    // A 16-bit PCM WAVE file of a tenth of a second.
+    // A 16-bit PCM WAVE file.
     std::string PcmWave(const std::string& name);
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
 
@@ -40,7 +40,7 @@ protected:
     std::unique_ptr<DecoderDialog> dialog; // last: goes first, before the pipeline
 };
 
-// Checks the RIFF/WAVE header the writer produced against the file's real size.
+// Checks the sizes of the WAVE file the writer produced, and its format.
 void ExpectCompleteWave(const std::string& path, int rate, int channels);
 
 } // namespace sonarel::test

@@ -2,40 +2,9 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace sonarel::test {
-namespace {
-
-constexpr const char* kWaveScript = R"(
-import sys, wave
-try:
-    with wave.open(sys.argv[1], 'rb') as w:
-        frames = w.readframes(w.getnframes())
-        if len(frames) != w.getnframes() * w.getnchannels() * w.getsampwidth():
-            raise ValueError('data chunk shorter than its header says')
-        open(sys.argv[2], 'wb').write(frames)
-        print(w.getframerate(), w.getnchannels(), w.getsampwidth(), w.getnframes())
-except Exception as e:
-    print('error', e)
-)";
-
-} // namespace
-
-WaveInfo ReadWaveWithPython(const std::string& path, const std::string& pcmOut) {
-    ProcessResult run =
-        RunProcess({"/usr/bin/env", "python3", "-c", kWaveScript, path, pcmOut}, {}, "/");
-    WaveInfo info;
-    std::istringstream line(run.out);
-    if (run.exitCode != 0 || run.out.rfind("error", 0) == 0 ||
-        !(line >> info.rate >> info.channels >> info.sampleWidth >> info.frames)) {
-        info.error = run.out + run.err;
-        return info;
-    }
-    info.valid = true;
-    return info;
-}
 
 void WriteLongInput(const std::string& path, int seconds) {
     std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
@@ -64,17 +33,28 @@ void CliTest::SetUp() {
     }
 }
 
-std::vector<std::string> CliTest::Env() const {
-    return {"XDG_CONFIG_HOME=" + Scratch("config")};
+ChildOptions CliTest::Options(std::vector<std::string> env) const {
+    env.push_back("XDG_CONFIG_HOME=" + Scratch("config"));
+    return {env, dir.Path().string(), "", 0};
 }
 
 ProcessResult CliTest::Run(std::vector<std::string> args) const {
     args.insert(args.begin(), cli);
-    return RunProcess(args, Env(), dir.Path().string());
+    return RunProcess(args, Options());
+}
+
+ProcessResult CliTest::Shell(const std::string& line) const {
+    return RunProcess({"/bin/bash", "-c", line}, Options());
 }
 
 std::string CliTest::Fixture(const std::string& name) const {
     return (FixturesDir() / "mp3" / name).string();
+}
+
+WaveFile CliTest::CheckedWave(const std::string& path) const {
+    WaveFile wave = ReadWaveFile(path);
+    EXPECT_EQ(WaveInconsistency(wave), "") << path;
+    return wave;
 }
 
 } // namespace sonarel::test

@@ -35,9 +35,7 @@ class CliPlay : public CliTest {
 protected:
     ProcessResult Play(std::vector<std::string> args, const std::string& device = "null") const {
         args.insert(args.begin(), {cli, "-play"});
-        std::vector<std::string> env = Env();
-        env.push_back("SONAREL_AUDIO_DEVICE=" + device);
-        return RunProcess(args, env, dir.Path().string());
+        return RunProcess(args, Options({"SONAREL_AUDIO_DEVICE=" + device}));
     }
 };
 
@@ -47,8 +45,8 @@ TEST_F(CliPlay, FixturesPlayToTheEndWithTheirWholeTime) {
         SCOPED_TRACE(name);
         ASSERT_EQ(Run({"-nobeep", "-overwrite", Fixture(name), Scratch("ref.wav")}).exitCode,
                   cli::kExitDone);
-        WaveInfo wave = ReadWaveWithPython(Scratch("ref.wav"), Scratch("ref.pcm"));
-        ASSERT_TRUE(wave.valid) << wave.error;
+        WaveFile wave = CheckedWave(Scratch("ref.wav"));
+        ASSERT_EQ(wave.error, "");
 
         ProcessResult run = Play({Fixture(name)});
         ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
@@ -56,7 +54,7 @@ TEST_F(CliPlay, FixturesPlayToTheEndWithTheirWholeTime) {
         EXPECT_TRUE(Contains(run.out, "Playing on \"null\"\n")) << run.out;
         EXPECT_TRUE(Contains(run.out, "\nDone!\n")) << run.out;
         // Each finished buffer adds its time rounded down to the millisecond.
-        const double seconds = static_cast<double>(wave.frames) / wave.rate;
+        const double seconds = static_cast<double>(Frames(wave)) / wave.rate;
         EXPECT_NEAR(PlayedSeconds(run.out), seconds, 0.15) << run.out;
     }
 }
@@ -107,18 +105,9 @@ TEST_F(CliPlay, InputsAreCheckedWithTheConvertersMessages) {
 }
 
 TEST_F(CliPlay, ASignalStopsPlaybackAtOnce) {
-    // Half an hour of audio: far longer than the test waits.
-    const std::vector<unsigned char> one = ReadFileBytes(Fixture("cbr_44100_stereo.mp3"));
-    std::ofstream long_input(Scratch("long.mp3"), std::ios::binary);
-    for (int i = 0; i < 1800; ++i) {
-        long_input.write(reinterpret_cast<const char*>(one.data()),
-                         static_cast<std::streamsize>(one.size()));
-    }
-    long_input.close();
-    std::vector<std::string> env = Env();
-    env.push_back("SONAREL_AUDIO_DEVICE=null");
-    ChildProcess child({cli, "-play", Scratch("long.mp3"), Scratch("cut.wav")}, env,
-                       dir.Path().string());
+    WriteLongInput(Scratch("long.mp3")); // far longer than the test waits
+    ChildProcess child({cli, "-play", Scratch("long.mp3"), Scratch("cut.wav")},
+                       Options({"SONAREL_AUDIO_DEVICE=null"}));
     ASSERT_TRUE(child.WaitForOutput("Playing on", 20000));
     const auto signalled = std::chrono::steady_clock::now();
     child.Signal(SIGINT);
@@ -128,9 +117,8 @@ TEST_F(CliPlay, ASignalStopsPlaybackAtOnce) {
     EXPECT_TRUE(Contains(run.out, "\nCancelled!\n")) << run.out;
     EXPECT_LT(PlayedSeconds(run.out), 1800);
 
-    WaveInfo wave = ReadWaveWithPython(Scratch("cut.wav"), Scratch("cut.pcm"));
-    ASSERT_TRUE(wave.valid) << wave.error; // the written part is a complete file
-    EXPECT_LT(wave.frames, 1800L * 44100);
+    WaveFile wave = CheckedWave(Scratch("cut.wav")); // the written part is a complete file
+    EXPECT_LT(Frames(wave), 1800L * 44100);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 // it comes (questions answered No) and with -yes, which pushes it as far as it will go.
 #include "app/byte_count.h"
 #include "cli/exit_codes.h"
-#include "cli_runner.h"
 #include "robust_fixture.h"
 
 #include <cstring>
@@ -67,17 +66,17 @@ protected:
     std::string Output() const { return (dir / "out.wav").string(); }
 
     // Runs with and without -yes; both must end by themselves with the given status.
-    CliRun RunBoth(const std::string& input, int asIs, int withYes) {
+    ProcessResult RunBoth(const std::string& input, int asIs, int withYes) {
         fs::remove(Output());
-        CliRun plain = RunCli({input, Output()}, dir.Path().string());
+        ProcessResult plain = RunCli({input, Output()}, dir.Path().string());
         ExpectOwnEnd(plain, asIs);
         fs::remove(Output());
-        CliRun yes = RunCli({"-yes", input, Output()}, dir.Path().string());
+        ProcessResult yes = RunCli({"-yes", input, Output()}, dir.Path().string());
         ExpectOwnEnd(yes, withYes);
         return yes;
     }
 
-    static void ExpectOwnEnd(const CliRun& run, int exitCode) {
+    static void ExpectOwnEnd(const ProcessResult& run, int exitCode) {
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.signal, 0) << run.err;
         EXPECT_EQ(run.exitCode, exitCode) << run.err;
@@ -102,7 +101,7 @@ TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         std::string input = Make(name, bytes);
-        CliRun yes = RunBoth(input, cli::kExitDeclined, cli::kExitInputInvalid);
+        ProcessResult yes = RunBoth(input, cli::kExitDeclined, cli::kExitInputInvalid);
         EXPECT_TRUE(Has(yes.err, input + " may not be an MP3 file."));
         EXPECT_TRUE(Has(yes.err, "Unable to get file format!\n"));
         EXPECT_FALSE(fs::exists(Output()));
@@ -127,7 +126,8 @@ TEST_F(CliMalformed, BrokenRiffFilesAreInvalidInput) {
     };
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
-        CliRun yes = RunBoth(Make(name, bytes), cli::kExitInputInvalid, cli::kExitInputInvalid);
+        ProcessResult yes =
+            RunBoth(Make(name, bytes), cli::kExitInputInvalid, cli::kExitInputInvalid);
         EXPECT_EQ(yes.err, "Invalid Input File\n");
         EXPECT_FALSE(fs::exists(Output()));
     }
@@ -140,8 +140,7 @@ TEST_F(CliMalformed, AHugeDataChunkSizeConvertsTheFramesThatAreThere) {
         Make("huge.wav", Riff("WAVE", 0xFFFFFFFFu,
                               {{"fmt ", 30, Mp3FormatRecord()}, {"data", 0xFFFFFFF0u, stream}}));
     RunBoth(input, cli::kExitDone, cli::kExitDone);
-    WaveFile wave = ReadWave(Output());
-    ExpectSelfConsistent(wave);
+    WaveFile wave = CheckedWave(Output());
     EXPECT_EQ(wave.data, DecodeAll(input));
     EXPECT_GE(wave.dataSize, 10u * 4608); // 14 frames are there; the first and last may go
 }
@@ -151,8 +150,7 @@ TEST_F(CliMalformed, AStreamCutInsideAFrameConvertsItsWholeFrames) {
     stream.resize(10'000); // 23 frames and a piece of the 24th
     std::string input = Make("cut.mp3", stream);
     RunBoth(input, cli::kExitDone, cli::kExitDone);
-    WaveFile wave = ReadWave(Output());
-    ExpectSelfConsistent(wave);
+    WaveFile wave = CheckedWave(Output());
     Bytes whole = DecodeAll((FixturesDir() / "mp3" / "cbr_44100_stereo.mp3").string());
     EXPECT_TRUE(IsPrefix(wave.data, whole));
     EXPECT_GE(wave.dataSize, 21u * 4608);
@@ -166,12 +164,11 @@ TEST_F(CliMalformed, AShortLeadInAtAnotherRateIsLeftOutAndReported) {
     both.resize(1043); // its information frame and four audio frames
     Bytes song = Fixture("cbr_44100_mono.mp3");
     both.insert(both.end(), song.begin(), song.end());
-    CliRun yes =
+    ProcessResult yes =
         RunBoth(Make("switch.mp3", both), cli::kExitDoneWithSkips, cli::kExitDoneWithSkips);
     EXPECT_TRUE(Has(yes.out, "kbit/sec, 44100 Hz, Mono")) << yes.out;
     EXPECT_TRUE(Has(yes.out, "Done! 0.1 s at another sampling rate skipped"));
-    WaveFile wave = ReadWave(Output());
-    ExpectSelfConsistent(wave);
+    WaveFile wave = CheckedWave(Output());
     EXPECT_EQ(wave.rate, 44100u);
     EXPECT_EQ(wave.channels, 1u);
     const std::string written = FormatByteCount(int64_t(fs::file_size(Output())));
@@ -190,12 +187,11 @@ TEST_F(CliMalformed, AFullDiskEndsWithAnErrorAndAFileOfWholeSampleFrames) {
     }
     std::string input = Make("long.mp3", three);
     constexpr uint64_t kRoom = 100'003; // bytes the file may reach
-    CliRun run = RunCli({input, Output()}, dir.Path().string(), kRoom);
+    ProcessResult run = RunCli({input, Output()}, dir.Path().string(), kRoom);
     ExpectOwnEnd(run, cli::kExitWriteError);
     EXPECT_TRUE(Has(run.err, "Write error: the output file is incomplete!"));
     EXPECT_TRUE(Has(run.out, "Failed!"));
-    WaveFile wave = ReadWave(Output());
-    ExpectSelfConsistent(wave); // the part-stored sample frame is cut off
+    WaveFile wave = CheckedWave(Output()); // the part-stored sample frame is cut off
     EXPECT_EQ(wave.fileSize, kRoom - (kRoom - 56) % 4);
     EXPECT_TRUE(IsPrefix(wave.data, DecodeAll(input)));
 }

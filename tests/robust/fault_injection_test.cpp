@@ -40,8 +40,7 @@ TEST_F(FaultInjection, AReadErrorIsAFailureAndTheFileHoldsWhatWasDecodedBeforeIt
         ExpectReportedFailure(view, *dialog, text::kPumpReadError, DialogOutcome::kReadError,
                               cli::kExitReadError);
 
-        WaveFile wave = ReadWave(Scratch("out.wav"));
-        ExpectSelfConsistent(wave);
+        WaveFile wave = CheckedWave(Scratch("out.wav"));
         EXPECT_EQ(wave.rate, 44100u);
         EXPECT_EQ(wave.channels, 2u);
         EXPECT_TRUE(IsPrefix(wave.data, reference));
@@ -64,8 +63,7 @@ TEST_F(FaultInjection, AFileThatEndsEarlyConvertsLikeTheShorterFileItIs) {
     EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDone);
     EXPECT_TRUE(view.messages.empty());
 
-    WaveFile wave = ReadWave(Scratch("out.wav"));
-    ExpectSelfConsistent(wave);
+    WaveFile wave = CheckedWave(Scratch("out.wav"));
     EXPECT_EQ(wave.channels, 1u);
     EXPECT_TRUE(IsPrefix(wave.data, reference));
     EXPECT_GT(wave.dataSize, 0u);
@@ -86,8 +84,7 @@ TEST_F(FaultInjection, AFullDiskIsAFailureAndTheFileEndsOnItsLastWholeSampleFram
         ExpectReportedFailure(view, *dialog, text::kPumpWriteError, DialogOutcome::kWriteError,
                               cli::kExitWriteError);
 
-        WaveFile wave = ReadWave(Scratch("out.wav"));
-        ExpectSelfConsistent(wave);
+        WaveFile wave = CheckedWave(Scratch("out.wav"));
         EXPECT_EQ(wave.dataSize, room - room % 4);
         EXPECT_EQ(wave.fileSize, 56 + wave.dataSize);
         EXPECT_TRUE(IsPrefix(wave.data, reference));
@@ -108,8 +105,7 @@ TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
     writer->capacity = UINT64_MAX; // room again: the same dialog converts normally
     ASSERT_TRUE(Convert());
     EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDone);
-    WaveFile wave = ReadWave(Scratch("out.wav"));
-    ExpectSelfConsistent(wave);
+    WaveFile wave = CheckedWave(Scratch("out.wav"));
     EXPECT_EQ(wave.data, DecodeAll(input));
 }
 

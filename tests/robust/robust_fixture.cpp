@@ -7,60 +7,17 @@
 #include <algorithm>
 
 namespace sonarel::test {
-namespace {
-
-constexpr size_t kHeaderBytes = 56;
-
-uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-uint16_t Le16(const std::vector<unsigned char>& b, size_t at) {
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-std::string Id(const std::vector<unsigned char>& b, size_t at) {
-    return std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4);
-}
-
-} // namespace
-
-WaveFile ReadWave(const std::string& path) {
-    std::vector<unsigned char> b = ReadFileBytes(path);
-    WaveFile wave;
-    wave.fileSize = b.size();
-    EXPECT_GE(b.size(), kHeaderBytes) << path;
-    if (b.size() < kHeaderBytes) {
-        return wave;
-    }
-    EXPECT_EQ(Id(b, 0), "RIFF");
-    EXPECT_EQ(Id(b, 8), "WAVE");
-    EXPECT_EQ(Id(b, 12), "fmt ");
-    EXPECT_EQ(Le32(b, 16), 16u);
-    EXPECT_EQ(Le16(b, 20), 1u); // PCM
-    EXPECT_EQ(Le16(b, 34), 16u);
-    EXPECT_EQ(Id(b, 36), "fact");
-    EXPECT_EQ(Id(b, 48), "data");
-    wave.riffSize = Le32(b, 4);
-    wave.channels = Le16(b, 22);
-    wave.rate = Le32(b, 24);
-    wave.blockAlign = Le16(b, 32);
-    wave.fact = Le32(b, 44);
-    wave.dataSize = Le32(b, 52);
-    wave.data.assign(b.begin() + kHeaderBytes, b.end());
+WaveFile CheckedWave(const std::string& path) {
+    WaveFile wave = ReadWaveFile(path);
+    EXPECT_EQ(WaveInconsistency(wave), "") << path;
     return wave;
 }
 
-void ExpectSelfConsistent(const WaveFile& wave) {
-    EXPECT_EQ(wave.riffSize, wave.fileSize - 8);
-    EXPECT_EQ(wave.blockAlign, 2u * wave.channels);
-    EXPECT_LE(wave.dataSize, wave.data.size());
-    uint64_t pad = wave.data.size() - std::min<uint64_t>(wave.data.size(), wave.dataSize);
-    EXPECT_EQ(pad, wave.dataSize % 2) << "data " << wave.dataSize << ", file " << wave.fileSize;
-    if (wave.blockAlign != 0) {
-        EXPECT_EQ(wave.dataSize % wave.blockAlign, 0u) << "the data ends inside a sample frame";
-        EXPECT_EQ(wave.fact, wave.dataSize / wave.blockAlign);
-    }
+ProcessResult RunCli(std::vector<std::string> args, const std::string& workDir,
+                     uint64_t fileSizeLimit, int timeout_ms) {
+    args.insert(args.begin(), (BinDir() / "sonarel-cli").string());
+    ChildOptions options{{"XDG_CONFIG_HOME=" + workDir}, workDir, "", fileSizeLimit};
+    return RunProcess(args, options, timeout_ms);
 }
 
 bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {

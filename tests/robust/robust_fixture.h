@@ -5,7 +5,9 @@
 #include "app/decoder_dialog.h"
 #include "app/fake_view.h"
 #include "faulty_parts.h"
+#include "support/child_process.h"
 #include "support/test_paths.h"
+#include "support/wave_file.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +18,13 @@
 
 namespace sonarel::test {
 
-// The output file as written: the header fields and the sample bytes.
-struct WaveFile {
-    uint64_t fileSize = 0;
-    uint32_t riffSize = 0;
-    uint16_t channels = 0;
-    uint32_t rate = 0;
-    uint16_t blockAlign = 0;
-    uint32_t fact = 0;
-    uint32_t dataSize = 0;
-    std::vector<uint8_t> data; // what follows the data chunk header, to the end of the file
-};
+// The WAVE file, read and checked: the test fails when its sizes disagree.
+WaveFile CheckedWave(const std::string& path);
 
-// Reads the writer's layout (RIFF, "fmt " of 16 bytes, "fact", "data"); fails the test when
-// the chunk names are not where they belong.
-WaveFile ReadWave(const std::string& path);
-
-// Every size field agrees with the file: RIFF size, data size (a pad byte after odd data,
-// unless the disk had no room left for it), fact = whole sample frames of the data.
-void ExpectSelfConsistent(const WaveFile& wave);
+// Runs build/bin/sonarel-cli in workDir with its settings there; writes past fileSizeLimit
+// (0: none) fail as on a full disk, and the program is killed after timeout_ms.
+ProcessResult RunCli(std::vector<std::string> args, const std::string& workDir,
+                     uint64_t fileSizeLimit = 0, int timeout_ms = 120'000);
 
 // True when `part` is the beginning of `whole`.
 bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole);

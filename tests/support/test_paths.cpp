@@ -16,9 +16,13 @@ fs::path VectorsDir() {
     return fs::is_directory(dir, ec) ? dir : fs::path();
 }
 
-fs::path FixturesDir() { return fs::path(SONAREL_SOURCE_DIR) / "tests" / "fixtures"; }
+fs::path FixturesDir() {
+    return fs::path(SONAREL_SOURCE_DIR) / "tests" / "fixtures";
+}
 
-fs::path BinDir() { return fs::path(SONAREL_BIN_DIR); }
+fs::path BinDir() {
+    return fs::path(SONAREL_BIN_DIR);
+}
 
 ScratchDir::ScratchDir() {
     static std::atomic<unsigned> counter{0};
@@ -41,7 +45,8 @@ std::vector<unsigned char> ReadFileBytes(const fs::path& path) {
 
 void WriteFileBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace sonarel::test

@@ -116,20 +116,22 @@ WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData) {
     return wave;
 }
 
-std::string WaveInconsistency(const WaveFile& wave, bool padMayBeMissing) {
+std::string WaveInconsistency(const WaveFile& wave, WaveEnd end) {
     if (!wave.error.empty()) {
         return wave.error;
     }
     auto say = [](const std::string& what, uint64_t stored, uint64_t actual) {
         return what + " " + std::to_string(stored) + ", expected " + std::to_string(actual);
     };
-    if (wave.riffSize != wave.fileSize - 8) {
-        return say("RIFF size", wave.riffSize, wave.fileSize - 8);
-    }
-    uint64_t after = wave.fileSize - wave.dataOffset;
     uint64_t pad = wave.dataSize % 2;
-    if (after != wave.dataSize + pad && !(padMayBeMissing && after == wave.dataSize)) {
-        return say("data size", wave.dataSize, after - pad);
+    uint64_t counted = wave.dataOffset + wave.dataSize + pad; // what the header accounts for
+    bool bytesMayFollow = end == WaveEnd::kInterrupted;
+    if (counted > wave.fileSize || (counted < wave.fileSize && !bytesMayFollow)) {
+        return say("data size", wave.dataSize, wave.fileSize - wave.dataOffset - pad);
+    }
+    uint64_t size = bytesMayFollow ? counted : wave.fileSize;
+    if (wave.riffSize != size - 8) {
+        return say("RIFF size", wave.riffSize, size - 8);
     }
     if (wave.formatTag == 1 && wave.blockAlign != wave.channels * ((wave.bitsPerSample + 7) / 8)) {
         return say("block align", wave.blockAlign, wave.channels * ((wave.bitsPerSample + 7) / 8));

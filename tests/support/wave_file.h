@@ -32,10 +32,15 @@ struct WaveFile {
 // Reads the file's chunks; with withData, also every byte after the data chunk's header.
 WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData = true);
 
+// How complete a file must be for its sizes to agree.
+enum class WaveEnd {
+    kComplete,    // finished by the writer
+    kInterrupted, // the process died: bytes may follow what the header counts so far
+};
+
 // Empty when the sizes agree: the RIFF size with the file, the data size with the bytes that
-// follow (one pad byte after odd data, which a full disk may have had no room for), the
-// block align with the format, and the fact count with the whole sample frames of the data.
-// Otherwise says what disagrees.
-std::string WaveInconsistency(const WaveFile& wave, bool padMayBeMissing = false);
+// follow (and one pad byte after odd data), the block align with the format, and the fact
+// count with the whole sample frames of the data. Otherwise says what disagrees.
+std::string WaveInconsistency(const WaveFile& wave, WaveEnd end = WaveEnd::kComplete);
 
 } // namespace sonarel::test

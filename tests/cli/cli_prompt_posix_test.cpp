@@ -27,7 +27,16 @@ int RunAtTerminal(const std::vector<std::string>& args, const std::vector<std::s
     winsize size = {24, columns, 0, 0};
     pid_t pid = forkpty(&master, nullptr, nullptr, &size);
     if (pid == 0) {
-        ExecWithEnv(args, env);
+        for (const std::string& entry : env) {
+            putenv(const_cast<char*>(entry.c_str()));
+        }
+        std::vector<char*> argv;
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
     bool done = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -84,32 +93,27 @@ TEST_F(CliPrompt, TheTypedAnswerDecides) {
     std::string screen;
 
     WriteFileBytes(output, {'k'}); // not a WAVE file: kept without asking, whatever is typed
-    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "y\n", screen), cli::kExitOutputNotWave);
+    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "y\n", screen), cli::kExitOutputNotWave);
     EXPECT_EQ(screen.find("[y/N]"), std::string::npos) << screen;
     EXPECT_EQ(fs::file_size(output), 1u);
 
     const std::string wave("RIFF\x04\0\0\0WAVE", 12);
     WriteFileBytes(output, std::vector<unsigned char>(wave.begin(), wave.end()));
     screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "n\n", screen), cli::kExitDeclined);
+    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "n\n", screen), cli::kExitDeclined);
     EXPECT_NE(screen.find("Overwrite " + output + "? [y/N] "), std::string::npos) << screen;
     EXPECT_EQ(fs::file_size(output), wave.size());
 
     screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Env(), "[y/N] ", "Yes\n", screen), cli::kExitDone) << screen;
+    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "Yes\n", screen), cli::kExitDone)
+        << screen;
     EXPECT_NE(screen.find("100%"), std::string::npos) << screen; // the bar on a terminal
     EXPECT_GT(fs::file_size(output), 56u);
 }
 
 TEST_F(CliPrompt, LinesDrawnInPlaceFitANarrowTerminalAndCtrlCLeavesACleanLine) {
-    const std::vector<unsigned char> second = ReadFileBytes(Fixture("cbr_44100_stereo.mp3"));
-    std::ofstream input(Scratch("long.mp3"), std::ios::binary);
-    for (int i = 0; i < 600; ++i) {
-        input.write(reinterpret_cast<const char*>(second.data()), std::streamsize(second.size()));
-    }
-    input.close();
-    std::vector<std::string> env = Env();
-    env.push_back("SONAREL_AUDIO_DEVICE=null");
+    WriteLongInput(Scratch("long.mp3"), 600);
+    const std::vector<std::string> env = Options({"SONAREL_AUDIO_DEVICE=null"}).env;
     for (const char* mode : {"-nobeep", "-play"}) {
         SCOPED_TRACE(mode);
         std::string screen;
