@@ -26,42 +26,64 @@ CommandLineOptions Parse(std::vector<std::string> args) {
     return options;
 }
 
-std::string InCurrentFolder(const std::string& name) {
-    return (fs::current_path() / name).string();
+// "flags|input|output": the switches set (a auto, x exit, b no beep, o overwrite), and each
+// name as given ("" when not given, "." for the current folder, relative names without it).
+std::string Described(const CommandLineOptions& options) {
+    std::string flags = std::string(options.autoMode ? "a" : "") +
+                        (options.exitWhenDone ? "x" : "") + (options.noBeep ? "b" : "") +
+                        (options.overwrite ? "o" : "");
+    auto name = [](bool given, const PathName& path) -> std::string {
+        const std::string here = fs::current_path().string();
+        if (!given) {
+            return "";
+        }
+        if (path.Str() == here) {
+            return ".";
+        }
+        bool inHere = path.Str().rfind(here, 0) == 0 && path.Str().size() > here.size();
+        return inHere ? path.Str().substr(here.size() + 1) : path.Str();
+    };
+    return flags + "|" + name(options.inputGiven, options.inputPath) + "|" +
+           name(options.outputGiven, options.outputPath);
 }
 
-TEST(CommandLine, NoArgumentsLeavesEverythingOffAndBothNamesAtTheCurrentFolder) {
-    CommandLineOptions options = Parse({});
-    EXPECT_FALSE(options.autoMode || options.exitWhenDone || options.noBeep || options.overwrite ||
-                 options.inputGiven || options.outputGiven);
-    EXPECT_EQ(options.inputPath.Str(), fs::current_path().string());
-    EXPECT_EQ(options.outputPath.Str(), fs::current_path().string());
-}
-
-TEST(CommandLine, BareNamesAreInputThenOutputAndTheLastOutputWins) {
-    CommandLineOptions one = Parse({"a.mp3"});
-    EXPECT_TRUE(one.inputGiven);
-    EXPECT_FALSE(one.outputGiven);
-    EXPECT_EQ(one.inputPath.Str(), InCurrentFolder("a.mp3"));
-
-    CommandLineOptions three = Parse({"a.mp3", "b.wav", "c.wav"});
-    EXPECT_EQ(three.inputPath.Str(), InCurrentFolder("a.mp3"));
-    EXPECT_TRUE(three.outputGiven);
-    EXPECT_EQ(three.outputPath.Str(), InCurrentFolder("c.wav"));
-}
-
-TEST(CommandLine, SwitchesAndBareNamesMix) {
-    CommandLineOptions outputFirst = Parse({"-output=x.wav", "a.mp3"});
-    EXPECT_EQ(outputFirst.inputPath.Str(), InCurrentFolder("a.mp3"));
-    EXPECT_EQ(outputFirst.outputPath.Str(), InCurrentFolder("x.wav"));
-
-    CommandLineOptions inputFirst = Parse({"-input=a.mp3", "b.mp3"});
-    EXPECT_EQ(inputFirst.inputPath.Str(), InCurrentFolder("a.mp3"));
-    EXPECT_EQ(inputFirst.outputPath.Str(), InCurrentFolder("b.mp3"));
-
-    CommandLineOptions replaced = Parse({"a.mp3", "-input=b.mp3"});
-    EXPECT_EQ(replaced.inputPath.Str(), InCurrentFolder("b.mp3"));
-    EXPECT_FALSE(replaced.outputGiven);
+TEST(CommandLine, SwitchesByPrefixInAnyCaseAndBareNamesAsInputThenOutput) {
+    const std::string slashes = kWindowsHost ? "ax||o.wav" : "|/auto|/output=o.wav";
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } rows[] = {
+        {{}, "||"},
+        {{"a.mp3"}, "|a.mp3|"},
+        {{"a.mp3", "b.wav", "c.wav"}, "|a.mp3|c.wav"}, // the last output wins
+        {{"-output=x.wav", "a.mp3"}, "|a.mp3|x.wav"},
+        {{"-input=a.mp3", "b.mp3"}, "|a.mp3|b.mp3"},
+        {{"a.mp3", "-input=b.mp3"}, "|b.mp3|"},
+        {{"-automatic"}, "ax||"},
+        {{"-AUTO"}, "ax||"},
+        {{"-EXIT"}, "x||"},
+        {{"-exit=1"}, "x||"},
+        {{"-exitnow"}, "x||"},
+        {{"-NoBeep"}, "b||"},
+        {{"-overwrite"}, "o||"},
+        {{"-over"}, "||"}, // shorter than the keyword
+        {{"-inputfile=a.mp3"}, "|a.mp3|"},
+        {{"--auto"}, "ax||"},
+        {{"--output=o.wav"}, "||o.wav"},
+        {{"/auto", "/output=o.wav"}, slashes}, // '/' introduces switches on Windows only
+        {{"-output=/tmp/a=b.wav", "-input="}, "|.|/tmp/a=b.wav"},
+        {{"-input", "-output", "-frobnicate", "-", "a.mp3"}, "|a.mp3|"},
+    };
+    for (const auto& row : rows) {
+        std::string line;
+        for (const std::string& arg : row.args) {
+            line += arg + " ";
+        }
+        EXPECT_EQ(Described(Parse(row.args)), row.expected) << line;
+    }
+    // Names not given stand for the current folder.
+    EXPECT_EQ(Parse({}).inputPath.Str(), fs::current_path().string());
+    EXPECT_EQ(Parse({}).outputPath.Str(), fs::current_path().string());
 }
 
 TEST(CommandLine, OnlyBareNamesAreExpandedToTheirStoredSpelling) {
@@ -77,50 +99,6 @@ TEST(CommandLine, OnlyBareNamesAreExpandedToTheirStoredSpelling) {
 
     std::string missing = (dir.Path() / "none.mp3").string();
     EXPECT_EQ(Parse({missing}).inputPath.Str(), missing);
-}
-
-TEST(CommandLine, KeywordsMatchByTheirBeginningInAnyCase) {
-    CommandLineOptions automatic = Parse({"-automatic"});
-    EXPECT_TRUE(automatic.autoMode);
-    EXPECT_TRUE(automatic.exitWhenDone);
-
-    EXPECT_TRUE(Parse({"-AUTO"}).autoMode);
-    EXPECT_TRUE(Parse({"-EXIT"}).exitWhenDone);
-    EXPECT_TRUE(Parse({"-exit=1"}).exitWhenDone);
-    EXPECT_FALSE(Parse({"-exit=1"}).autoMode);
-    EXPECT_TRUE(Parse({"-exitnow"}).exitWhenDone);
-    EXPECT_TRUE(Parse({"-NoBeep"}).noBeep);
-    EXPECT_TRUE(Parse({"-overwrite"}).overwrite);
-    EXPECT_FALSE(Parse({"-over"}).overwrite); // shorter than the keyword
-
-    CommandLineOptions inputFile = Parse({"-inputfile=a.mp3"});
-    EXPECT_TRUE(inputFile.inputGiven);
-    EXPECT_EQ(inputFile.inputPath.Str(), InCurrentFolder("a.mp3"));
-}
-
-TEST(CommandLine, DoubleDashIsASwitchAndSlashOnlyOnWindows) {
-    EXPECT_TRUE(Parse({"--auto"}).autoMode);
-    EXPECT_TRUE(Parse({"--output=o.wav"}).outputGiven);
-
-    CommandLineOptions slash = Parse({"/auto", "/output=o.wav"});
-    EXPECT_EQ(slash.autoMode, kWindowsHost);
-    EXPECT_EQ(slash.inputGiven, !kWindowsHost); // elsewhere a path
-    EXPECT_EQ(slash.outputGiven, true);
-}
-
-TEST(CommandLine, NamesOfSwitchesComeAfterTheFirstEquals) {
-    CommandLineOptions options = Parse({"-output=/tmp/a=b.wav", "-input="});
-    EXPECT_EQ(options.outputPath.Str(), "/tmp/a=b.wav");
-    EXPECT_TRUE(options.inputGiven); // an empty name is the current folder
-    EXPECT_EQ(options.inputPath.Str(), fs::current_path().string());
-}
-
-TEST(CommandLine, InputOrOutputWithoutEqualsAndUnknownSwitchesAreIgnored) {
-    CommandLineOptions options = Parse({"-input", "-output", "-frobnicate", "-", "a.mp3"});
-    EXPECT_TRUE(options.inputGiven);
-    EXPECT_EQ(options.inputPath.Str(), InCurrentFolder("a.mp3"));
-    EXPECT_FALSE(options.outputGiven);
-    EXPECT_FALSE(options.autoMode || options.exitWhenDone || options.noBeep || options.overwrite);
 }
 
 } // namespace
