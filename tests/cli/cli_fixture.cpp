@@ -27,7 +27,7 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
 }
 
 void CliTest::SetUp() {
-    cli = (BinDir() / "sonarel-cli").string();
+    cli = ProgramPath("sonarel-cli");
     if (!std::filesystem::exists(cli)) {
         GTEST_SKIP() << "sonarel-cli is not built at " << cli;
     }

@@ -54,7 +54,7 @@ Bytes Fixture(const std::string& name) {
 class CliMalformed : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(BinDir() / "sonarel-cli")) {
+        if (!fs::exists(ProgramPath("sonarel-cli"))) {
             GTEST_SKIP() << "sonarel-cli is not built at " << BinDir();
         }
     }

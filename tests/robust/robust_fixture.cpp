@@ -15,7 +15,7 @@ WaveFile CheckedWave(const std::string& path) {
 
 ProcessResult RunCli(std::vector<std::string> args, const std::string& workDir,
                      uint64_t fileSizeLimit, int timeout_ms) {
-    args.insert(args.begin(), (BinDir() / "sonarel-cli").string());
+    args.insert(args.begin(), ProgramPath("sonarel-cli"));
     ChildOptions options{{"XDG_CONFIG_HOME=" + workDir}, workDir, "", fileSizeLimit};
     return RunProcess(args, options, timeout_ms);
 }

@@ -1,5 +1,7 @@
 #include "support/test_paths.h"
 
+#include "platform/host.h"
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -22,6 +24,10 @@ fs::path FixturesDir() {
 
 fs::path BinDir() {
     return fs::path(SONAREL_BIN_DIR);
+}
+
+std::string ProgramPath(const std::string& name) {
+    return (BinDir() / (name + (kWindowsHost ? ".exe" : ""))).string();
 }
 
 ScratchDir::ScratchDir() {

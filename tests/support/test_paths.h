@@ -17,6 +17,9 @@ std::filesystem::path FixturesDir();
 // Folder of the built programs (build/bin).
 std::filesystem::path BinDir();
 
+// A built program by its name without the host's suffix (".exe" on Windows).
+std::string ProgramPath(const std::string& name);
+
 // A fresh, empty scratch folder that is removed with the returned guard.
 class ScratchDir {
 public:
