@@ -1,5 +1,6 @@
 // The checks and openings before sonarel-cli -play starts its pump.
 #include "app/dialog_texts.h"
+#include "app/output_name.h"
 #include "app/stream_probe.h"
 #include "app/text_format.h"
 #include "cli/exit_codes.h"
@@ -7,18 +8,8 @@
 #include "cli/play_mode.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace sonarel::cli {
-namespace {
-
-bool SameFile(const PathName& a, const PathName& b) {
-    std::error_code error;
-    return a.Str() == b.Str() || (std::filesystem::equivalent(a.Str(), b.Str(), error) && !error);
-}
-
-} // namespace
 
 bool Playback::Refuse(const std::string& message, int exitCode) {
     if (!message.empty()) {
@@ -77,16 +68,9 @@ bool Playback::ChooseOutput() {
     }
     PathName& output = options_.outputPath;
     if (output.IsFolder()) {
-        output.RemoveTrailingBackslash();
-        const std::string folder = output.Str();
-        output.SetFolder(folder);
-        output.SetBaseName(options_.inputPath.GetBaseName());
-        output.SetExtension("wav");
-        if (SameFile(output, options_.inputPath)) {
-            output.MakeUnique();
-        }
+        output = ProposedOutputName(output, options_.inputPath);
     }
-    if (!output.CanCreate() || SameFile(output, options_.inputPath)) {
+    if (!output.CanCreate() || NamesOneFile(output.Str(), options_.inputPath.Str())) {
         return Refuse(FormatText(text::kInvalidOutput, output.CStr()), kExitOutputInvalid);
     }
     if (!options_.overwrite && HoldsOtherThanWave(output.Str())) {
