@@ -1,5 +1,19 @@
 // The MPEG audio Layer III decoder: bytes are pushed in, one frame of PCM comes out per
 // call. The bytes may be cut anywhere; the decoder finds and checks frame boundaries.
+//
+// Use:
+//   1. Make one decoder per stream; DecoderOptions choose the output (half or quarter rate,
+//      8-bit samples, mono).
+//   2. Feed() the bytes at hand. It takes what fits into its ring and says how many; offer
+//      the rest again after the next DecodeFrame().
+//   3. Call DecodeFrame() with room for kMaxFrameBytes. Severity 0 (MP3_OK) and 1 (the
+//      MP3_I_... notes: a damaged frame came out concealed) mean a whole frame of PCM was
+//      written. MP3_W_NEED_MORE asks for more input; MP3_W_SEARCHING and MP3_W_SYNC_LOST say
+//      that bytes between frames were skipped: call again. Severity 3 (MP3_E_...) is a fault
+//      of the call or the stream that the caller must handle; nothing was written.
+//   4. At the end of the input call SetEndOfInput(), then DecodeFrame() until it reports
+//      MP3_W_END: the last frames held in the ring come out first.
+//   5. Reset() starts a new stream with the same decoder.
 #pragma once
 
 #include <cstdint>

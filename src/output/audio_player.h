@@ -83,6 +83,8 @@ private:
 
     std::unique_ptr<SoundDevice> device_;
     MessageId time_message_;
+    // Guards everything below: the device's callbacks (buffers coming back) run on its own
+    // thread while the pump's thread fills and submits blocks and the owner reads the time.
     mutable std::mutex mutex_;
     // Signalled when a buffer comes back; waiters check the queued count, which stands
     // in for both of the player's events (a buffer done, all done).

@@ -5,6 +5,16 @@
 //   msgPcmPumpThreadStart     wParam 0, first thing the thread does;
 //   msgPcmPumpThreadProgress  wParam 0, after a chunk went out, at most once per interval;
 //   msgPcmPumpThreadStop      wParam = result (below), once, when the thread ends.
+//
+// Use:
+//   1. Make the pump with its source, and a player and a sink as wanted (either may be
+//      null); the thread waits, idle.
+//   2. SetNotifier(window, cookie, interval) says where the three messages go.
+//   3. Start() releases the thread: it opens what is not yet open, then reads the source
+//      and hands each chunk to the player and the sink until the source ends or fails.
+//   4. The window handles the messages; the stop message's result says how it ended.
+//   5. Stop() cancels: the thread writes what it gathered and ends; the destructor stops
+//      a thread that still runs. A pump runs once: make a new one for the next conversion.
 #pragma once
 
 #include <atomic>
@@ -69,6 +79,8 @@ private:
     ByteSource* source_;
     PcmPlayer* player_;
     WaveFileWriter* sink_;
+    // Taken by the thread around each hand-over to the player and each write to the sink;
+    // an owner that must touch either while the thread runs takes it too.
     CriticalSectionLock lock_;
     bool source_opened_ = false;
     bool player_opened_ = false;

@@ -63,6 +63,8 @@ private:
 
     Handler handler_;
     std::thread::id owner_;
+    // Guards queue_, closing_ and the send states: any thread posts or sends, the owner
+    // dispatches.
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::condition_variable handled_;

@@ -9,7 +9,7 @@ namespace sonarel {
 namespace {
 
 struct Registry {
-    std::mutex mutex;
+    std::mutex mutex; // guards numbers and next: any thread may register a name
     std::unordered_map<std::string, MessageId> numbers;
     MessageId next = kFirstRegisteredMessage;
 };

@@ -48,6 +48,7 @@ private:
 
     Procedure procedure_;
     std::thread thread_;
+    // Guards started_, finished_ and exit_code_, written by the thread and read by callers.
     mutable std::mutex mutex_;
     std::condition_variable finished_cv_;
     bool started_ = false;
