@@ -45,6 +45,7 @@ int DecodingStage::Open() {
     pending_ = 0;
     offset_ = 0;
     skippedSeconds_ = 0;
+    bufferTooSmall_ = false;
     SetTrim(0, UINT64_MAX);
     return 0;
 }
@@ -74,7 +75,10 @@ int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
         offset_ += taken;
     }
     int produced = 0;
-    decoder_.DecodeFrame(buffer, length, &produced);
+    if (decoder_.DecodeFrame(buffer, length, &produced) == mp3::MP3_E_OUTPUT_TOO_SMALL) {
+        bufferTooSmall_ = true;
+        return -1;
+    }
     if (produced > 0) {
         produced = FitToOutput(buffer, produced, length);
     }

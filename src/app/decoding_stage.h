@@ -23,8 +23,11 @@ public:
     // inner source if this stage opened it.
     void Close() override;
     // The PCM bytes of one frame, 0 while the decoder needs more input, or -1 at the end.
-    // buffer must hold a whole frame (GetBufferSize bytes); format_changed is not used.
+    // buffer must hold a whole frame (GetBufferSize bytes): a smaller one ends the read with
+    // -1 and HasFailed set, rather than looking like "no frame yet" for ever. format_changed
+    // is not used.
     int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
+    bool HasFailed() const override { return bufferTooSmall_ || FilterStream::HasFailed(); }
 
     // The PCM format the output was opened with. Frames of another channel count are brought
     // to it (mono spread to both channels, stereo folded); frames of another sampling rate
@@ -69,6 +72,7 @@ private:
     uint64_t skip_ = 0;
     uint64_t keep_ = UINT64_MAX;
     uint64_t handedOut_ = 0; // samples per channel before the trim
+    bool bufferTooSmall_ = false;
 };
 
 } // namespace sonarel

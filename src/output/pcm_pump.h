@@ -48,9 +48,10 @@ public:
     PcmPump(const PcmPump&) = delete;
     PcmPump& operator=(const PcmPump&) = delete;
 
-    // Only before Start.
-    void SetSource(ByteSource* source) { source_ = source; }
-    void SetSink(WaveFileWriter* sink) { sink_ = sink; }
+    // Only before Start: the thread uses them without a lock. Afterwards they refuse (false)
+    // and change nothing.
+    bool SetSource(ByteSource* source) { return SetBeforeStart(source_, source); }
+    bool SetSink(WaveFileWriter* sink) { return SetBeforeStart(sink_, sink); }
 
     // Sets the running flag, resumes a paused player and releases the idle thread.
     // Returns 1 when the thread was released now, else 0 (a pump runs only once).
@@ -64,6 +65,13 @@ public:
     bool IsRunning() const { return running_.load() != 0; }
 
 private:
+    template <typename Part> bool SetBeforeStart(Part*& member, Part* value) {
+        if (!suspended_) {
+            return false;
+        }
+        member = value;
+        return true;
+    }
     uint32_t ThreadProcedure();
     void OpenOutputs();
     WParam PumpLoop();

@@ -92,8 +92,19 @@ TEST(DecodingStage, DeliversWholeFramesThenTheEnd) {
     std::vector<uint8_t> rest = DecodeAll(stage);
     EXPECT_EQ((rest.size() + 4608) % 4608, 0u);
     EXPECT_EQ(stage.Read(frame.data(), 4608, nullptr), -1); // the end stays the end
+    EXPECT_FALSE(stage.HasFailed());
     stage.Close();
     EXPECT_EQ(source.IsOpen(), 0); // the stage opened it, so the stage closed it
+
+    // A buffer too small for a frame is a failure, not "no frame yet" for ever.
+    ASSERT_EQ(stage.Open(), 0);
+    int got = 0;
+    for (int calls = 0; got == 0 && calls < 100; ++calls) {
+        got = stage.Read(frame.data(), 1000, nullptr);
+    }
+    EXPECT_EQ(got, -1);
+    EXPECT_TRUE(stage.HasFailed());
+    stage.Close();
 }
 
 TEST(DecodingStage, ReopeningStartsFromACleanDecoder) {
