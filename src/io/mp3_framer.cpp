@@ -160,7 +160,7 @@ int Mp3Framer::FindSync(MpegHeader& header, uint64_t& position) {
                 return accepted < 0 ? accepted : 0;
             }
         }
-        sync_state_ = 2;
+        sync_state_ = kSyncSearching;
         reader_->SetBitPosition(position + 1);
     }
     return kFramerNoSync;
@@ -169,7 +169,7 @@ int Mp3Framer::FindSync(MpegHeader& header, uint64_t& position) {
 // While locked a usable header is taken as it is; otherwise the frame must be
 // followed by a header of the same stream. The reader stands after the header.
 int Mp3Framer::AcceptHeader(const MpegHeader& header, uint32_t word) {
-    if (sync_state_ == 1) {
+    if (sync_state_ == kSyncLocked) {
         return kHeaderAccepted;
     }
     const int skip = header.frame_bits - 32;
@@ -188,7 +188,7 @@ int Mp3Framer::AcceptHeader(const MpegHeader& header, uint32_t word) {
     if (sync != kSyncBits || ((word ^ next) & kSameStreamMask) != 0) {
         return kHeaderRejected;
     }
-    sync_state_ = 1;
+    sync_state_ = kSyncLocked;
     return kHeaderAccepted;
 }
 

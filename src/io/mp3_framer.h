@@ -61,8 +61,13 @@ public:
     uint16_t AverageBitrate() const;
     // The last frame read.
     const FrameInfo& CurrentFrame() const { return frame_; }
-    // 0 initial, 1 locked, 2 searching.
-    int SyncState() const { return sync_state_; }
+    // How the framer stands to the stream's frames.
+    enum Sync {
+        kSyncInitial,   // nothing read yet: the first header must be confirmed by the next
+        kSyncLocked,    // a frame was confirmed: each usable header is taken as it comes
+        kSyncSearching, // bytes were skipped: a header counts only once the next confirms it
+    };
+    Sync SyncState() const { return sync_state_; }
 
 private:
     int FindSync(MpegHeader& header, uint64_t& position);
@@ -77,7 +82,7 @@ private:
     void SendStatus();
     void PostStatus();
 
-    int sync_state_ = 0;
+    Sync sync_state_ = kSyncInitial;
     std::array<uint16_t, 4> history_{};
     uint16_t history_index_ = 0;
     uint16_t last_average_ = 0;

@@ -3,9 +3,14 @@
 
 namespace sonarel {
 
-inline constexpr int kFramerNoSource = -999;       // Open without an inner source
-inline constexpr int kFramerFrameTooLarge = -9997; // the frame does not fit the buffer
-inline constexpr int kFramerNoSync = -9998;        // no confirmed frame in 16384 bits
-inline constexpr int kFramerEndOfInput = -9999;    // the input ended or failed
+// Open without an inner source: Attach one first.
+inline constexpr int kFramerNoSource = -999;
+// The frame does not fit what is left of the frame buffer: Open fails with it, and Read
+// ends there.
+inline constexpr int kFramerFrameTooLarge = -9997;
+// No confirmed frame in 16384 bits: the input holds no MPEG audio there.
+inline constexpr int kFramerNoSync = -9998;
+// The input ended or failed (the inner source's HasFailed tells which): nothing more comes.
+inline constexpr int kFramerEndOfInput = -9999;
 
 } // namespace sonarel
