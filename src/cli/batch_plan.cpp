@@ -18,9 +18,16 @@ bool IsFolder(const std::string& name) {
     return fs::is_directory(name, error);
 }
 
-// A folder named as an output: an existing one, or a name ending in "/" to be created.
+constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
+
+bool EndsInSeparator(const std::string& name) {
+    return !name.empty() && (name.back() == '/' || name.back() == kSeparator);
+}
+
+// A folder named as an output: an existing one, or a name ending in a separator, to be
+// created.
 bool NamesFolder(const std::string& name) {
-    return !name.empty() && (name.back() == '/' || IsFolder(name));
+    return EndsInSeparator(name) || IsFolder(name);
 }
 
 // With -output, every bare name is an input; without it the names are read as for one file:
@@ -82,8 +89,8 @@ BatchFile PlanFile(const fs::path& input, const fs::path& outputFolder) {
     BatchFile file;
     file.input = input.string();
     file.outputFolder = outputFolder.lexically_normal().string();
-    if (file.outputFolder.back() != '/') {
-        file.outputFolder += '/'; // a folder part, so that the name stays as it is written
+    if (!EndsInSeparator(file.outputFolder)) {
+        file.outputFolder += kSeparator; // a folder part, so that the name stays as written
     }
     file.output = ProposedOutputName(PathName(file.outputFolder), PathName(file.input)).Str();
     std::error_code error;

@@ -71,7 +71,8 @@ TEST_F(CliBatch, ConvertsEveryInputAndNamesTheFailures) {
         }
         EXPECT_EQ(outputs, batch.written.size());
         for (const std::string& name : batch.written) {
-            EXPECT_NE(run.out.find(" -> out/" + name + ": Done!\n"), std::string::npos) << run.out;
+            const std::string shown = fs::path("out/" + name).make_preferred().string();
+            EXPECT_NE(run.out.find(" -> " + shown + ": Done!\n"), std::string::npos) << run.out;
         }
         for (const std::string& name : batch.written) {
             EXPECT_GT(Frames(CheckedWave((dir / "out" / name).string())), 0) << name;

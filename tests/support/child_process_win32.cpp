@@ -131,6 +131,21 @@ void ChildProcess::Signal(int signal) {
     }
 }
 
+namespace {
+
+// The console's text ends its lines with CR LF; the tests compare them as "\n".
+void EndLinesWithNewline(std::string& text) {
+    size_t kept = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            text[kept++] = text[i];
+        }
+    }
+    text.resize(kept);
+}
+
+} // namespace
+
 ProcessResult ChildProcess::Finish(int timeout_ms) {
     if (host_->started) {
         if (WaitForSingleObject(host_->process.hProcess, static_cast<DWORD>(timeout_ms)) !=
@@ -153,6 +168,8 @@ ProcessResult ChildProcess::Finish(int timeout_ms) {
         CloseHandle(host_->process.hThread);
         host_->started = false;
     }
+    EndLinesWithNewline(result_.out);
+    EndLinesWithNewline(result_.err);
     return result_;
 }
 

@@ -12,18 +12,28 @@ namespace sonarel::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A folder the build names, in the host's own form: under Wine "/work/x" becomes
+// "Z:\work\x", which the programs take as a name rather than a '/' switch.
+fs::path BuildFolder(const char* name) {
+    return fs::absolute(fs::path(name)).make_preferred();
+}
+
+} // namespace
+
 fs::path VectorsDir() {
-    fs::path dir = fs::path(SONAREL_SHARED_DIR) / "vectors";
+    fs::path dir = BuildFolder(SONAREL_SHARED_DIR) / "vectors";
     std::error_code ec;
     return fs::is_directory(dir, ec) ? dir : fs::path();
 }
 
 fs::path FixturesDir() {
-    return fs::path(SONAREL_SOURCE_DIR) / "tests" / "fixtures";
+    return BuildFolder(SONAREL_SOURCE_DIR) / "tests" / "fixtures";
 }
 
 fs::path BinDir() {
-    return fs::path(SONAREL_BIN_DIR);
+    return BuildFolder(SONAREL_BIN_DIR);
 }
 
 std::string ProgramPath(const std::string& name) {
