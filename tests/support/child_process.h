@@ -35,9 +35,9 @@ public:
     // Collects output until stdout holds text, the child closes its output or timeout_ms
     // passed; true when stdout holds the text.
     bool WaitForOutput(const std::string& text, int timeout_ms);
-    // POSIX: sends the signal. Windows: SIGINT is a Ctrl-C (Ctrl-Break) event, anything
-    // else ends the process.
-    void Signal(int signal);
+    // POSIX: sends the signal. Windows: SIGINT is a Ctrl-Break event to the child's process
+    // group, anything else ends the process. False when it could not be delivered.
+    bool Signal(int signal);
     // Collects the rest of the output and waits for the end; after timeout_ms the child is
     // killed and the result says it timed out.
     ProcessResult Finish(int timeout_ms = 60000);

@@ -106,10 +106,8 @@ bool ChildProcess::WaitForOutput(const std::string& text, int timeout_ms) {
     return result_.out.find(text) != std::string::npos;
 }
 
-void ChildProcess::Signal(int signal) {
-    if (host_->pid > 0) {
-        kill(host_->pid, signal);
-    }
+bool ChildProcess::Signal(int signal) {
+    return host_->pid > 0 && kill(host_->pid, signal) == 0;
 }
 
 ProcessResult ChildProcess::Finish(int timeout_ms) {

@@ -120,15 +120,14 @@ bool ChildProcess::WaitForOutput(const std::string& text, int timeout_ms) {
     return result_.out.find(text) != std::string::npos;
 }
 
-void ChildProcess::Signal(int signal) {
+bool ChildProcess::Signal(int signal) {
     if (!host_->started) {
-        return;
+        return false;
     }
     if (signal == SIGINT) {
-        GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, host_->process.dwProcessId);
-    } else {
-        TerminateProcess(host_->process.hProcess, 1);
+        return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, host_->process.dwProcessId) != 0;
     }
+    return TerminateProcess(host_->process.hProcess, 1) != 0;
 }
 
 namespace {
