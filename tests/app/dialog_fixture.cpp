@@ -1,15 +1,28 @@
 #include "dialog_fixture.h"
 
+#include "app/decoding_stage.h"
+#include "app/input_file_reader.h"
 #include "support/given_names.h"
-#include "support/wave_file.h"
+
+#include <algorithm>
 
 namespace sonarel::test {
 
-DialogTest::DialogTest() {
+DialogTest::DialogTest() : pipeline(MakeWriter()) {
     dialog = std::make_unique<DecoderDialog>(view, settings, pipeline);
     view.handler = [this](MessageId id, WParam w, LParam l) {
         return dialog->HandleMessage(id, w, l);
     };
+}
+
+DialogTest::~DialogTest() {
+    dialog.reset(); // before the pipeline it borrows
+}
+
+std::unique_ptr<WaveFileWriter> DialogTest::MakeWriter() {
+    auto made = std::make_unique<FullDiskWriter>();
+    writer = made.get();
+    return made;
 }
 
 std::string DialogTest::CopyFixture(const std::string& fixture, const std::string& name) {
@@ -17,8 +30,9 @@ std::string DialogTest::CopyFixture(const std::string& fixture, const std::strin
     return Scratch(name);
 }
 
-std::string DialogTest::LongInput(const std::string& name, size_t bytes) {
-    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
+std::string DialogTest::LongInput(const std::string& name, size_t bytes,
+                                  const std::string& fixture) {
+    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / fixture);
     std::vector<unsigned char> all;
     while (all.size() < bytes) {
         all.insert(all.end(), one.begin(), one.end());
@@ -37,11 +51,51 @@ void DialogTest::ReadyWith(const std::string& input, const std::string& output) 
     dialog->Initialize();
 }
 
-void ExpectCompleteWave(const std::string& path, int rate, int channels) {
-    WaveFile wave = ReadWaveFile(path, false);
+bool DialogTest::Convert() {
+    dialog->OnDecode();
+    return dialog->IsDecoding() && WaitForEnd();
+}
+
+void DialogTest::InjectReaderFault(ReaderFault fault) {
+    pipeline.source.SetReaderWrapper([fault](std::unique_ptr<FileSource> chosen) {
+        return std::make_unique<FaultyReader>(std::move(chosen), fault);
+    });
+}
+
+WaveFile CheckedWave(const std::string& path) {
+    WaveFile wave = ReadWaveFile(path);
     EXPECT_EQ(WaveInconsistency(wave), "") << path;
+    return wave;
+}
+
+void ExpectCompleteWave(const std::string& path, int rate, int channels) {
+    WaveFile wave = CheckedWave(path);
     EXPECT_EQ(wave.rate, static_cast<uint32_t>(rate));
     EXPECT_EQ(wave.channels, channels);
+}
+
+bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+std::vector<uint8_t> DecodeAll(const std::string& input) {
+    InputFileReader source(input);
+    EXPECT_EQ(source.Open(), 0) << input;
+    DecodingStage stage;
+    stage.Attach(&source, false);
+    EXPECT_EQ(stage.Open(), 0);
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> frame(static_cast<size_t>(stage.GetBufferSize()));
+    for (;;) {
+        int got = stage.Read(frame.data(), static_cast<int32_t>(frame.size()), nullptr);
+        if (got < 0) {
+            break;
+        }
+        pcm.insert(pcm.end(), frame.begin(), frame.begin() + got);
+    }
+    stage.Close();
+    source.Close();
+    return pcm;
 }
 
 } // namespace sonarel::test

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/dialog_view.h"
-#include "platform/settings_store.h"
 #include "platform/message_queue.h"
+#include "platform/settings_store.h"
 
 #include <deque>
 #include <functional>

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms);
 // Sample frames of 16-bit PCM in the file's data.
 inline long Frames(const WaveFile& wave) {
     return wave.blockAlign == 0 ? 0 : static_cast<long>(wave.data.size() / wave.blockAlign);
+}
+
+// True when `part` is the beginning of `whole`.
+inline bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
 class CliTest : public ::testing::Test {

@@ -5,7 +5,7 @@
 // full conversion, with a fact value that matches.
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
-#include "robust_fixture.h"
+#include "dialog_fixture.h"
 
 #include <random>
 #include <thread>
@@ -13,7 +13,7 @@
 namespace sonarel::test {
 namespace {
 
-using Cancellation = PipelineTest;
+using Cancellation = DialogTest;
 
 struct Input {
     std::string path;
@@ -21,19 +21,16 @@ struct Input {
     uint64_t bytes = 0;
 };
 
-Input MakeInput(const ScratchDir& dir, const std::string& fixture, const std::string& name) {
-    Input input;
-    input.path = RepeatFixture(dir, fixture, name, 100'000);
-    input.pcm = DecodeAll(input.path);
-    input.bytes = ReadFileBytes(input.path).size();
-    return input;
+Input MakeInput(const std::string& path) {
+    return {path, DecodeAll(path), ReadFileBytes(path).size()};
 }
 
 TEST_F(Cancellation, AtAHundredRandomPointsTheFileIsAlwaysValid) {
-    const Input inputs[] = {MakeInput(dir, "cbr_44100_stereo.mp3", "stereo.mp3"),
-                            MakeInput(dir, "cbr_22050_mono.mp3", "mono.mp3")};
+    Unattended();
+    const Input inputs[] = {MakeInput(LongInput("stereo.mp3", 100'000)),
+                            MakeInput(LongInput("mono.mp3", 100'000, "cbr_22050_mono.mp3"))};
     std::mt19937 random(20261206);
-    Ready(inputs[0].path, Scratch("out.wav"));
+    ReadyWith(inputs[0].path, Scratch("out.wav"));
     int cancelledBeforeTheEnd = 0;
 
     for (int run = 0; run < 100; ++run) {

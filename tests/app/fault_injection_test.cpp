@@ -3,12 +3,12 @@
 // as one (its message, "Failed!", a non-zero exit status of the console), never as "Done!".
 #include "app/dialog_texts.h"
 #include "cli/exit_codes.h"
-#include "robust_fixture.h"
+#include "dialog_fixture.h"
 
 namespace sonarel::test {
 namespace {
 
-using FaultInjection = PipelineTest;
+using FaultInjection = DialogTest;
 
 // Frames of the 128 kbit/s, 44.1 kHz stereo fixture: 417 or 418 bytes in, 4608 bytes out.
 constexpr uint64_t kFrameBytesIn = 418;
@@ -25,10 +25,11 @@ void ExpectReportedFailure(const FakeView& view, const DecoderDialog& dialog, co
 }
 
 TEST_F(FaultInjection, AReadErrorIsAFailureAndTheFileHoldsWhatWasDecodedBeforeIt) {
-    std::string input = RepeatFixture(dir, "cbr_44100_stereo.mp3", "in.mp3", 120'000);
+    Unattended();
+    std::string input = LongInput("in.mp3", 120'000, "cbr_44100_stereo.mp3");
     std::vector<uint8_t> reference = DecodeAll(input);
     dialog->Options().exitWhenDone = true; // a failure must not close the program
-    Ready(input, Scratch("out.wav"));
+    ReadyWith(input, Scratch("out.wav"));
 
     for (uint64_t at :
          {uint64_t{0}, uint64_t{1}, uint64_t{3000}, uint64_t{60'001}, uint64_t{118'000}}) {
@@ -54,9 +55,10 @@ TEST_F(FaultInjection, AReadErrorIsAFailureAndTheFileHoldsWhatWasDecodedBeforeIt
 }
 
 TEST_F(FaultInjection, AFileThatEndsEarlyConvertsLikeTheShorterFileItIs) {
-    std::string input = RepeatFixture(dir, "cbr_44100_mono.mp3", "in.mp3", 60'000);
+    Unattended();
+    std::string input = LongInput("in.mp3", 60'000, "cbr_44100_mono.mp3");
     std::vector<uint8_t> reference = DecodeAll(input);
-    Ready(input, Scratch("out.wav"));
+    ReadyWith(input, Scratch("out.wav"));
     InjectReaderFault({ReaderFault::kEnd, 25'000, nullptr});
     ASSERT_TRUE(Convert());
     EXPECT_EQ(view.progressText, text::kDone);
@@ -71,9 +73,10 @@ TEST_F(FaultInjection, AFileThatEndsEarlyConvertsLikeTheShorterFileItIs) {
 }
 
 TEST_F(FaultInjection, AFullDiskIsAFailureAndTheFileEndsOnItsLastWholeSampleFrame) {
-    std::string input = RepeatFixture(dir, "cbr_44100_stereo.mp3", "in.mp3", 120'000);
+    Unattended();
+    std::string input = LongInput("in.mp3", 120'000, "cbr_44100_stereo.mp3");
     std::vector<uint8_t> reference = DecodeAll(input);
-    Ready(input, Scratch("out.wav"));
+    ReadyWith(input, Scratch("out.wav"));
 
     // Room ending on a buffer boundary, inside a sample frame, and on an odd byte: the
     // sample frame that was stored in part is cut off again.
@@ -92,8 +95,9 @@ TEST_F(FaultInjection, AFullDiskIsAFailureAndTheFileEndsOnItsLastWholeSampleFram
 }
 
 TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
-    std::string input = RepeatFixture(dir, "cbr_8000_mono.mp3", "in.mp3", 4000);
-    Ready(input, Scratch("out.wav"));
+    Unattended();
+    std::string input = LongInput("in.mp3", 4000, "cbr_8000_mono.mp3");
+    ReadyWith(input, Scratch("out.wav"));
     writer->capacity = 40;
     dialog->OnDecode();
     EXPECT_FALSE(dialog->IsDecoding());

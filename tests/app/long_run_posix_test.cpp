@@ -5,7 +5,7 @@
 // on purpose); LeakSanitizer then checks at exit that nothing was lost.
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
-#include "robust_fixture.h"
+#include "dialog_fixture.h"
 
 #include <unistd.h>
 
@@ -20,7 +20,7 @@
 namespace sonarel::test {
 namespace {
 
-using LongRun = PipelineTest;
+using LongRun = DialogTest;
 
 // Resident set size of this process in bytes.
 uint64_t ResidentBytes() {
@@ -32,6 +32,7 @@ uint64_t ResidentBytes() {
 }
 
 TEST_F(LongRun, FiveHundredConversionsInOneProcessKeepTheirMemory) {
+    Unattended();
     const std::vector<std::string> fixtures = {
         "cbr_8000_mono.mp3",    "cbr_11025_stereo.mp3",      "cbr_16000_mono.mp3",
         "cbr_22050_stereo.mp3", "cbr_24000_mono.mp3",        "cbr_32000_stereo.mp3",
@@ -42,7 +43,7 @@ TEST_F(LongRun, FiveHundredConversionsInOneProcessKeepTheirMemory) {
         return (FixturesDir() / "mp3" / fixtures[static_cast<size_t>(i) % fixtures.size()])
             .string();
     };
-    Ready(input(0), Scratch("out.wav"));
+    ReadyWith(input(0), Scratch("out.wav"));
     uint64_t after50 = 0;
     for (int i = 0; i < 500; ++i) {
         view.texts[kInputEdit] = input(i);

@@ -4,7 +4,7 @@
 // it comes (questions answered No) and with -yes, which pushes it as far as it will go.
 #include "app/byte_count.h"
 #include "cli/exit_codes.h"
-#include "robust_fixture.h"
+#include "cli_fixture.h"
 
 #include <cstring>
 #include <filesystem>
@@ -47,31 +47,37 @@ Bytes Riff(const char* form, uint32_t riffSize,
     return b;
 }
 
-Bytes Fixture(const std::string& name) {
+Bytes FixtureBytes(const std::string& name) {
     return ReadFileBytes(FixturesDir() / "mp3" / name);
 }
 
-class CliMalformed : public ::testing::Test {
+class CliMalformed : public CliTest {
 protected:
-    void SetUp() override {
-        if (!fs::exists(ProgramPath("sonarel-cli"))) {
-            GTEST_SKIP() << "sonarel-cli is not built at " << BinDir();
-        }
-    }
-
     std::string Make(const std::string& name, const Bytes& bytes) {
         WriteFileBytes(dir / name, bytes);
-        return (dir / name).string();
+        return Scratch(name);
     }
-    std::string Output() const { return (dir / "out.wav").string(); }
+    std::string Output() const { return Scratch("out.wav"); }
+    // Runs the converter with the file size limited to `room` bytes (0: none).
+    ProcessResult RunLimited(std::vector<std::string> args, uint64_t room = 0) const {
+        args.insert(args.begin(), cli);
+        ChildOptions options = Options();
+        options.fileSizeLimit = room;
+        return RunProcess(args, options, 120'000);
+    }
+    // The PCM a conversion of the input writes.
+    Bytes ConvertedPcm(const std::string& input) const {
+        EXPECT_EQ(Run({"-overwrite", input, Scratch("reference.wav")}).exitCode, cli::kExitDone);
+        return CheckedWave(Scratch("reference.wav")).data;
+    }
 
     // Runs with and without -yes; both must end by themselves with the given status.
     ProcessResult RunBoth(const std::string& input, int asIs, int withYes) {
         fs::remove(Output());
-        ProcessResult plain = RunCli({input, Output()}, dir.Path().string());
+        ProcessResult plain = RunLimited({input, Output()});
         ExpectOwnEnd(plain, asIs);
         fs::remove(Output());
-        ProcessResult yes = RunCli({"-yes", input, Output()}, dir.Path().string());
+        ProcessResult yes = RunLimited({"-yes", input, Output()});
         ExpectOwnEnd(yes, withYes);
         return yes;
     }
@@ -88,8 +94,6 @@ protected:
     static bool Has(const std::string& text, const std::string& part) {
         return text.find(part) != std::string::npos;
     }
-
-    ScratchDir dir;
 };
 
 TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
@@ -109,7 +113,7 @@ TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
 }
 
 TEST_F(CliMalformed, BrokenRiffFilesAreInvalidInput) {
-    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    Bytes stream = FixtureBytes("cbr_44100_stereo.mp3");
     stream.resize(5000);
     const std::pair<const char*, Bytes> cases[] = {
         // A chunk before "fmt " whose size runs far past the end (negative as a 32-bit int).
@@ -134,24 +138,24 @@ TEST_F(CliMalformed, BrokenRiffFilesAreInvalidInput) {
 }
 
 TEST_F(CliMalformed, AHugeDataChunkSizeConvertsTheFramesThatAreThere) {
-    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    Bytes stream = FixtureBytes("cbr_44100_stereo.mp3");
     stream.resize(6000);
     std::string input =
         Make("huge.wav", Riff("WAVE", 0xFFFFFFFFu,
                               {{"fmt ", 30, Mp3FormatRecord()}, {"data", 0xFFFFFFF0u, stream}}));
     RunBoth(input, cli::kExitDone, cli::kExitDone);
     WaveFile wave = CheckedWave(Output());
-    EXPECT_EQ(wave.data, DecodeAll(input));
+    EXPECT_EQ(wave.data, ConvertedPcm(Make("plain.mp3", stream)));
     EXPECT_GE(wave.dataSize, 10u * 4608); // 14 frames are there; the first and last may go
 }
 
 TEST_F(CliMalformed, AStreamCutInsideAFrameConvertsItsWholeFrames) {
-    Bytes stream = Fixture("cbr_44100_stereo.mp3");
+    Bytes stream = FixtureBytes("cbr_44100_stereo.mp3");
     stream.resize(10'000); // 23 frames and a piece of the 24th
     std::string input = Make("cut.mp3", stream);
     RunBoth(input, cli::kExitDone, cli::kExitDone);
     WaveFile wave = CheckedWave(Output());
-    Bytes whole = DecodeAll((FixturesDir() / "mp3" / "cbr_44100_stereo.mp3").string());
+    Bytes whole = ConvertedPcm((FixturesDir() / "mp3" / "cbr_44100_stereo.mp3").string());
     EXPECT_TRUE(IsPrefix(wave.data, whole));
     EXPECT_GE(wave.dataSize, 21u * 4608);
     EXPECT_LT(wave.dataSize, whole.size());
@@ -160,9 +164,9 @@ TEST_F(CliMalformed, AStreamCutInsideAFrameConvertsItsWholeFrames) {
 TEST_F(CliMalformed, AShortLeadInAtAnotherRateIsLeftOutAndReported) {
     // Four 22.05 kHz stereo frames in front of a second of 44.1 kHz mono (cat a.mp3 b.mp3):
     // the output takes the format of the second, which carries most of the audio.
-    Bytes both = Fixture("cbr_22050_stereo.mp3");
+    Bytes both = FixtureBytes("cbr_22050_stereo.mp3");
     both.resize(1043); // its information frame and four audio frames
-    Bytes song = Fixture("cbr_44100_mono.mp3");
+    Bytes song = FixtureBytes("cbr_44100_mono.mp3");
     both.insert(both.end(), song.begin(), song.end());
     ProcessResult yes =
         RunBoth(Make("switch.mp3", both), cli::kExitDoneWithSkips, cli::kExitDoneWithSkips);
@@ -175,25 +179,25 @@ TEST_F(CliMalformed, AShortLeadInAtAnotherRateIsLeftOutAndReported) {
     EXPECT_TRUE(Has(yes.out, "Mono (" + written)) << "the size shown is the size written";
     // The song's information frame is no longer at the start of the stream: like other
     // decoders, this one plays it as the silent frame it is.
-    const Bytes songPcm = DecodeAll(Make("song.mp3", song));
+    const Bytes songPcm = ConvertedPcm(Make("song.mp3", song));
     ASSERT_EQ(wave.data.size(), songPcm.size() + 2304);
     EXPECT_TRUE(std::equal(songPcm.begin(), songPcm.end(), wave.data.begin() + 2304));
 }
 
 TEST_F(CliMalformed, AFullDiskEndsWithAnErrorAndAFileOfWholeSampleFrames) {
-    Bytes three = Fixture("cbr_44100_stereo.mp3");
+    Bytes three = FixtureBytes("cbr_44100_stereo.mp3");
     for (int i = 0; i < 2; ++i) {
         three.insert(three.end(), three.begin(), three.begin() + 17'135);
     }
     std::string input = Make("long.mp3", three);
     constexpr uint64_t kRoom = 100'003; // bytes the file may reach
-    ProcessResult run = RunCli({input, Output()}, dir.Path().string(), kRoom);
+    ProcessResult run = RunLimited({input, Output()}, kRoom);
     ExpectOwnEnd(run, cli::kExitWriteError);
     EXPECT_TRUE(Has(run.err, "Write error: the output file is incomplete!"));
     EXPECT_TRUE(Has(run.out, "Failed!"));
     WaveFile wave = CheckedWave(Output()); // the part-stored sample frame is cut off
     EXPECT_EQ(wave.fileSize, kRoom - (kRoom - 56) % 4);
-    EXPECT_TRUE(IsPrefix(wave.data, DecodeAll(input)));
+    EXPECT_TRUE(IsPrefix(wave.data, ConvertedPcm(input)));
 }
 
 } // namespace
