@@ -1,3 +1,5 @@
+#include "mp3/crc16.h"
+
 #include "mp3/crc16_table.h"
 #include "mp3/side_info.h"
 

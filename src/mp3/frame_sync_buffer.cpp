@@ -1,6 +1,6 @@
 #include "mp3/frame_sync_buffer.h"
 
-#include "mp3/side_info.h"
+#include "mp3/crc16.h"
 
 namespace sonarel::mp3 {
 

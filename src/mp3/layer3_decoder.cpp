@@ -6,6 +6,7 @@
 #include "mp3/reorder_antialias.h"
 #include "mp3/requantize.h"
 #include "mp3/scale_factors.h"
+#include "mp3/reservoir.h"
 #include "mp3/side_info.h"
 #include "mp3/stereo.h"
 

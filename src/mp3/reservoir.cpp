@@ -1,3 +1,5 @@
+#include "mp3/reservoir.h"
+
 #include "mp3/side_info.h"
 
 #include <algorithm>

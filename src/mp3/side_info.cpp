@@ -1,5 +1,7 @@
 #include "mp3/side_info.h"
 
+#include "mp3/crc16.h"
+
 namespace sonarel::mp3 {
 
 namespace {

@@ -7,6 +7,8 @@
 #include "frame_builder.h"
 #include "mp3/crc16_table.h"
 #include "mp3/frame_header.h"
+#include "mp3/crc16.h"
+#include "mp3/reservoir.h"
 #include "mp3/side_info.h"
 
 namespace sonarel::mp3 {
