@@ -3,6 +3,7 @@
 // hand them over; bare names are looked up on disk relative to the current folder.
 #include "cli/console_command_line.h"
 #include "fuzz_support.h"
+#include "platform/host.h"
 
 #include <cctype>
 #include <string>
@@ -34,6 +35,11 @@ std::vector<std::string> SplitArguments(const uint8_t* data, size_t size) {
     return args;
 }
 
+// '-' begins a switch; on Windows '/' does too.
+bool IsSwitch(const std::string& arg) {
+    return !arg.empty() && (arg[0] == '-' || (sonarel::kWindowsHost && arg[0] == '/'));
+}
+
 // "-jobs" without "=N" (or any beginning of it, in any case) takes the next argument as N
 // unless that is a switch.
 bool TakesTheNextArgument(const std::string& arg) {
@@ -49,10 +55,10 @@ bool TakesTheNextArgument(const std::string& arg) {
 
 bool HasBareArgument(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i].empty() || args[i][0] != '-') {
+        if (!IsSwitch(args[i])) {
             return true;
         }
-        if (TakesTheNextArgument(args[i]) && i + 1 < args.size() && !args[i + 1].starts_with('-')) {
+        if (TakesTheNextArgument(args[i]) && i + 1 < args.size() && !IsSwitch(args[i + 1])) {
             ++i; // its value; a switch there is an error and parsed as a switch
         }
     }
