@@ -8,6 +8,10 @@
 // it is taken, one DecodeFrame per round into a 4608-byte buffer. The fastest run counts, by the
 // wall clock and by this thread's processor time (which a busy machine disturbs less); the
 // real-time factor is seconds of audio per second of decoding.
+#include "io/raw_file_reader.h"
+#include "io/riff_wave_reader.h"
+#include "mp3/mp3_decoder.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -17,13 +21,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
-
 #include <time.h>
-
-#include "io/raw_file_reader.h"
-#include "io/riff_wave_reader.h"
-#include "mp3/mp3_decoder.h"
+#include <vector>
 
 namespace {
 

@@ -5,11 +5,10 @@
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -1,8 +1,8 @@
 #include "app/channel_fit.h"
 
-#include <cstring>
-
 #include "io/little_endian.h"
+
+#include <cstring>
 
 namespace sonarel {
 

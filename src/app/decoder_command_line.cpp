@@ -1,8 +1,8 @@
 #include "app/decoder_command_line.h"
 
-#include <cctype>
-
 #include "platform/host.h"
+
+#include <cctype>
 
 namespace sonarel {
 namespace {

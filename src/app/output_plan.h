@@ -2,10 +2,10 @@
 // channel, whether that count is certain, and, for gapless output, the samples to trim.
 #pragma once
 
+#include "app/stream_probe.h"
+
 #include <cstdint>
 #include <limits>
-
-#include "app/stream_probe.h"
 
 namespace sonarel {
 
@@ -25,8 +25,9 @@ struct OutputPlan {
 
 // The stream's samples at its main rate come from the probe's count when it read the whole
 // input, else from the frame count of its information frame, unless the probed part alone
-// holds more frames; a pipe without such a count has no known length. With `gapless` and a LAME tag, the encoder delay plus the decoder's delay is dropped
-// at the start and the padding at the end, so the output holds exactly the original's samples.
+// holds more frames; a pipe without such a count has no known length. With `gapless` and a LAME
+// tag, the encoder delay plus the decoder's delay is dropped at the start and the padding at the
+// end, so the output holds exactly the original's samples.
 OutputPlan PlanOutput(const StreamProbe& probe, bool gapless);
 
 } // namespace sonarel

@@ -1,9 +1,9 @@
 #include "app/stream_survey.h"
 
+#include "mp3/mp3_decoder.h"
+
 #include <algorithm>
 #include <memory>
-
-#include "mp3/mp3_decoder.h"
 
 namespace sonarel {
 

@@ -3,11 +3,11 @@
 // at another sampling rate), and the exact size of what will be written.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "io/byte_source.h"
 #include "mp3/encoder_info.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace sonarel {
 

@@ -5,7 +5,6 @@
 #include "app/text_format.h"
 #include "cli/interrupt_flag.h"
 #include "cli/output_file.h"
-
 #include "platform/console.h"
 
 #include <cctype>

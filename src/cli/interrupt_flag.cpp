@@ -1,8 +1,8 @@
 #include "cli/interrupt_flag.h"
 
-#include <csignal>
-
 #include "platform/console.h"
+
+#include <csignal>
 
 namespace sonarel::cli {
 namespace {

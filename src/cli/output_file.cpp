@@ -2,10 +2,9 @@
 
 #include "app/dialog_texts.h"
 #include "app/text_format.h"
+#include "platform/file_system.h"
 
 #include <cstring>
-
-#include "platform/file_system.h"
 
 namespace sonarel::cli {
 namespace {

@@ -1,9 +1,9 @@
 #include "cli/progress_line.h"
 
+#include "platform/console.h"
+
 #include <algorithm>
 #include <string>
-
-#include "platform/console.h"
 
 namespace sonarel::cli {
 namespace {

@@ -2,10 +2,10 @@
 // 16x16 images for each look (normal, highlighted, disabled) on a light grey key colour.
 #pragma once
 
+#include "controls/image_list.h"
+
 #include <QColor>
 #include <QImage>
-
-#include "controls/image_list.h"
 
 namespace sonarel {
 

@@ -4,12 +4,12 @@
 // another, standing in for the 8-point "MS Sans Serif" of Windows dialogs.
 #pragma once
 
+#include "controls/bar_image.h"
+
 #include <QColor>
 #include <QImage>
 #include <QString>
 #include <QWidget>
-
-#include "controls/bar_image.h"
 
 class QPainter;
 

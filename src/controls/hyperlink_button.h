@@ -3,12 +3,12 @@
 // caption is the widget's font (by default the application's dialog font), underlined.
 #pragma once
 
+#include "controls/button_look.h"
+
 #include <QAbstractButton>
 #include <QString>
 #include <QUrl>
 #include <functional>
-
-#include "controls/button_look.h"
 
 namespace sonarel {
 

@@ -1,11 +1,11 @@
 #include "controls/image_button.h"
 
+#include "controls/image_list.h"
+
 #include <QEnterEvent>
 #include <QEvent>
 #include <QPainter>
 #include <algorithm>
-
-#include "controls/image_list.h"
 
 namespace sonarel {
 

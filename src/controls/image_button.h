@@ -4,9 +4,9 @@
 // A dotted frame around the caption marks the keyboard focus.
 #pragma once
 
-#include <QAbstractButton>
-
 #include "controls/button_look.h"
+
+#include <QAbstractButton>
 
 namespace sonarel {
 

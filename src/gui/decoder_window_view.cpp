@@ -1,8 +1,7 @@
 // DecoderWindow's side of DialogView: what the dialog logic asks of its window.
-#include "gui/decoder_window.h"
-
 #include "controls/gradient_progress_bar.h"
 #include "gui/about_box.h"
+#include "gui/decoder_window.h"
 #include "gui/file_dialog_setup.h"
 #include "gui/qt_text.h"
 #include "gui/window_texts.h"

@@ -3,13 +3,13 @@
 #include "app/decode_pipeline.h"
 #include "app/decoder_command_line.h"
 #include "app/decoder_dialog.h"
-#include "platform/settings_store.h"
 #include "app/version.h"
 #include "gui/app_icon.h"
 #include "gui/decoder_window.h"
 #include "gui/qt_settings_store.h"
 #include "gui/screenshot.h"
 #include "platform/registered_message.h"
+#include "platform/settings_store.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // and the decoding stage. Errors are results, never exceptions.
 #pragma once
 
-#include <cstdint>
-
 #include "io/wave_format.h"
+
+#include <cstdint>
 
 namespace sonarel {
 

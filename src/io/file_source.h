@@ -3,11 +3,11 @@
 // may be called from another thread while a reader thread reads.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
 #include "io/byte_source.h"
 #include "paths/path_name.h"
+
+#include <cstdint>
+#include <string_view>
 
 namespace sonarel {
 

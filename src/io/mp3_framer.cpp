@@ -1,9 +1,9 @@
 #include "io/mp3_framer.h"
 
+#include "platform/registered_message.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "platform/registered_message.h"
 
 namespace sonarel {
 

@@ -4,10 +4,6 @@
 // an input file.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <memory>
-
 #include "io/byte_buffer.h"
 #include "io/filter_stream.h"
 #include "io/mp3_framer_results.h"
@@ -15,6 +11,10 @@
 #include "io/sync_bit_reader.h"
 #include "io/wave_format.h"
 #include "platform/window_notifier.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
 
 namespace sonarel {
 

@@ -1,11 +1,11 @@
 #include "io/pipe_reader.h"
 
+#include "io/id3v2_tag.h"
+#include "platform/stream_input.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
-
-#include "io/id3v2_tag.h"
-#include "platform/stream_input.h"
 
 namespace sonarel {
 

@@ -7,6 +7,7 @@
 // recognised by its first bytes.
 #pragma once
 
+#include "io/file_source.h"
 #include "platform/file_system.h"
 
 #include <atomic>
@@ -14,8 +15,6 @@
 #include <functional>
 #include <string_view>
 #include <vector>
-
-#include "io/file_source.h"
 
 namespace sonarel {
 

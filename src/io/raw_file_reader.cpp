@@ -1,11 +1,11 @@
 #include "io/raw_file_reader.h"
 
-#include <algorithm>
-#include <limits>
-
-#include "platform/file_system.h"
 #include "io/id3v2_tag.h"
 #include "io/trailing_tags.h"
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <limits>
 
 namespace sonarel {
 

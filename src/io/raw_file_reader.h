@@ -1,12 +1,12 @@
 // Reads a file as it is: the input reader for raw MPEG audio streams.
 #pragma once
 
+#include "io/file_source.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
-
-#include "io/file_source.h"
 
 namespace sonarel {
 

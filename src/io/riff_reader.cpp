@@ -1,12 +1,11 @@
 #include "io/riff_reader.h"
 
-#include <sys/types.h>
+#include "io/little_endian.h"
+#include "platform/file_system.h"
 
 #include <algorithm>
 #include <limits>
-
-#include "io/little_endian.h"
-#include "platform/file_system.h"
+#include <sys/types.h>
 
 namespace sonarel {
 

@@ -1,9 +1,9 @@
 #include "io/riff_wave_reader.h"
 
+#include "io/little_endian.h"
+
 #include <algorithm>
 #include <limits>
-
-#include "io/little_endian.h"
 
 namespace sonarel {
 

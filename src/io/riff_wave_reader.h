@@ -2,13 +2,13 @@
 // chunk, with the file's format record (PCM or MPEG Layer-3).
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <string_view>
-
 #include "io/file_source.h"
 #include "io/riff_reader.h"
 #include "io/wave_format.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
 
 namespace sonarel {
 

@@ -1,9 +1,9 @@
 #include "io/sync_bit_reader.h"
 
+#include "io/byte_source.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "io/byte_source.h"
 
 namespace sonarel {
 

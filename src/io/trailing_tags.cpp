@@ -1,8 +1,8 @@
 #include "io/trailing_tags.h"
 
-#include <cstring>
-
 #include "io/id3v2_tag.h"
+
+#include <cstring>
 
 namespace sonarel {
 

@@ -1,8 +1,8 @@
 #include "io/wave_format.h"
 
-#include <algorithm>
-
 #include "io/little_endian.h"
+
+#include <algorithm>
 
 namespace sonarel {
 

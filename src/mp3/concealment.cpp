@@ -5,11 +5,11 @@
 // always conceals with the same noise.
 #include "mp3/concealment.h"
 
+#include "mp3/sf_band_table.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-
-#include "mp3/sf_band_table.h"
 
 namespace sonarel::mp3 {
 

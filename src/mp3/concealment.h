@@ -1,9 +1,9 @@
 // Error concealment: noise shaped from the recent long-block granules of a channel.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -4,11 +4,11 @@
 // locked stream is taken.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/bit_ring_buffer.h"
 #include "mp3/frame_header.h"
 #include "mp3/mp3_status.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -1,9 +1,9 @@
 #include "mp3/huffman_decoder.h"
 
+#include "mp3/sf_band_table.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "mp3/sf_band_table.h"
 
 namespace sonarel::mp3 {
 

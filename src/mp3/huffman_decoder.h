@@ -1,11 +1,11 @@
 // Huffman decoding of one granule's spectrum into 576 quantised lines.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/bit_ring_buffer.h"
 #include "mp3/huffman_lookup.h"
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

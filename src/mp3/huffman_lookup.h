@@ -4,9 +4,9 @@
 // or else the trie node where a two-bits-per-step walk finishes the longer ones.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/huffman_tables.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

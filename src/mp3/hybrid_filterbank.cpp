@@ -7,9 +7,9 @@
 // alone as a float, with the same operations in the same order.
 #include "mp3/hybrid_filterbank.h"
 
-#include <algorithm>
-
 #include "mp3/imdct_window_table.h"
+
+#include <algorithm>
 
 namespace sonarel::mp3 {
 

@@ -1,14 +1,14 @@
 #include "mp3/layer3_decoder.h"
 
-#include <cstring>
-
 #include "mp3/huffman_decoder.h"
 #include "mp3/reorder_antialias.h"
 #include "mp3/requantize.h"
-#include "mp3/scale_factors.h"
 #include "mp3/reservoir.h"
+#include "mp3/scale_factors.h"
 #include "mp3/side_info.h"
 #include "mp3/stereo.h"
+
+#include <cstring>
 
 namespace sonarel::mp3 {
 

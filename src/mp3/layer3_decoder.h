@@ -3,8 +3,6 @@
 // hybrid filterbank and polyphase synthesis.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/bit_ring_buffer.h"
 #include "mp3/concealment.h"
 #include "mp3/decoder_options.h"
@@ -15,6 +13,8 @@
 #include "mp3/requantize.h"
 #include "mp3/stereo.h"
 #include "mp3/synthesis_filterbank.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -16,14 +16,14 @@
 //   5. Reset() starts a new stream with the same decoder.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/decoder_options.h"
 #include "mp3/encoder_info.h"
 #include "mp3/frame_header.h"
 #include "mp3/frame_sync_buffer.h"
 #include "mp3/layer3_decoder.h"
 #include "mp3/mp3_status.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

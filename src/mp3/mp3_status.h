@@ -18,9 +18,13 @@ inline constexpr Mp3Status MP3_E_NOT_LAYER3 = 0xC1010002;
 inline constexpr Mp3Status MP3_E_OUTPUT_TOO_SMALL = 0xC1010003;
 
 // 0 success, 1 PCM with a remark, 2 no PCM (more input or end), 3 error.
-constexpr unsigned Severity(Mp3Status status) { return status >> 30; }
+constexpr unsigned Severity(Mp3Status status) {
+    return status >> 30;
+}
 
 // True when the call produced a frame of PCM.
-constexpr bool ProducedPcm(Mp3Status status) { return Severity(status) <= 1; }
+constexpr bool ProducedPcm(Mp3Status status) {
+    return Severity(status) <= 1;
+}
 
 } // namespace sonarel::mp3

@@ -1,9 +1,9 @@
 #include "mp3/pcm_output.h"
 
+#include "mp3/simd.h"
+
 #include <bit>
 #include <cstring>
-
-#include "mp3/simd.h"
 
 namespace sonarel::mp3 {
 

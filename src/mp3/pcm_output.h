@@ -1,9 +1,9 @@
 // Conversion of the synthesis sums into PCM bytes.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

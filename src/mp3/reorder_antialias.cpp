@@ -1,9 +1,9 @@
 // Short-block reordering and the alias-reduction butterflies between subbands.
 #include "mp3/reorder_antialias.h"
 
-#include <algorithm>
-
 #include "mp3/sf_band_table.h"
+
+#include <algorithm>
 
 namespace sonarel::mp3 {
 

@@ -1,11 +1,11 @@
 #include "mp3/requantize.h"
 
+#include "mp3/simd.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
-
-#include "mp3/simd.h"
 #ifdef SONAREL_X86_64
 #include <immintrin.h>
 #endif

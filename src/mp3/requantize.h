@@ -1,10 +1,10 @@
 // Requantisation of the quantised lines into spectral values on the 16-bit PCM scale.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/decoder_options.h"
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

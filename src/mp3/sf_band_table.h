@@ -1,9 +1,9 @@
 // Scale factor band boundaries of Layer III for the nine sampling rates.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -1,10 +1,10 @@
 // Side information of a Layer III frame.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/bit_ring_buffer.h"
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -2,11 +2,11 @@
 // mono downmix that folds both channels into the left one in the same pass.
 #include "mp3/stereo.h"
 
-#include <algorithm>
-
 #include "mp3/sf_band_table.h"
 #include "mp3/simd.h"
 #include "mp3/stereo_tables.h"
+
+#include <algorithm>
 
 namespace sonarel::mp3 {
 

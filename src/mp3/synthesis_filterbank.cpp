@@ -12,14 +12,14 @@
 // (synthesis_kernels.h); the downsampled ones sum in double precision.
 #include "mp3/synthesis_filterbank.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "mp3/fast_dct32.h"
 #include "mp3/pcm_output.h"
 #include "mp3/simd.h"
 #include "mp3/synthesis_kernels.h"
 #include "mp3/synthesis_window_table.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace sonarel::mp3 {
 

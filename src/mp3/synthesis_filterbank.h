@@ -1,11 +1,11 @@
 // Polyphase synthesis filterbank and conversion to interleaved PCM.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/decoder_options.h"
 #include "mp3/layer3_types.h"
 #include "mp3/synthesis_kernels.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -1,9 +1,9 @@
 #include "mp3/synthesis_kernels.h"
 
-#include <cstring>
-
 #include "mp3/fast_dct32.h"
 #include "mp3/simd.h"
+
+#include <cstring>
 
 namespace sonarel::mp3 {
 

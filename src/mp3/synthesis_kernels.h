@@ -4,10 +4,10 @@
 // 16-bit output.
 #pragma once
 
-#include <cstdint>
-
 #include "mp3/decoder_options.h"
 #include "mp3/layer3_types.h"
+
+#include <cstdint>
 
 namespace sonarel::mp3 {
 

@@ -1,5 +1,4 @@
 #include "mp3/decoder_options.h"
-
 #include "mp3/simd.h"
 
 namespace sonarel::mp3 {

@@ -1,10 +1,10 @@
 #include "output/audio_player.h"
 
-#include <chrono>
-#include <cstring>
-
 #include "io/wave_format.h"
 #include "output/pcm_level.h"
+
+#include <chrono>
+#include <cstring>
 
 namespace sonarel {
 namespace {

@@ -15,16 +15,16 @@
 // and the rest of its block is cleared so no stale audio can ever reach the device.
 #pragma once
 
+#include "output/pcm_player.h"
+#include "platform/registered_message.h"
+#include "platform/sound_device.h"
+#include "platform/window_notifier.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-
-#include "output/pcm_player.h"
-#include "platform/window_notifier.h"
-#include "platform/registered_message.h"
-#include "platform/sound_device.h"
 
 namespace sonarel {
 

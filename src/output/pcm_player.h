@@ -4,9 +4,9 @@
 // at the end of the source.
 #pragma once
 
-#include <cstdint>
-
 #include "io/wave_format.h"
+
+#include <cstdint>
 
 namespace sonarel {
 

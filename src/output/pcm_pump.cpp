@@ -1,10 +1,10 @@
 #include "output/pcm_pump.h"
 
-#include <algorithm>
-#include <thread>
-
 #include "platform/registered_message.h"
 #include "platform/tick_count.h"
+
+#include <algorithm>
+#include <thread>
 
 namespace sonarel {
 

@@ -17,16 +17,16 @@
 //      a thread that still runs. A pump runs once: make a new one for the next conversion.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-
 #include "io/byte_buffer.h"
 #include "io/byte_source.h"
 #include "output/pcm_player.h"
 #include "output/wave_file_writer.h"
-#include "platform/window_notifier.h"
 #include "platform/critical_section_lock.h"
+#include "platform/window_notifier.h"
 #include "platform/worker_thread.h"
+
+#include <atomic>
+#include <cstdint>
 
 namespace sonarel {
 

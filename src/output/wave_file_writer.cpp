@@ -1,12 +1,12 @@
 #include "output/wave_file_writer.h"
 
+#include "io/little_endian.h"
+#include "platform/file_system.h"
+
 #include <algorithm>
 #include <chrono>
 #include <limits>
 #include <vector>
-
-#include "io/little_endian.h"
-#include "platform/file_system.h"
 
 namespace sonarel {
 

@@ -27,13 +27,13 @@
 // refused (kErrorLengthChanged), and FinishData reports data that fell short of it.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-#include <vector>
-
 #include "io/wave_format.h"
 #include "paths/path_name.h"
 #include "platform/output_file.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace sonarel {
 

@@ -1,10 +1,10 @@
 #include "paths/path_name.h"
 
-#include <cctype>
-#include <optional>
-
 #include "paths/path_rules.h"
 #include "platform/file_system.h"
+
+#include <cctype>
+#include <optional>
 
 namespace sonarel {
 

@@ -4,13 +4,13 @@
 // here touches the file system.
 #pragma once
 
+#include "platform/host.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/host.h"
 
 namespace sonarel {
 

@@ -2,10 +2,10 @@
 // platform critical section it may be entered again by the thread holding it.
 #pragma once
 
+#include "platform/tick_count.h"
+
 #include <cstdint>
 #include <mutex>
-
-#include "platform/tick_count.h"
 
 namespace sonarel {
 

@@ -2,15 +2,15 @@
 // queue until the owner thread dispatches them, in the order they arrived.
 #pragma once
 
+#include "platform/message_target.h"
+#include "platform/tick_count.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
-
-#include "platform/message_target.h"
-#include "platform/tick_count.h"
 
 namespace sonarel {
 

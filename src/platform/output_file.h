@@ -1,11 +1,11 @@
 // A file the program writes, opened by the host's rules, one implementation per host.
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "platform/file_system.h"
 
 namespace sonarel {
 
@@ -42,7 +42,6 @@ public:
     void Close();
 
 private:
-
     static constexpr intptr_t kNoHandle = -1;
     intptr_t handle_ = kNoHandle; // a descriptor, or a HANDLE on Windows
     bool created_ = false;

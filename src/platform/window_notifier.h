@@ -2,9 +2,9 @@
 // player. Without a window every notification does nothing.
 #pragma once
 
-#include <cstdint>
-
 #include "platform/message_target.h"
+
+#include <cstdint>
 
 namespace sonarel {
 

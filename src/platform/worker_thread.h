@@ -1,13 +1,13 @@
 // A worker thread that is created idle, released once and joined with a timeout.
 #pragma once
 
+#include "platform/tick_count.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
-
-#include "platform/tick_count.h"
 
 namespace sonarel {
 

@@ -5,10 +5,9 @@
 #ifdef SONAREL_HAVE_ALSA
 
 #include <alsa/asoundlib.h>
-#include <dlfcn.h>
-
 #include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
 
 namespace {
 

@@ -1,11 +1,10 @@
 // Opening and configuring an ALSA playback PCM for the sound device.
 #pragma once
 
-#include <alsa/asoundlib.h>
-
-#include <string>
-
 #include "platform/sound_device.h"
+
+#include <alsa/asoundlib.h>
+#include <string>
 
 namespace sonarel::alsa {
 

@@ -2,12 +2,11 @@
 
 #include "platform/posix/alsa_sound_device.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 namespace sonarel {
 namespace {

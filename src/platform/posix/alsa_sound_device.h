@@ -7,14 +7,14 @@
 
 #ifdef SONAREL_HAVE_ALSA
 
+#include "platform/posix/alsa_pcm_setup.h"
+#include "platform/sound_device.h"
+
 #include <cstdint>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "platform/posix/alsa_pcm_setup.h"
-#include "platform/sound_device.h"
 
 namespace sonarel {
 

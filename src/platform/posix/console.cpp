@@ -1,10 +1,9 @@
 #include "platform/console.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <initializer_list>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace sonarel {
 namespace {

@@ -2,10 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <filesystem>
 
 namespace sonarel {
 

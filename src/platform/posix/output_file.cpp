@@ -1,11 +1,10 @@
 #include "platform/output_file.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace sonarel {
 namespace {

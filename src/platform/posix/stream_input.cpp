@@ -1,9 +1,8 @@
 #include "platform/stream_input.h"
 
+#include <cerrno>
 #include <poll.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace sonarel {
 namespace {

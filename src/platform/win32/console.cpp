@@ -1,15 +1,14 @@
 #include "platform/console.h"
 
+#include "platform/win32/wide_text.h"
+
 // windows.h first: the shell's header needs its types.
 #include <windows.h>
 
+#include <atomic>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-
-#include <atomic>
-
-#include "platform/win32/wide_text.h"
 
 namespace sonarel {
 namespace {

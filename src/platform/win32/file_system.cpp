@@ -1,10 +1,11 @@
 #include "platform/file_system.h"
 
-#include <fcntl.h>
-#include <io.h>
+#include "platform/win32/wide_text.h"
+
 #include <windows.h>
 
-#include "platform/win32/wide_text.h"
+#include <fcntl.h>
+#include <io.h>
 
 namespace sonarel {
 namespace {

@@ -1,9 +1,9 @@
 #include "platform/output_file.h"
 
-#include <windows.h>
-
 #include "platform/file_system.h"
 #include "platform/win32/wide_text.h"
+
+#include <windows.h>
 
 namespace sonarel {
 namespace {

@@ -1,9 +1,9 @@
 // Settings in the registry: HKEY_CURRENT_USER\Software\<company>\<program>\<section>, integers
 // as REG_DWORD and strings as REG_SZ.
-#include <windows.h>
-
 #include "platform/settings_store.h"
 #include "platform/win32/wide_text.h"
+
+#include <windows.h>
 
 namespace sonarel {
 namespace {

@@ -1,18 +1,17 @@
 // The sound device on a waveOut device. The device signals an event whenever it finishes
 // a buffer; a watcher thread then reports every finished buffer, in order. The notices are
 // delivered under the device's lock, so none arrives after Reset or Close has returned.
-#include <windows.h>
+#include "platform/sound_device.h"
 
-#include <mmsystem.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <mmsystem.h>
 #include <mutex>
 #include <thread>
-
-#include "platform/sound_device.h"
 
 namespace sonarel {
 namespace {
