@@ -100,6 +100,10 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
             return TRUE;
         }
         return FALSE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(bigIcon_);
+    case WM_PAINT:
+        return IsIconic(window_) ? PaintIcon() : FALSE;
     case WM_CLOSE:
         if (logic_ != nullptr) {
             logic_->OnClose();
@@ -129,6 +133,19 @@ void DialogWindow::OnInitDialog() {
     if (hooks_.boxShown) {
         hooks_.boxShown(window_);
     }
+}
+
+// Minimised, the window shows its icon centred on the icon background.
+INT_PTR DialogWindow::PaintIcon() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    SendMessageW(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(window_, &client);
+    DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, bigIcon_);
+    EndPaint(window_, &paint);
+    return TRUE;
 }
 
 void DialogWindow::AttachControls() {

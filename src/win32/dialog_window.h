@@ -70,6 +70,7 @@ private:
     void AddTooltips();
     void OnCommand(int id, int code);
     void OnDropFiles(HDROP drop);
+    INT_PTR PaintIcon();
     void ReleaseWindow();
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save);
 

@@ -30,15 +30,22 @@ void Draw3dRect(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight
     FillSolid(dc, {rect.left, rect.bottom - 1, rect.right, rect.bottom}, bottomRight);
 }
 
-// The classic dialog font is a bitmap font whose smallest face is 8 points; the size is asked
-// for in points so that a scalable substitute shows at the same size.
+// The dialog's own font ("MS Sans Serif" 8 point, scaled by the dialog manager for the monitor's
+// resolution); without one, that face at 8 points for the system's resolution. The classic face
+// is a bitmap font whose smallest size is 8 points, so the size is asked for in points.
 HFONT CreateControlFont(HWND window, bool underline) {
-    HDC dc = GetDC(window);
-    const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(window, dc);
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    LOGFONTW font{};
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0));
+    if (dialogFont == nullptr || GetObjectW(dialogFont, sizeof font, &font) == 0) {
+        HDC dc = GetDC(window);
+        font.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        ReleaseDC(window, dc);
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    }
+    font.lfUnderline = underline ? TRUE : FALSE;
+    return CreateFontIndirectW(&font);
 }
 
 } // namespace sonarel

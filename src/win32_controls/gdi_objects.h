@@ -32,7 +32,7 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
 // A 3-D frame: top and left edges in topLeft, bottom and right edges in bottomRight.
 void Draw3dRect(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
 
-// "MS Sans Serif" at 8 points for the window's display resolution, optionally underlined.
+// The font of the control's dialog ("MS Sans Serif", 8 points), optionally underlined.
 HFONT CreateControlFont(HWND window, bool underline);
 
 } // namespace sonarel

@@ -215,6 +215,18 @@ TEST_F(DialogWindowTest, OpenProbeDecodeToTheConsolesBytesThenCloseSavesTheSetti
     EXPECT_EQ(Position(), 105);
     EXPECT_EQ(beeps_, 1);
     EXPECT_TRUE(asked_.empty());
+    // The full bar as painted: its middle row runs from yellow at the left end to red.
+    HWND bar = Control(kProgressBar);
+    UpdateWindow(bar);
+    RECT client;
+    GetClientRect(bar, &client);
+    HDC dc = GetDC(bar);
+    const COLORREF left = GetPixel(dc, 0, client.bottom / 2);
+    const COLORREF right = GetPixel(dc, client.right - 1, client.bottom / 2);
+    ReleaseDC(bar, dc);
+    EXPECT_EQ(left, RGB(255, 255, 0));
+    EXPECT_EQ(right & 0xFF00FF, RGB(255, 0, 0));
+    EXPECT_LT(GetGValue(right), 16);
     EXPECT_EQ(test::ReadFileBytes(scratch_ / "song.wav"),
               ConsoleWave(Input(), scratch_ / "cli.wav"));
 
