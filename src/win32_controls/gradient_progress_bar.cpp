@@ -141,12 +141,13 @@ void GradientProgressBar::PaintText(HDC dc, const RECT& client) {
 
 LRESULT CALLBACK GradientProgressBar::Procedure(HWND window, UINT message, WPARAM wparam,
                                                 LPARAM lparam, UINT_PTR /*id*/, DWORD_PTR self) {
-    LRESULT handled = reinterpret_cast<GradientProgressBar*>(self)->Handle(message, wparam, lparam);
-    return handled != -2 ? handled : DefSubclassProc(window, message, wparam, lparam);
+    const std::optional<LRESULT> handled =
+        reinterpret_cast<GradientProgressBar*>(self)->Handle(message, wparam, lparam);
+    return handled ? *handled : DefSubclassProc(window, message, wparam, lparam);
 }
 
-// -2 hands the message on to the progress control.
-LRESULT GradientProgressBar::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+// Nothing: the progress control's own handling.
+std::optional<LRESULT> GradientProgressBar::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_ERASEBKGND:
         return FALSE;
@@ -154,7 +155,10 @@ LRESULT GradientProgressBar::Handle(UINT message, WPARAM wparam, LPARAM lparam) 
         Paint();
         return 0;
     case WM_NCPAINT:
-        return (GetWindowLongPtrW(window_, GWL_STYLE) & WS_BORDER) != 0 ? -2 : 0;
+        if ((GetWindowLongPtrW(window_, GWL_STYLE) & WS_BORDER) != 0) {
+            return std::nullopt;
+        }
+        return 0;
     case WM_SETTEXT: {
         LRESULT result = DefSubclassProc(window_, message, wparam, lparam);
         Invalidate(false);
@@ -169,7 +173,7 @@ LRESULT GradientProgressBar::Handle(UINT message, WPARAM wparam, LPARAM lparam) 
     case PBM_SETRANGE32:
         return SetRange(static_cast<int>(wparam), static_cast<int>(lparam)) ? 1 : 0;
     default:
-        return -2;
+        return std::nullopt;
     }
 }
 

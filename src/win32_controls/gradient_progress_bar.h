@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace sonarel {
 
 // Vertical shading of the bar; any other value is flat.
@@ -39,7 +41,7 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                       UINT_PTR id, DWORD_PTR self);
-    LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+    std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam);
     void RenderBarImage();
     void Paint();
     void PaintText(HDC dc, const RECT& client);

@@ -119,10 +119,8 @@ protected:
     void SetText(int id, const fs::path& text) {
         SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.wstring().c_str()));
     }
-    void Click(int id) {
-        SendMessageW(dialog_window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(Control(id)));
-    }
+    // A click as the button itself reports it (nothing happens while it is disabled).
+    void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
     void MenuCommand(int id) { SendMessageW(dialog_window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     int Position() const {
         return static_cast<int>(SendMessageW(Control(kProgressBar), PBM_GETPOS, 0, 0));
