@@ -1,7 +1,5 @@
 #include "win32/modal_hooks.h"
 
-#include <shellapi.h>
-
 namespace sonarel {
 
 ModalHooks ModalHooks::System() {
@@ -13,9 +11,6 @@ ModalHooks ModalHooks::System() {
         return (save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request)) != FALSE;
     };
     hooks.beep = [] { MessageBeep(0); };
-    hooks.openLink = [](HWND owner, const std::wstring& target) {
-        ShellExecuteW(owner, L"open", target.c_str(), nullptr, L"", SW_SHOW);
-    };
     hooks.boxShown = [](HWND) {};
     return hooks;
 }

@@ -18,13 +18,13 @@ struct ModalHooks {
     // GetOpenFileNameW or GetSaveFileNameW: true with the chosen name in the request's buffer.
     std::function<bool(OPENFILENAMEW& request, bool save)> fileDialog;
     std::function<void()> beep;
-    // Opens a link target (ShellExecuteW).
+    // Opens a link target; empty: the link button's own way (ShellExecuteW).
     std::function<void(HWND owner, const std::wstring& target)> openLink;
     // Called when a dialog (the main window, the About box) has been set up, with its window;
     // nothing by default.
     std::function<void(HWND box)> boxShown;
 
-    // The system's own for every hook.
+    // The system's own for every hook (openLink left to the link buttons).
     static ModalHooks System();
 };
 
