@@ -39,12 +39,14 @@ void DialogWindow::SetFocus(int id) {
     SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window_, id)), TRUE);
 }
 
+// The border and the mode come first: the colours render the bar's image for the size and in
+// the mode the control has at that time.
 void DialogWindow::SetupProgress(const ProgressSetup& setup) {
+    progress_->SetBordered();
+    progress_->SetMode(setup.displayMode);
     progress_->SetColours(FromRgb(setup.leftColour), FromRgb(setup.rightColour));
     progress_->SetRange(setup.rangeLow, setup.rangeHigh);
     progress_->SetStep(setup.step);
-    progress_->SetMode(setup.displayMode);
-    progress_->SetBordered();
     progress_->ShowText(setup.showText);
 }
 

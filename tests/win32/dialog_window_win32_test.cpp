@@ -8,6 +8,7 @@
 #include "platform/win32/wide_text.h"
 #include "support/test_paths.h"
 #include "win32/dialog_window.h"
+#include "win32/png_file.h"
 
 #include <gtest/gtest.h>
 
@@ -213,18 +214,24 @@ TEST_F(DialogWindowTest, OpenProbeDecodeToTheConsolesBytesThenCloseSavesTheSetti
     EXPECT_EQ(Position(), 105);
     EXPECT_EQ(beeps_, 1);
     EXPECT_TRUE(asked_.empty());
-    // The full bar as painted: its middle row runs from yellow at the left end to red.
+    // The full bar as painted: its middle row runs from yellow at the left end to red; its
+    // top edge is darker and its bottom edge paler than the middle.
     HWND bar = Control(kProgressBar);
     UpdateWindow(bar);
     RECT client;
     GetClientRect(bar, &client);
     HDC dc = GetDC(bar);
-    const COLORREF left = GetPixel(dc, 0, client.bottom / 2);
-    const COLORREF right = GetPixel(dc, client.right - 1, client.bottom / 2);
+    const LONG middle = client.bottom / 2;
+    const COLORREF left = GetPixel(dc, 0, middle);
+    const COLORREF right = GetPixel(dc, client.right - 1, middle);
+    const COLORREF top = GetPixel(dc, 0, 0);
+    const COLORREF bottom = GetPixel(dc, 0, client.bottom - 1);
     ReleaseDC(bar, dc);
     EXPECT_EQ(left, RGB(255, 255, 0));
     EXPECT_EQ(right & 0xFF00FF, RGB(255, 0, 0));
     EXPECT_LT(GetGValue(right), 16);
+    EXPECT_LT(GetRValue(top), 200);
+    EXPECT_GT(GetBValue(bottom), 64);
     EXPECT_EQ(test::ReadFileBytes(scratch_ / "song.wav"),
               ConsoleWave(Input(), scratch_ / "cli.wav"));
 
@@ -273,6 +280,14 @@ TEST_F(DialogWindowTest, DropCancelSaveAsAndTheQuestionBeforeReplacingAFile) {
     EXPECT_EQ(asked_.back(), "Overwrite " + (scratch_ / "typed.wav").string() + "?");
     EXPECT_FALSE(dialog_.IsDecoding());
     EXPECT_EQ(test::ReadFileBytes(scratch_ / "typed.wav").size(), 4u);
+
+    // A typed input is taken when the focus leaves its edit.
+    SendMessageW(dialog_window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kInputEdit)),
+                 TRUE);
+    SetText(kInputEdit, Input());
+    SendMessageW(dialog_window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(kOutputEdit)),
+                 TRUE);
+    EXPECT_EQ(dialog_.InputPath().Str(), Input().string());
 }
 
 TEST_F(DialogWindowTest, AboutBoxFromBothMenusOpensItsLinksThroughTheHook) {
@@ -283,6 +298,20 @@ TEST_F(DialogWindowTest, AboutBoxFromBothMenusOpensItsLinksThroughTheHook) {
                                                  L"https://www.iso.org/standard/22412.html",
                                                  L"https://quillon.example/sonarel",
                                                  L"https://www.iso.org/standard/22412.html"}));
+}
+
+// The documentation's pictures: a single red pixel, as zlib and PNG readers expect it.
+TEST(WindowPicture, IsAPngFileWithStoredDeflateBlocks) {
+    test::ScratchDir scratch;
+    ASSERT_TRUE(WritePng((scratch / "red.png").string(), 1, 1, {255, 0, 0}));
+    const std::string hex = "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000"
+                            "000f494441547801010400fbff00ff0000030101008d1de5820000000049454e44ae"
+                            "426082";
+    std::vector<unsigned char> expected;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        expected.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    EXPECT_EQ(test::ReadFileBytes(scratch / "red.png"), expected);
 }
 
 // Unattended: the same bytes as the console converter and exit code 0; a conversion that
