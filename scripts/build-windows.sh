@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows programs with MinGW-w64 into build-win/bin/*.exe (statically
-# linked: they run on a bare Windows 10 or 11) and, with --test, runs the tests under Wine.
-# Installs what it needs with apt-get.
+# linked: they run on a bare Windows 10 or 11), packs sonarel.exe, sonarel-cli.exe and the
+# README into build-win/sonarel-VERSION-win64.zip and, with --test, runs the tests under Wine
+# on a virtual X server (the dialog's tests need a display). Installs what it needs with
+# apt-get.
 #
 #   scripts/build-windows.sh [--test] [BUILD_DIR]        (default build-win)
 set -euo pipefail
@@ -14,7 +16,7 @@ if [ "${1:-}" = --test ]; then
 fi
 dir=${1:-build-win}
 
-packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine64 wine)
+packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine64 wine xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -47,6 +49,11 @@ for exe in "$dir"/bin/*.exe; do
     done
 done
 
+(cd "$dir" && cpack -G ZIP >/dev/null)
+zip=$(ls "$dir"/sonarel-*-win64.zip)
+echo "$zip: $(stat -c %s "$zip") bytes"
+python3 -m zipfile -l "$zip"
+
 if [ "$run_tests" = 1 ]; then
     # A private Wine folder in the build tree, made before the tests start. Wine plays through
     # ALSA: its default device is ALSA's null device here, so that the waveOut test has a
@@ -56,6 +63,8 @@ if [ "$run_tests" = 1 ]; then
     HOME=$(realpath "$dir")/wine-home
     mkdir -p "$HOME"
     echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+    # A program that crashes fails its test instead of waiting in Wine's debugger.
+    export WINEDLLOVERRIDES=winedbg.exe=d
     wineboot --init >/dev/null 2>&1 || true
-    (cd "$dir" && ctest --output-on-failure)
+    (cd "$dir" && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure)
 fi

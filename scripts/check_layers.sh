@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that each folder of src/ includes only the folders below it:
-#   platform -> paths, mp3 -> io -> output -> app -> cli, controls, gui
+#   platform -> paths, mp3 -> io -> output -> app -> cli, controls, gui, win32_controls, win32
 # Prints every include that breaks the order and exits 1 if there is one.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -16,6 +16,8 @@ allowed() {
     cli) echo "cli app output io mp3 paths platform" ;;
     controls) echo "controls" ;;
     gui) echo "gui controls app output io mp3 paths platform" ;;
+    win32_controls) echo "win32_controls" ;;
+    win32) echo "win32 win32_controls app output io mp3 paths platform" ;;
     *) echo "" ;;
     esac
 }
