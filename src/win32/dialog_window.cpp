@@ -10,7 +10,6 @@
 #include "win32_controls/image_button.h"
 
 #include <shellapi.h>
-
 #include <string>
 #include <vector>
 

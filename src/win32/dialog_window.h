@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-
 #include <memory>
 
 namespace sonarel {

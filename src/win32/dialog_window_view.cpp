@@ -1,9 +1,8 @@
 // DialogWindow's side of DialogView: what the dialog logic asks of its window.
-#include "win32/dialog_window.h"
-
 #include "app/control_ids.h"
 #include "platform/win32/wide_text.h"
 #include "win32/about_box.h"
+#include "win32/dialog_window.h"
 #include "win32/file_dialog_setup.h"
 #include "win32_controls/gradient_progress_bar.h"
 #include "win32_controls/window_text.h"

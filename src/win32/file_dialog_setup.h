@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <commdlg.h>
-
 #include <string>
 #include <vector>
 

@@ -11,9 +11,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
-
 #include <memory>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <commdlg.h>
-
 #include <functional>
 #include <string>
 

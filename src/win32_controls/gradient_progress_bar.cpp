@@ -5,7 +5,6 @@
 #include "win32_controls/window_text.h"
 
 #include <commctrl.h>
-
 #include <string>
 
 namespace sonarel {

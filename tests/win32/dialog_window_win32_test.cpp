@@ -10,13 +10,11 @@
 #include "win32/dialog_window.h"
 #include "win32/png_file.h"
 
-#include <gtest/gtest.h>
-
-#include <shlobj.h>
-
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
+#include <shlobj.h>
 #include <string>
 #include <vector>
 
