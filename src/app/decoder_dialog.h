@@ -70,6 +70,12 @@ public:
     size_t QueuedCount() const { return queued_.size(); }
     bool HasEnded() const { return ended_; }
     DialogOutcome Outcome() const { return outcome_; }
+    // The desktop program's exit status: in exit mode 1 when the conversion did not finish
+    // (it could not start, failed or was cancelled), else 0.
+    int ProgramExitCode() const {
+        const bool finished = outcome_ == DialogOutcome::kDone || outcome_ == DialogOutcome::kNone;
+        return options_.exitWhenDone && !finished ? 1 : 0;
+    }
 
     const PathName& InputPath() const { return options_.inputPath; }
     const PathName& OutputPath() const { return options_.outputPath; }

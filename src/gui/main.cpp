@@ -87,10 +87,7 @@ int Run(int argc, char** argv) {
         window.exec();
     }
     window.SetLogic(nullptr);
-    // An unattended run tells by its status whether the conversion finished.
-    const DialogOutcome outcome = dialog.Outcome();
-    const bool finished = outcome == DialogOutcome::kDone || outcome == DialogOutcome::kNone;
-    return dialog.Options().exitWhenDone && !finished ? 1 : 0;
+    return dialog.ProgramExitCode();
 }
 
 } // namespace

@@ -64,10 +64,7 @@ int Run() {
     ScheduleScreenshots(window);
     window.RunModal();
     window.SetLogic(nullptr);
-    // An unattended run tells by its exit code whether the conversion finished.
-    const DialogOutcome outcome = dialog.Outcome();
-    const bool finished = outcome == DialogOutcome::kDone || outcome == DialogOutcome::kNone;
-    return dialog.Options().exitWhenDone && !finished ? 1 : 0;
+    return dialog.ProgramExitCode();
 }
 
 } // namespace

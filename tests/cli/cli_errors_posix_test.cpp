@@ -3,9 +3,8 @@
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
+#include <sys/stat.h>
 
 namespace sonarel::test {
 namespace {
@@ -13,10 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using CliErrors = CliTest;
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 TEST_F(CliErrors, UnusableInputsAreRefusedWithTheirMessage) {
     std::string output = Scratch("out.wav");

@@ -12,10 +12,6 @@ namespace fs = std::filesystem;
 
 using CliErrors = CliTest;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // The version the build files give the project: "project(Sonarel VERSION x.y.z ...".
 std::string ProjectVersion() {
     std::ifstream in(fs::path(SONAREL_SOURCE_DIR) / "CMakeLists.txt");

@@ -6,10 +6,9 @@
 #include "support/test_paths.h"
 #include "support/wave_file.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,10 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms);
 // Sample frames of 16-bit PCM in the file's data.
 inline long Frames(const WaveFile& wave) {
     return wave.blockAlign == 0 ? 0 : static_cast<long>(wave.data.size() / wave.blockAlign);
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 // True when `part` is the beginning of `whole`.

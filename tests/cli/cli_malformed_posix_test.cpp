@@ -90,10 +90,6 @@ protected:
             EXPECT_EQ(run.out.find("Done!"), std::string::npos);
         }
     }
-
-    static bool Has(const std::string& text, const std::string& part) {
-        return text.find(part) != std::string::npos;
-    }
 };
 
 TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
@@ -106,8 +102,8 @@ TEST_F(CliMalformed, FilesWithoutMpegAudioAreRefusedWithTheProbesMessages) {
         SCOPED_TRACE(name);
         std::string input = Make(name, bytes);
         ProcessResult yes = RunBoth(input, cli::kExitDeclined, cli::kExitInputInvalid);
-        EXPECT_TRUE(Has(yes.err, input + " may not be an MP3 file."));
-        EXPECT_TRUE(Has(yes.err, "Unable to get file format!\n"));
+        EXPECT_TRUE(Contains(yes.err, input + " may not be an MP3 file."));
+        EXPECT_TRUE(Contains(yes.err, "Unable to get file format!\n"));
         EXPECT_FALSE(fs::exists(Output()));
     }
 }
@@ -170,13 +166,13 @@ TEST_F(CliMalformed, AShortLeadInAtAnotherRateIsLeftOutAndReported) {
     both.insert(both.end(), song.begin(), song.end());
     ProcessResult yes =
         RunBoth(Make("switch.mp3", both), cli::kExitDoneWithSkips, cli::kExitDoneWithSkips);
-    EXPECT_TRUE(Has(yes.out, "kbit/sec, 44100 Hz, Mono")) << yes.out;
-    EXPECT_TRUE(Has(yes.out, "Done! 0.1 s at another sampling rate skipped"));
+    EXPECT_TRUE(Contains(yes.out, "kbit/sec, 44100 Hz, Mono")) << yes.out;
+    EXPECT_TRUE(Contains(yes.out, "Done! 0.1 s at another sampling rate skipped"));
     WaveFile wave = CheckedWave(Output());
     EXPECT_EQ(wave.rate, 44100u);
     EXPECT_EQ(wave.channels, 1u);
     const std::string written = FormatByteCount(int64_t(fs::file_size(Output())));
-    EXPECT_TRUE(Has(yes.out, "Mono (" + written)) << "the size shown is the size written";
+    EXPECT_TRUE(Contains(yes.out, "Mono (" + written)) << "the size shown is the size written";
     // The song's information frame is no longer at the start of the stream: like other
     // decoders, this one plays it as the silent frame it is.
     const Bytes songPcm = ConvertedPcm(Make("song.mp3", song));
@@ -193,8 +189,8 @@ TEST_F(CliMalformed, AFullDiskEndsWithAnErrorAndAFileOfWholeSampleFrames) {
     constexpr uint64_t kRoom = 100'003; // bytes the file may reach
     ProcessResult run = RunLimited({input, Output()}, kRoom);
     ExpectOwnEnd(run, cli::kExitWriteError);
-    EXPECT_TRUE(Has(run.err, "Write error: the output file is incomplete!"));
-    EXPECT_TRUE(Has(run.out, "Failed!"));
+    EXPECT_TRUE(Contains(run.err, "Write error: the output file is incomplete!"));
+    EXPECT_TRUE(Contains(run.out, "Failed!"));
     WaveFile wave = CheckedWave(Output()); // the part-stored sample frame is cut off
     EXPECT_EQ(wave.fileSize, kRoom - (kRoom - 56) % 4);
     EXPECT_TRUE(IsPrefix(wave.data, ConvertedPcm(input)));

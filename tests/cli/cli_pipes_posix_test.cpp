@@ -5,16 +5,15 @@
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <initializer_list>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace sonarel::test {

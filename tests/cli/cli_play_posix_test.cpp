@@ -14,10 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // The "Played m:ss.t" line in seconds, or -1.
 double PlayedSeconds(const std::string& out) {
     const size_t at = out.find("\nPlayed ");

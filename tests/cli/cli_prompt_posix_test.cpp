@@ -27,16 +27,7 @@ int RunAtTerminal(const std::vector<std::string>& args, const std::vector<std::s
     winsize size = {24, columns, 0, 0};
     pid_t pid = forkpty(&master, nullptr, nullptr, &size);
     if (pid == 0) {
-        for (const std::string& entry : env) {
-            putenv(const_cast<char*>(entry.c_str()));
-        }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        ExecWithEnvironment(args, env);
     }
     bool done = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -52,4 +52,9 @@ private:
 ProcessResult RunProcess(const std::vector<std::string>& args, const ChildOptions& options = {},
                          int timeout_ms = 60000);
 
+// POSIX only, in a child: adds the env entries and replaces the process with args[0]; exits
+// with 127 when that fails.
+[[noreturn]] void ExecWithEnvironment(const std::vector<std::string>& args,
+                                      const std::vector<std::string>& env);
+
 } // namespace sonarel::test

@@ -35,16 +35,7 @@ using Clock = std::chrono::steady_clock;
         setrlimit(RLIMIT_FSIZE, &limit);
         signal(SIGXFSZ, SIG_IGN); // kept across exec: writes fail with EFBIG instead
     }
-    for (const std::string& entry : options.env) {
-        putenv(const_cast<char*>(entry.c_str()));
-    }
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
+    ExecWithEnvironment(args, options.env);
 }
 
 // Reads what one of the pipes holds within timeout_ms; false when both are closed.
@@ -74,6 +65,20 @@ int MillisecondsUntil(Clock::time_point deadline) {
 }
 
 } // namespace
+
+void ExecWithEnvironment(const std::vector<std::string>& args,
+                         const std::vector<std::string>& env) {
+    for (const std::string& entry : env) {
+        putenv(const_cast<char*>(entry.c_str()));
+    }
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
 
 ChildProcess::ChildProcess(const std::vector<std::string>& args, const ChildOptions& options)
     : host_(std::make_unique<Host>()) {
@@ -131,12 +136,6 @@ ProcessResult ChildProcess::Finish(int timeout_ms) {
     }
     host_->pid = -1;
     return result_;
-}
-
-ProcessResult RunProcess(const std::vector<std::string>& args, const ChildOptions& options,
-                         int timeout_ms) {
-    ChildProcess child(args, options);
-    return child.Finish(timeout_ms);
 }
 
 } // namespace sonarel::test

@@ -1,6 +1,5 @@
-#include "support/child_process.h"
-
 #include "platform/win32/wide_text.h"
+#include "support/child_process.h"
 
 #include <windows.h>
 
@@ -170,12 +169,6 @@ ProcessResult ChildProcess::Finish(int timeout_ms) {
     EndLinesWithNewline(result_.out);
     EndLinesWithNewline(result_.err);
     return result_;
-}
-
-ProcessResult RunProcess(const std::vector<std::string>& args, const ChildOptions& options,
-                         int timeout_ms) {
-    ChildProcess child(args, options);
-    return child.Finish(timeout_ms);
 }
 
 } // namespace sonarel::test

@@ -1,9 +1,9 @@
 // Names given to a dialog as the command line would give them.
 #pragma once
 
-#include <string>
-
 #include "app/command_line_options.h"
+
+#include <string>
 
 namespace sonarel::test {
 
