@@ -144,11 +144,14 @@ TEST(Framer, FailuresOfItsSourceAndBuffer) {
     Mp3Framer alone;
     EXPECT_EQ(alone.Open(), kFramerNoSource);
 
-    // A source its owner opened stays open when the framer closes; one the framer opened
-    // is closed with it, and a failure to open is passed on.
+    // A source its owner opened stays open when a filter on it closes; one the framer
+    // opened is closed with it, and a failure to open is passed on.
+    struct Pass : FilterStream {
+        int Read(uint8_t*, int32_t, int*) override { return 0; }
+    };
     MemorySource opened(Frames({k128}, 5));
     opened.Open();
-    Mp3Framer borrowing;
+    Pass borrowing;
     borrowing.Attach(&opened, false);
     ASSERT_EQ(borrowing.Open(), 0);
     EXPECT_EQ(borrowing.IsOpen(), 1);

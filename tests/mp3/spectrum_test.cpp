@@ -138,7 +138,6 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
         {'s', 1, 0, 100, 6, 5, 0},   {'s', 1, 0, 100, 7, 7, 0},   // 90 lines; six and a bit
     };
     for (const auto& [kind, group, shift, nonzero, short_bands, subbands, seams] : cases) {
-        SCOPED_TRACE(testing::Message() << char(kind) << group << shift << " " << nonzero);
         FrameParams params;
         params.channels = 1;
         params.table_group = group;
