@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -24,202 +23,114 @@ std::string Fixture(const char* name) {
     return (test::FixturesDir() / "wave" / name).string();
 }
 
-std::vector<uint8_t> ReadAll(RiffWaveReader& reader, int chunk, int* last_result) {
+// Reads to the end in pieces of 200 bytes; the end is -1, and stays so.
+std::vector<uint8_t> ReadAll(RiffWaveReader& reader) {
     std::vector<uint8_t> got;
-    std::vector<uint8_t> buffer(static_cast<size_t>(chunk));
+    uint8_t buffer[200];
     int n;
-    while ((n = reader.Read(buffer.data(), chunk, nullptr)) > 0) {
-        got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+    while ((n = reader.Read(buffer, sizeof buffer, nullptr)) > 0) {
+        got.insert(got.end(), buffer, buffer + n);
     }
-    *last_result = n;
+    EXPECT_EQ(n, -1);
+    EXPECT_EQ(reader.Read(buffer, 1, nullptr), -1);
+    EXPECT_EQ(reader.GetPosition(), got.size());
     return got;
 }
 
-TEST(RiffWaveReaderTest, OpensPcmWrittenByAnotherProgram) {
-    RiffWaveReader reader(Fixture("python_pcm_stereo.wav"));
-    ASSERT_EQ(reader.Open(), RiffWaveReader::kOpenOk);
-    EXPECT_EQ(reader.IsOpen(), 1);
-    EXPECT_EQ(reader.IsPcm(), 1);
-    ASSERT_NE(reader.GetFormat(), nullptr);
-    WaveFormatEx h = reader.GetFormat()->Header();
-    EXPECT_EQ(h.channels, 2);
-    EXPECT_EQ(h.samples_per_sec, 22050u);
-    EXPECT_EQ(h.bits_per_sample, 16);
-    EXPECT_EQ(reader.GetFormat()->Size(), 16u);
-    EXPECT_EQ(reader.GetSize(), 1200u);
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 512, &last), Payload(1200));
-    EXPECT_EQ(last, -1);
-    EXPECT_EQ(reader.GetPosition(), 1200u);
-}
-
-TEST(RiffWaveReaderTest, OddDataChunkAtTheEndWithoutPadByte) {
-    RiffWaveReader reader(Fixture("python_pcm_mono_odd.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetSize(), 101u);
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 64, &last), Payload(101, 3));
-    EXPECT_EQ(last, -1);
-}
-
-TEST(RiffWaveReaderTest, SkipsChunksBeforeTheFormat) {
-    RiffWaveReader reader(Fixture("list_before_fmt.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetSize(), 1000u);
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 333, &last), Payload(1000));
-}
-
-TEST(RiffWaveReaderTest, Mp3PayloadStopsExactlyAtTheDataLength) {
-    RiffWaveReader reader(Fixture("mp3_cbsize12.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.IsPcm(), 0);
-    const WaveFormatHolder* format = reader.GetFormat();
-    ASSERT_NE(format, nullptr);
-    EXPECT_EQ(format->Size(), 30u);
-    EXPECT_EQ(format->Header().format_tag, kWaveFormatMpegLayer3);
-    EXPECT_EQ(format->Header().avg_bytes_per_sec, 16000u);
-    EXPECT_EQ(format->Mp3Extension().block_size, 417);
-    EXPECT_EQ(format->Mp3Extension().codec_delay, 1393);
-    EXPECT_EQ(reader.GetSize(), 835u);
-    int last = 0;
-    // 835 = 4 * 200 + 35: the last read is cut at the chunk end, before the LIST chunk.
-    EXPECT_EQ(ReadAll(reader, 200, &last), Payload(835, 1));
-    EXPECT_EQ(last, -1);
-    uint8_t byte;
-    EXPECT_EQ(reader.Read(&byte, 1, nullptr), -1);
-}
-
-TEST(RiffWaveReaderTest, OversizedExtensionIsCutToThirtyBytes) {
-    RiffWaveReader reader(Fixture("mp3_cbsize20.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    const WaveFormatHolder* format = reader.GetFormat();
-    ASSERT_NE(format, nullptr);
-    EXPECT_EQ(format->Size(), 30u);
-    EXPECT_EQ(format->Header().cb_size, 12);
-    EXPECT_EQ(format->Mp3Extension().block_size, 417);
-    // The rest of the long format chunk is skipped, not taken as audio.
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 1024, &last), Payload(417, 2));
-}
-
-TEST(RiffWaveReaderTest, Mp3RecordWithoutExtension) {
-    RiffWaveReader reader(Fixture("mp3_cbsize0.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetFormat()->Size(), 18u);
-    EXPECT_EQ(reader.GetFormat()->Header().samples_per_sec, 22050u);
-    EXPECT_EQ(reader.GetSize(), 100u);
-}
-
-struct FailureCase {
-    const char* file;
-    int expected;
-};
-
-class RiffWaveReaderFailureTest : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(RiffWaveReaderFailureTest, FailsWithTheRightCodeAndStaysClosed) {
-    RiffWaveReader reader(Fixture(GetParam().file));
-    EXPECT_EQ(reader.Open(), GetParam().expected);
-    EXPECT_EQ(reader.IsOpen(), 0);
-    uint8_t buffer[16];
-    EXPECT_EQ(reader.Read(buffer, 16, nullptr), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, RiffWaveReaderFailureTest,
-    ::testing::Values(FailureCase{"no_such_file.wav", RiffWaveReader::kCannotOpen},
-                      FailureCase{"data_before_fmt.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"unknown_tag.wav", RiffWaveReader::kBadFormatTag},
-                      FailureCase{"not_wave.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"no_data.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"short_fmt.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"truncated_header.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"truncated_fmt.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"lying_chunk.wav", RiffWaveReader::kBadStructure},
-                      FailureCase{"python_pcm_stereo.wav/", RiffWaveReader::kCannotOpen}),
-    [](const auto& info) {
-        std::string name = info.param.file;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) {
-                c = '_';
-            }
+TEST(RiffWaveReader, FixturesOpenWithTheirFormatAndDataOrFailWithTheirCode) {
+    const struct Case {
+        const char* file;
+        int result = 0;
+        uint32_t format_size = 0;
+        uint16_t tag = 0;
+        uint16_t channels = 0;
+        uint32_t rate = 0;
+        uint16_t bits = 0;
+        uint32_t size = 0;
+        int seed = 0; // of the data chunk's payload; -1: not checked
+        int block_size = 0;
+    } cases[] = {
+        {"python_pcm_stereo.wav", 0, 16, 1, 2, 22050, 16, 1200, 0, 0},
+        {"python_pcm_mono_odd.wav", 0, 16, 1, 1, 8000, 8, 101, 3, 0}, // no pad byte at the end
+        {"list_before_fmt.wav", 0, 16, 1, 2, 8000, 16, 1000, 0, 0},
+        {"truncated_data.wav", 0, 16, 1, 2, 8000, 16, 100, 0, 0}, // what is there
+        {"riff_size_too_large.wav", 0, 16, 1, 2, 8000, 16, 1000, -1, 0},
+        {"mp3_cbsize12.wav", 0, 30, 0x55, 2, 44100, 0, 835, 1, 417}, // cut before a LIST chunk
+        {"mp3_cbsize20.wav", 0, 30, 0x55, 2, 44100, 0, 417, 2, 417}, // the rest of fmt skipped
+        {"mp3_cbsize0.wav", 0, 18, 0x55, 1, 22050, 0, 100, -1, 0},
+        {"no_such_file.wav", RiffWaveReader::kCannotOpen},
+        {"python_pcm_stereo.wav/", RiffWaveReader::kCannotOpen},
+        {"", RiffWaveReader::kCannotOpen}, // the folder
+        {"unknown_tag.wav", RiffWaveReader::kBadFormatTag},
+        {"data_before_fmt.wav", RiffWaveReader::kBadStructure},
+        {"not_wave.wav", RiffWaveReader::kBadStructure},
+        {"no_data.wav", RiffWaveReader::kBadStructure},
+        {"short_fmt.wav", RiffWaveReader::kBadStructure},
+        {"truncated_header.wav", RiffWaveReader::kBadStructure},
+        {"truncated_fmt.wav", RiffWaveReader::kBadStructure},
+        {"lying_chunk.wav", RiffWaveReader::kBadStructure},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        RiffWaveReader reader(Fixture(c.file));
+        ASSERT_EQ(reader.Open(), c.result);
+        EXPECT_EQ(reader.IsOpen(), c.result == 0 ? 1 : 0);
+        uint8_t buffer[16];
+        if (c.result != 0) {
+            EXPECT_EQ(reader.Read(buffer, 16, nullptr), 0);
+            continue;
         }
-        return name;
-    });
-
-TEST(RiffWaveReaderTest, FolderCannotBeOpened) {
-    RiffWaveReader folder((test::FixturesDir() / "wave").string());
-    EXPECT_EQ(folder.Open(), RiffWaveReader::kCannotOpen);
+        EXPECT_EQ(reader.IsPcm(), c.tag == 1 ? 1 : 0);
+        const WaveFormatHolder* format = reader.GetFormat();
+        ASSERT_NE(format, nullptr);
+        EXPECT_EQ(format->Size(), c.format_size);
+        EXPECT_EQ(format->Header().format_tag, c.tag);
+        EXPECT_EQ(format->Header().channels, c.channels);
+        EXPECT_EQ(format->Header().samples_per_sec, c.rate);
+        EXPECT_EQ(format->Header().bits_per_sample, c.bits);
+        EXPECT_EQ(format->Header().cb_size, c.format_size == 30 ? 12 : 0);
+        EXPECT_EQ(format->Mp3Extension().block_size, c.block_size);
+        EXPECT_EQ(reader.GetSize(), c.size);
+        EXPECT_EQ(reader.Read(buffer, 0, nullptr), 0) << "asking for nothing is not the end";
+        const std::vector<uint8_t> data = ReadAll(reader);
+        if (c.seed >= 0) {
+            EXPECT_EQ(data, Payload(c.size, unsigned(c.seed)));
+        }
+    }
+    // A data chunk whose header ends the file holds nothing.
+    test::ScratchDir scratch;
+    const std::vector<unsigned char> bytes = test::ReadFileBytes(Fixture("python_pcm_stereo.wav"));
+    test::WriteFileBytes(scratch / "empty.wav", {bytes.begin(), bytes.begin() + 44});
+    RiffWaveReader empty((scratch / "empty.wav").string());
+    EXPECT_EQ(empty.Open(), 0);
+    EXPECT_EQ(empty.GetSize(), 0u);
+    RiffWaveReader mp3(Fixture("mp3_cbsize12.wav"));
+    ASSERT_EQ(mp3.Open(), 0);
+    EXPECT_EQ(mp3.GetFormat()->Header().avg_bytes_per_sec, 16000u);
+    EXPECT_EQ(mp3.GetFormat()->Mp3Extension().codec_delay, 1393);
 }
 
-TEST(RiffWaveReaderTest, TruncatedDataChunkDeliversWhatIsThere) {
-    RiffWaveReader reader(Fixture("truncated_data.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetSize(), 100u);
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 64, &last), Payload(100));
-    EXPECT_EQ(last, -1);
-}
-
-TEST(RiffWaveReaderTest, RiffSizeBeyondTheFileIsTolerated) {
-    RiffWaveReader reader(Fixture("riff_size_too_large.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetSize(), 1000u);
-}
-
-TEST(RiffWaveReaderTest, NoReadWhenClosedAndNoEndForAnEmptyRequest) {
-    RiffWaveReader reader(Fixture("python_pcm_stereo.wav"));
-    uint8_t buffer[4];
+// Closed, a reader gives nothing; opened again, or sought to 0, it starts again at the
+// first data byte.
+TEST(RiffWaveReader, ClosedReopenedAndRewound) {
+    RiffWaveReader reader(Fixture("list_before_fmt.wav"));
+    uint8_t buffer[10];
     EXPECT_EQ(reader.Read(buffer, 4, nullptr), 0);
     EXPECT_EQ(reader.GetFormat(), nullptr);
     EXPECT_EQ(reader.Seek(0), 0);
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.Read(buffer, 0, nullptr), 0); // asking for nothing is not the end
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(reader.Open(), 0);
+        EXPECT_EQ(reader.GetPosition(), 0u);
+        ASSERT_EQ(reader.Read(buffer, 10, nullptr), 10);
+        EXPECT_EQ(buffer[9], Payload(10)[9]);
+    }
+    ASSERT_EQ(reader.Seek(0), 1);
     EXPECT_EQ(reader.GetPosition(), 0u);
+    EXPECT_EQ(ReadAll(reader), Payload(1000));
+    EXPECT_EQ(reader.Seek(1), -1); // a second lies past the chunk
     reader.Close();
     EXPECT_EQ(reader.IsOpen(), 0);
     EXPECT_EQ(reader.Read(buffer, 4, nullptr), 0);
-}
-
-TEST(RiffWaveReaderTest, ReopeningStartsAgainAtTheFirstDataByte) {
-    RiffWaveReader reader(Fixture("list_before_fmt.wav"));
-    ASSERT_EQ(reader.Open(), 0);
-    uint8_t buffer[10];
-    ASSERT_EQ(reader.Read(buffer, 10, nullptr), 10);
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.GetPosition(), 0u);
-    ASSERT_EQ(reader.Read(buffer, 10, nullptr), 10);
-    EXPECT_EQ(buffer[0], Payload(1)[0]);
-}
-
-TEST(RiffWaveReaderTest, SeekBySecondsWithinTheDataChunk) {
-    // 8000 Hz mono 8-bit: 8000 bytes per second, 20000 data bytes.
-    test::ScratchDir scratch;
-    std::vector<unsigned char> file = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W',  'A', 'V',
-                                       'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,    1,   0,
-                                       1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,    0,   1,
-                                       0,   8,   0,    'd',  'a', 't', 'a',  0x20, 0x4E, 0,   0};
-    std::vector<uint8_t> data = Payload(20000);
-    file.insert(file.end(), data.begin(), data.end());
-    uint32_t riff_size = static_cast<uint32_t>(file.size() - 8);
-    for (int i = 0; i < 4; ++i) {
-        file[4 + i] = static_cast<unsigned char>(riff_size >> (8 * i));
-    }
-    test::WriteFileBytes(scratch / "seek.wav", file);
-
-    RiffWaveReader reader((scratch / "seek.wav").string());
-    ASSERT_EQ(reader.Open(), 0);
-    ASSERT_EQ(reader.Seek(2), 1);
-    EXPECT_EQ(reader.GetPosition(), 16000u);
-    uint8_t byte = 0;
-    ASSERT_EQ(reader.Read(&byte, 1, nullptr), 1);
-    EXPECT_EQ(byte, data[16000]);
-    EXPECT_EQ(reader.Seek(3), -1); // 24000 lies past the chunk
-    EXPECT_EQ(reader.Seek(-1), -1);
-    ASSERT_EQ(reader.Seek(0), 1);
-    int last = 0;
-    EXPECT_EQ(ReadAll(reader, 4096, &last).size(), 20000u);
 }
 
 } // namespace

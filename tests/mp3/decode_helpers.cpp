@@ -1,20 +1,17 @@
 #include "decode_helpers.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <limits>
-#include <random>
+#include <gtest/gtest.h>
 
-#include "mp3/layer3_types.h"
+#include <algorithm>
+
 #include "support/test_paths.h"
 
 namespace sonarel::test {
 
 DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>& stream,
-                           const ChunkSizer& next_chunk, int capacity) {
+                           const ChunkSizer& next_chunk) {
     DecodedStream result;
-    std::vector<uint8_t> out(static_cast<size_t>(std::max(capacity, 1)));
+    std::vector<uint8_t> out(mp3::Mp3Decoder::kMaxFrameBytes);
     size_t read_pos = 0;
     size_t chunk_end = 0;
     size_t offset = 0;
@@ -36,7 +33,8 @@ DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>&
                 decoder.Feed(stream.data() + offset, static_cast<int>(chunk_end - offset)));
         }
         int produced = 0;
-        const mp3::Mp3Status status = decoder.DecodeFrame(out.data(), capacity, &produced);
+        const mp3::Mp3Status status =
+            decoder.DecodeFrame(out.data(), static_cast<int>(out.size()), &produced);
         if (mp3::ProducedPcm(status)) {
             result.frame_statuses.push_back(status);
             result.frame_bytes.push_back(produced);
@@ -59,19 +57,25 @@ DecodedStream DecodeStream(const std::vector<uint8_t>& stream, const mp3::Decode
     return DecodeStream(decoder, stream, [chunk] { return chunk; });
 }
 
-std::vector<float> RandomGranule(unsigned seed, float amplitude) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> xr(mp3::kGranuleLines);
-    for (float& v : xr) {
-        v = dist(rng);
+void ExpectWholeFrames(const DecodedStream& decoded) {
+    ASSERT_FALSE(decoded.hung);
+    for (int bytes : decoded.frame_bytes) {
+        EXPECT_TRUE(bytes == 4608 || bytes == 2304 || bytes == 1152) << bytes;
     }
-    return xr;
+    ASSERT_FALSE(decoded.other_statuses.empty());
+    EXPECT_EQ(decoded.other_statuses.back(), mp3::MP3_W_END);
+    for (mp3::Mp3Status status : decoded.other_statuses) {
+        EXPECT_EQ(mp3::Severity(status), 2u) << std::hex << status;
+    }
 }
 
 std::vector<uint8_t> LoadFile(const std::filesystem::path& path) {
     const std::vector<unsigned char> bytes = ReadFileBytes(path);
     return {bytes.begin(), bytes.end()};
+}
+
+std::vector<uint8_t> LoadFixture(const std::string& name) {
+    return LoadFile(FixturesDir() / "mp3" / name);
 }
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm) {
@@ -80,53 +84,6 @@ std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm) {
         samples[i] = static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8));
     }
     return samples;
-}
-
-PcmComparison ComparePcm(const std::vector<int16_t>& decoded,
-                         const std::vector<int16_t>& reference) {
-    PcmComparison result;
-    result.compared = reference.size();
-    result.decoded_too_short = decoded.size() < reference.size();
-    const size_t n = std::min(decoded.size(), reference.size());
-    double squares = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const int diff = std::abs(int{decoded[i]} - int{reference[i]});
-        result.max_diff = std::max(result.max_diff, diff);
-        result.over_one += diff > 1 ? 1 : 0;
-        squares += double(diff) * diff;
-    }
-    const double mse = n == 0 ? 0 : squares / double(n);
-    result.psnr_db = mse == 0 ? std::numeric_limits<double>::infinity()
-                              : 10.0 * std::log10(32767.0 * 32767.0 / mse);
-    return result;
-}
-
-std::string StatusName(mp3::Mp3Status status) {
-    switch (status) {
-    case mp3::MP3_OK:
-        return "MP3_OK";
-    case mp3::MP3_I_CRC_CONCEALED:
-        return "MP3_I_CRC_CONCEALED";
-    case mp3::MP3_I_RESERVOIR_CONCEALED:
-        return "MP3_I_RESERVOIR_CONCEALED";
-    case mp3::MP3_W_SEARCHING:
-        return "MP3_W_SEARCHING";
-    case mp3::MP3_W_SYNC_LOST:
-        return "MP3_W_SYNC_LOST";
-    case mp3::MP3_W_NEED_MORE:
-        return "MP3_W_NEED_MORE";
-    case mp3::MP3_W_END:
-        return "MP3_W_END";
-    case mp3::MP3_E_NOT_LAYER3:
-        return "MP3_E_NOT_LAYER3";
-    case mp3::MP3_E_OUTPUT_TOO_SMALL:
-        return "MP3_E_OUTPUT_TOO_SMALL";
-    default: {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%08X", status);
-        return text;
-    }
-    }
 }
 
 } // namespace sonarel::test

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "mp3/decoder_options.h"
@@ -27,33 +26,22 @@ struct DecodedStream {
 using ChunkSizer = std::function<int()>;
 
 // Feeds the stream in pieces (each piece offered again until taken), calls DecodeFrame
-// once per round into a buffer of `capacity` bytes, and stops when a call produced
-// nothing and the decoder reports the end.
+// once per round, and stops when a call produced nothing and the decoder reports the end.
 DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>& stream,
-                           const ChunkSizer& next_chunk, int capacity = 4608);
+                           const ChunkSizer& next_chunk);
 
 DecodedStream DecodeStream(const std::vector<uint8_t>& stream,
                            const mp3::DecoderOptions& options = {}, int chunk = 2048);
 
-// One granule of spectral lines, uniformly random in [-amplitude, amplitude].
-std::vector<float> RandomGranule(unsigned seed, float amplitude = 1000.0f);
+// Every PCM-producing call gave one whole frame, every other call said why not, and the
+// decoder did not hang.
+void ExpectWholeFrames(const DecodedStream& decoded);
 
 std::vector<uint8_t> LoadFile(const std::filesystem::path& path);
 
+// A file of tests/fixtures/mp3.
+std::vector<uint8_t> LoadFixture(const std::string& name);
+
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm);
-
-struct PcmComparison {
-    size_t compared = 0; // samples compared (the reference's length)
-    int max_diff = 0;
-    size_t over_one = 0; // samples that differ by more than 1
-    double psnr_db = 0;  // infinity when identical
-    bool decoded_too_short = false;
-};
-
-// Compares over the reference's length, from the first sample.
-PcmComparison ComparePcm(const std::vector<int16_t>& decoded,
-                         const std::vector<int16_t>& reference);
-
-std::string StatusName(mp3::Mp3Status status);
 
 } // namespace sonarel::test

@@ -1,0 +1,202 @@
+// The spectrum stages at the edges the conformance streams do not reach: Huffman data at
+// the ends of a granule's bits, requantisation gains beyond the gain table, the
+// alias-reduction seams of mixed blocks at 8 kHz and of the reduced output rates, and the
+// scale factor bands of every rate.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mp3/huffman_decoder.h"
+#include "mp3/layer3_types.h"
+#include "mp3/reorder_antialias.h"
+#include "mp3/requantize.h"
+#include "mp3/sf_band_table.h"
+#include "support/test_paths.h"
+
+namespace sonarel::mp3 {
+namespace {
+
+// A reservoir holding the code bits behind three bits of something else, read from them.
+void Load(BitRingBuffer& reservoir, const std::string& codes) {
+    std::string bits = "101" + codes;
+    std::erase(bits, ' ');
+    std::vector<uint8_t> bytes(bits.size() / 8 + 9, 0xFF);
+    for (size_t i = 0; i < bits.size(); ++i) {
+        const uint8_t mask = uint8_t(0x80 >> (i % 8));
+        bytes[i / 8] = bits[i] == '1' ? bytes[i / 8] | mask : bytes[i / 8] & ~mask;
+    }
+    reservoir.Reset();
+    reservoir.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
+    reservoir.Skip(3);
+    reservoir.SetConsumedBits(0);
+}
+
+// Big values of table 1 (or 0, which reads nothing) in region 0, then count-one
+// quadruples of table B (four fixed bits and signs). A quadruple that would run past the
+// granule's bits is dropped; data that already ran past them (damaged side information)
+// keeps its lines, drops nothing, and the reader goes back to the granule's end.
+TEST(Huffman, GranuleEdges) {
+    const struct Case {
+        int big_values;
+        int table;
+        int already_read; // bits the scale factors took
+        int part2_3_length;
+        const char* codes;
+        std::map<int, int> lines; // the non-zero ones
+        int nonzero_count;
+    } cases[] = {
+        {0, 1, 0, 0, "", {}, 0},                                    // nothing coded
+        {4, 0, 0, 5, "0111 1", {{8, -1}}, 9},                       // table 0 reads nothing
+        {0, 1, 0, 7, "1110 0 0000 1111", {{3, 1}}, 4},              // a quadruple past the end
+        {286, 0, 0, 17, "1110 1 0000 0000 0000", {{575, -1}}, 576}, // stuffing after line 575
+        {2, 1, 0, 3, "001 1 001 0", {{1, -1}, {3, 1}}, 4},          // big values past the end
+        {0, 1, 12, 5, "0000000000", {}, 0},                         // scale factors past the end
+        {2, 1, 0, 5, "1 001 0", {{3, 1}}, 4},                       // a count on a band boundary
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codes);
+        BitRingBuffer reservoir(2048);
+        Load(reservoir, c.codes);
+        reservoir.SetConsumedBits(c.already_read);
+        GranuleInfo gi{};
+        gi.big_values = c.big_values;
+        gi.table_select[0] = c.table;
+        gi.region0_count = gi.region1_count = 7;
+        gi.count1table_select = 1;
+        gi.part2_3_length = c.part2_3_length;
+        int32_t ix[576];
+        const FrameParams params{2, 0, 0, 0, 0, 32, 1, 1, 0}; // MPEG-1 44.1 kHz
+        DecodeSpectrum(reservoir, ix, gi, params);
+        EXPECT_EQ(reservoir.ConsumedBits(), c.part2_3_length);
+        EXPECT_EQ(gi.nonzero_count, c.nonzero_count);
+        for (int i = 0; i < 576; ++i) {
+            const auto line = c.lines.find(i);
+            ASSERT_EQ(ix[i], line == c.lines.end() ? 0 : line->second) << i;
+        }
+    }
+}
+
+// A global gain above 210 is loud, and one far below keeps the formula's gain, so that a
+// large escape value still carries more than a sample's worth of signal, instead of
+// silencing the band.
+TEST(Requantize, GainsOnBothSidesOfTheTable) {
+    const struct Case {
+        int global_gain;
+        int ix;
+    } cases[] = {{210, 1}, {210, -8},  {206, 1},    {211, 1},   {255, 1},
+                 {82, 1},  {82, 8206}, {210, 8206}, {210, -128}};
+    for (const Case& c : cases) {
+        GranuleInfo gi{};
+        gi.global_gain = c.global_gain;
+        gi.nonzero_count = 576;
+        gi.long_bands_apply = 1;
+        gi.long_band_count = 22;
+        int32_t ix[576] = {c.ix};
+        float xr[576];
+        Requantize(ix, xr, gi, ScaleFactors{}, FrameParams{2, 0, 0, 0, 0, 32, 1, 1, 0});
+        const double magnitude = std::pow(std::abs(double(c.ix)), 4.0 / 3.0);
+        const double expected =
+            std::copysign(magnitude, c.ix) * 32768.0 * std::pow(2.0, (c.global_gain - 210) / 4.0);
+        EXPECT_NEAR(xr[0], expected, 1e-6 * std::abs(expected)) << c.global_gain << " " << c.ix;
+        EXPECT_EQ(xr[1], 0.0f);
+    }
+}
+
+// The alias-reduction butterflies of the standard over the first `seams` seams, in double
+// precision.
+std::vector<float> DirectButterflies(std::vector<float> xr, int seams) {
+    const double c[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
+    for (int i = 0; i < seams; ++i) {
+        for (int k = 0; k < 8; ++k) {
+            const double cs = 1.0 / std::sqrt(1.0 + c[k] * c[k]);
+            const double ca = c[k] / std::sqrt(1.0 + c[k] * c[k]);
+            const double u = xr[18 * i + 17 - k];
+            const double v = xr[18 * (i + 1) + k];
+            xr[18 * i + 17 - k] = static_cast<float>(u * cs - v * ca);
+            xr[18 * (i + 1) + k] = static_cast<float>(v * cs + u * ca);
+        }
+    }
+    return xr;
+}
+
+// Each row: block kind ('l' long, 's' short, 'm' mixed), table group (1 MPEG-1 44.1 kHz,
+// 0 MPEG-2 24 kHz, 2 MPEG-2.5 8 kHz), downsampling shift, non-zero lines, short bands,
+// and the subband count and seams expected.
+TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
+    const int cases[][7] = {
+        {'l', 1, 0, 0, 0, 0, 0},     {'l', 1, 0, 1, 0, 1, 1},     {'l', 1, 0, 37, 0, 3, 3},
+        {'l', 1, 0, 575, 0, 32, 31}, {'l', 1, 0, 576, 0, 32, 31}, {'l', 1, 1, 576, 0, 32, 15},
+        {'l', 1, 2, 576, 0, 32, 7},  {'l', 1, 2, 60, 0, 4, 4},    {'m', 1, 0, 576, 13, 32, 1},
+        {'m', 0, 0, 576, 13, 32, 1}, {'m', 2, 0, 576, 13, 32, 3}, // 8 kHz: four long subbands
+        {'s', 1, 0, 100, 6, 5, 0},   {'s', 1, 0, 100, 7, 7, 0},   // 90 lines; six and a bit
+    };
+    for (const auto& [kind, group, shift, nonzero, short_bands, subbands, seams] : cases) {
+        FrameParams params;
+        params.channels = 1;
+        params.table_group = group;
+        params.sample_rate_index = group == 1 ? 0 : group == 0 ? 1 : 2;
+        params.is_mpeg1 = group == 1 ? 1 : 0;
+        GranuleInfo gi{};
+        gi.window_switching_flag = kind == 'l' ? 0 : 1;
+        gi.long_bands_apply = kind == 'l' ? 1 : 0;
+        gi.block_type = kind == 'l' ? 0 : 2;
+        gi.mixed_block_flag = kind == 'm' ? 1 : 0;
+        gi.nonzero_count = nonzero;
+        gi.short_band_count = short_bands;
+        std::mt19937 rng(static_cast<unsigned>(seams + 100));
+        std::uniform_real_distribution<float> dist(-1000.0f, 1000.0f);
+        std::vector<float> before(kGranuleLines);
+        for (float& v : before) {
+            v = dist(rng);
+        }
+        std::vector<float> xr = before;
+        Antialias(xr.data(), gi, params, shift);
+        EXPECT_EQ(gi.subband_count, subbands);
+        const std::vector<float> expected = DirectButterflies(before, seams);
+        for (int i = 0; i < kGranuleLines; ++i) {
+            ASSERT_NEAR(xr[i], expected[i], 2e-4) << "line " << i;
+        }
+    }
+}
+
+// The scale factor band boundaries of every sampling rate against the standard's tables.
+TEST(ScaleFactorBands, MatchTheStandard) {
+    if (test::VectorsDir().empty()) {
+        GTEST_SKIP() << "band tables skipped: ../shared is not present beside the checkout";
+    }
+    std::ifstream in(test::VectorsDir().parent_path() / "tables" / "scalefactor_bands.txt");
+    ASSERT_TRUE(in) << "tables/scalefactor_bands.txt missing";
+    // Table group and rate index of each rate; MPEG-2.5 at 11025 and 12000 Hz uses the
+    // 16 kHz boundaries.
+    const std::map<int, std::vector<std::pair<int, int>>> users = {
+        {44100, {{1, 0}}}, {48000, {{1, 1}}}, {32000, {{1, 2}}},
+        {22050, {{0, 0}}}, {24000, {{0, 1}}}, {16000, {{0, 2}, {2, 0}, {2, 1}}},
+        {8000, {{2, 2}}}};
+    int checked = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string version, kind;
+        int rate = 0;
+        if (line.empty() || line[0] == '#' || !(words >> version >> rate >> kind)) {
+            continue;
+        }
+        const std::vector<int> bounds{std::istream_iterator<int>(words), {}};
+        for (auto [group, index] : users.at(rate)) {
+            const SfBandTable& table = SfBandTableFor(group, index);
+            const int16_t* own = kind == "long" ? table.long_bounds : table.short_bounds;
+            EXPECT_EQ(std::vector<int>(own, own + (kind == "long" ? 23 : 14)), bounds) << line;
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 18);
+}
+
+} // namespace
+} // namespace sonarel::mp3
