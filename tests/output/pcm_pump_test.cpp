@@ -77,6 +77,10 @@ struct RecordingPlayer : PcmPlayer {
         open = false;
     }
     int Write(const uint8_t* data, int32_t length) override {
+        if (busy > 0) {
+            --busy; // no free buffer this time
+            return 0;
+        }
         log.push_back(std::to_string(length));
         bytes.insert(bytes.end(), data, data + length);
         return length;
@@ -94,6 +98,7 @@ struct RecordingPlayer : PcmPlayer {
     std::vector<uint8_t> bytes;
     bool open = false, paused = false, paused_on_open = false;
     int32_t buffer = 0;
+    int busy = 0; // writes that find no free buffer
 };
 
 class PcmPumpTest : public ::testing::Test {
@@ -235,6 +240,7 @@ TEST_F(PcmPumpTest, PlayerGetsPiecesAndIsReopenedOnAFormatChange) {
     ScriptedSource source({2500, 2500, kChange, 2304});
     RecordingPlayer player;
     player.buffer = 1000;
+    player.busy = 2; // the pump asks again
     EXPECT_EQ(Run(&source, &player), PcmPump::kResultDone);
     EXPECT_EQ(player.log, (Log{"open 4608", "1000", "1000", "500", "1000", "1000", "500", "flush",
                                "close", "open 2304", "1000", "1000", "304", "flush", "close"}));
