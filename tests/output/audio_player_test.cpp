@@ -1,30 +1,80 @@
-// The audio player on a fake device: opening, pre-roll, flushing, the played time and
-// level it reports, pacing, pausing and refusals, alone and behind the PCM pump.
+// The audio player on a fake device: what it opens, pre-roll, pacing, short pieces, the
+// played time and level it reports, flushing, pausing and refusals.
+#include "output/audio_player.h"
+
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
+#include <deque>
 #include <future>
-#include <thread>
 #include <vector>
 
-#include "output/audio_player.h"
-#include "output/fake_sound_device.h"
 #include "output/pcm_level.h"
-#include "output/pcm_pump.h"
-#include "platform/message_queue.h"
 
 namespace sonarel {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 constexpr int32_t kFrameBytes = 4608; // one MPEG-1 frame of 16-bit stereo
 constexpr uint32_t kMsPerFrame = 26;  // 4608 * 1000 / (4 * 44100), rounded down
 
-Bytes Constant(int32_t length, uint8_t value) {
-    return Bytes(static_cast<size_t>(length), value);
-}
+// Buffers wait until the test completes them, or, when `instant`, play as they come.
+struct FakeDevice : SoundDevice {
+    int Open(const SoundFormat& format, SoundDeviceClient* client) override {
+        opened.push_back(format);
+        this->client = fail_open ? nullptr : client;
+        return fail_open ? -1 : 0;
+    }
+    int Submit(const uint8_t* data, int32_t length, uint32_t tag) override {
+        if (!IsOpen() || (refuse_after >= 0 && submitted.size() >= size_t(refuse_after))) {
+            return -1;
+        }
+        submitted.push_back({tag, Bytes(data, data + length), data});
+        queue.push_back(tag);
+        if (instant) {
+            CompleteNext();
+        }
+        return 0;
+    }
+    void Reset() override {
+        for (; !queue.empty(); queue.pop_front()) {
+            client->OnBufferDone(queue.front(), false);
+        }
+    }
+    void Pause() override { ++pauses; }
+    void Restart() override { ++restarts; }
+    void Close() override {
+        if (IsOpen()) {
+            Reset();
+            std::exchange(client, nullptr)->OnDeviceClosed();
+        }
+    }
+    bool IsOpen() const override { return client != nullptr; }
+    std::string LastError() const override { return "\"fake\": refused"; }
+    bool CompleteNext() {
+        const bool any = !queue.empty();
+        if (any) {
+            const uint32_t tag = queue.front();
+            queue.pop_front();
+            client->OnBufferDone(tag, true);
+        }
+        return any;
+    }
+
+    struct Submission {
+        uint32_t tag;
+        Bytes bytes;
+        const uint8_t* block; // the player's, valid while it is open
+    };
+    std::vector<SoundFormat> opened;
+    std::vector<Submission> submitted;
+    std::deque<uint32_t> queue;
+    SoundDeviceClient* client = nullptr;
+    int pauses = 0, restarts = 0, refuse_after = -1; // refuse Submit once this many were taken
+    bool fail_open = false, instant = false;
+};
 
 // 16-bit samples alternating between the two extremes: 0 dB.
 Bytes FullScaleSquare(int32_t length) {
@@ -37,334 +87,150 @@ Bytes FullScaleSquare(int32_t length) {
     return bytes;
 }
 
-struct TimeMessage {
-    int16_t level;
-    uint32_t ms;
-};
-
-// The owner window: keeps the msgAudioPlayerTime messages it is sent.
-class TimeWindow {
-public:
-    TimeWindow()
-        : queue_([this](MessageId id, WParam w, LParam l) {
-              if (id == RegisterMessage(kMsgAudioPlayerTime)) {
-                  times.push_back({static_cast<int16_t>(w & 0xFFFF), static_cast<uint32_t>(l)});
-              } else if (id == RegisterMessage(kMsgPcmPumpThreadStop)) {
-                  stopped = true;
-                  times_at_stop = times.size();
-              }
-              return intptr_t{0};
-          }) {}
-
-    MessageTarget* Target() { return &queue_; }
-    void Dispatch() { queue_.DispatchPending(); }
-    bool WaitForPumpStop() {
-        const auto deadline = Clock::now() + std::chrono::seconds(20);
-        while (!stopped && Clock::now() < deadline) {
-            queue_.WaitAndDispatch(50);
-        }
-        return stopped;
-    }
-
-    std::vector<TimeMessage> times;
-    bool stopped = false;
-    size_t times_at_stop = 0;
-
-private:
-    MessageQueue queue_;
-};
-
-class AudioPlayerTest : public ::testing::Test {
+// The fixture is the player's owner window: it keeps each time message with the count of
+// buffers the player still held when it was posted.
+class AudioPlayerTest : public ::testing::Test, public MessageTarget {
 protected:
-    // A player on a fake device; manual devices play only what the test completes.
-    void MakePlayer(bool real_time) {
-        auto device = std::make_unique<test::FakeSoundDevice>(log, real_time);
-        device_ = device.get();
-        player = std::make_unique<AudioPlayer>(std::move(device));
-        player->SetNotifier(window.Target(), 0, 0);
+    struct Time {
+        int16_t level;
+        uint32_t ms;
+        int queued;
+        bool operator==(const Time&) const = default;
+    };
+    AudioPlayerTest() { player.SetNotifier(this, 0, 0); }
+    bool Post(MessageId id, WParam wparam, LParam lparam) override {
+        EXPECT_EQ(id, RegisterMessage(kMsgAudioPlayerTime));
+        times.push_back({int16_t(wparam & 0xFFFF), uint32_t(lparam), player.QueuedCount()});
+        return true;
     }
-    void OpenPlayer(bool real_time) {
-        MakePlayer(real_time);
-        ASSERT_EQ(player->Open(&cd_, kFrameBytes), 0);
-    }
-    int Write(const Bytes& bytes) {
-        return player->Write(bytes.data(), static_cast<int32_t>(bytes.size()));
-    }
-    void PreRoll() {
-        for (int i = 0; i < AudioPlayer::kBufferCount; ++i) {
-            ASSERT_EQ(Write(Constant(kFrameBytes, static_cast<uint8_t>(i + 1))), kFrameBytes);
+    intptr_t Send(MessageId, WParam, LParam) override { return 0; }
+    int Write(const Bytes& bytes) { return player.Write(bytes.data(), int32_t(bytes.size())); }
+    void OpenAndPreRoll() {
+        ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+        for (uint8_t i = 0; i < AudioPlayer::kBufferCount; ++i) {
+            ASSERT_EQ(Write(Bytes(kFrameBytes, i)), kFrameBytes);
         }
     }
-    test::FakeSoundDevice& Device() { return *device_; }
 
-    const PcmFormat cd_{44100, 2, 16};
-    test::FakeDeviceLog log;
-    TimeWindow window;
-    std::unique_ptr<AudioPlayer> player;
-
-private:
-    test::FakeSoundDevice* device_ = nullptr;
+    const PcmFormat cd{44100, 2, 16};
+    std::vector<Time> times;
+    FakeDevice& device = *new FakeDevice;
+    AudioPlayer player{std::unique_ptr<SoundDevice>(&device)};
 };
 
-// --- Opening ------------------------------------------------------------------------
-
-TEST_F(AudioPlayerTest, OpenRefusesFormatsTheDeviceCannotPlay) {
-    MakePlayer(false);
+TEST_F(AudioPlayerTest, OpenRefusesWhatTheDeviceCannotPlay) {
     Mp3WaveFormat mp3;
     ASSERT_TRUE(mp3.Build(128, 44100, 2));
-    const PcmFormat wide(44100, 2, 24);
-    EXPECT_EQ(player->Open(nullptr, kFrameBytes), -1);
-    EXPECT_EQ(player->Open(&mp3, kFrameBytes), -1);
-    EXPECT_EQ(player->Open(&wide, kFrameBytes), -1);
-    EXPECT_EQ(player->Open(&cd_, 3), -1); // less than one sample frame
-    EXPECT_FALSE(player->IsOpen());
-    EXPECT_TRUE(log.opened.empty());
-    EXPECT_FALSE(player->LastError().empty());
-}
-
-TEST_F(AudioPlayerTest, DeviceThatCannotOpenLeavesThePlayerClosed) {
-    MakePlayer(false);
-    log.fail_open = true;
-    EXPECT_EQ(player->Open(&cd_, kFrameBytes), -1);
-    EXPECT_FALSE(player->IsOpen());
-    EXPECT_EQ(player->LastError(), "\"fake\": refused");
-    const Bytes data = Constant(kFrameBytes, 0);
-    EXPECT_EQ(Write(data), AudioPlayer::kErrorNotOpen);
-}
-
-TEST_F(AudioPlayerTest, OpenPassesTheFormatAndKeepsWholeSampleFrames) {
-    MakePlayer(false);
+    const PcmFormat wide(44100, 2, 24), no_channels(44100, 0, 16), no_rate(0, 2, 16);
+    const struct {
+        const WaveFormatHolder* format;
+        int32_t size;
+    } cases[] = {{nullptr, kFrameBytes}, {&mp3, kFrameBytes}, {&wide, kFrameBytes},
+                 {&no_channels, 4608},   {&no_rate, 4608},    {&cd, 3}, // not a sample frame
+                 {&cd, kFrameBytes}};                                   // the device fails
+    device.fail_open = true;
+    for (const auto& c : cases) {
+        EXPECT_EQ(player.Open(c.format, c.size), -1);
+        EXPECT_FALSE(player.IsOpen());
+        EXPECT_EQ(Write(Bytes(kFrameBytes, 0)), AudioPlayer::kErrorNotOpen);
+        EXPECT_NE(player.LastError(), "");
+    }
+    EXPECT_EQ(device.opened.size(), 1u);
+    EXPECT_EQ(player.LastError(), "\"fake\": refused");
     const PcmFormat mono8(8000, 1, 8);
-    ASSERT_EQ(player->Open(&cd_, kFrameBytes + 3), 0);
-    EXPECT_EQ(player->GetBufferSize(), kFrameBytes);
-    EXPECT_EQ(player->MillisecondsPerBuffer(), kMsPerFrame);
-    ASSERT_EQ(player->Open(&mono8, 4000), 0);
-    EXPECT_EQ(player->MillisecondsPerBuffer(), 500u);
-    ASSERT_EQ(log.opened.size(), 2u);
-    EXPECT_EQ(log.opened[0].samples_per_second, 44100u);
-    EXPECT_EQ(log.opened[0].channels, 2);
-    EXPECT_EQ(log.opened[1].bits_per_sample, 8);
+    device.fail_open = false;
+    ASSERT_EQ(player.Open(&mono8, 4000), 0);
+    EXPECT_EQ(device.opened.back().bits_per_sample, 8);
+    ASSERT_EQ(player.Open(&cd, kFrameBytes + 3), 0); // whole sample frames only
+    EXPECT_EQ(player.GetBufferSize(), kFrameBytes);
+    EXPECT_EQ(device.opened.back().channels, 2);
 }
 
-// --- Pre-roll and flushing ---------------------------------------------------------------
-
-TEST_F(AudioPlayerTest, PreRollSendsNothingUntilTheThirdBufferThenAllThreeInOrder) {
-    OpenPlayer(false);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 1)), kFrameBytes);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 2)), kFrameBytes);
-    EXPECT_EQ(log.SubmittedCount(), 0u);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 3)), kFrameBytes);
-    ASSERT_EQ(log.submitted.size(), 3u);
-    for (uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(log.submitted[i].tag, i);
-        EXPECT_EQ(log.submitted[i].bytes, Constant(kFrameBytes, static_cast<uint8_t>(i + 1)));
+// Three buffers go out together after the pre-roll; a fourth write waits for one to come
+// back; a short piece plays only its own bytes; each played buffer reports its time and
+// level before it counts as free.
+TEST_F(AudioPlayerTest, PreRollPacingShortPiecesAndTheReportedTimes) {
+    ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+    const Bytes square = FullScaleSquare(kFrameBytes), quiet(kFrameBytes, 0);
+    const Bytes half = FullScaleSquare(kFrameBytes / 2);
+    EXPECT_EQ(player.Write(square.data(), 0), 0); // takes no buffer
+    for (const Bytes* bytes : {&square, &quiet, &square}) {
+        EXPECT_TRUE(device.submitted.empty());
+        EXPECT_EQ(Write(*bytes), kFrameBytes);
     }
-    EXPECT_EQ(player->QueuedCount(), 3);
-}
-
-TEST_F(AudioPlayerTest, ConversionShorterThanThreeBuffersPlaysOnlyThroughFlush) {
-    OpenPlayer(true);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 1)), kFrameBytes);
-    EXPECT_EQ(Write(Constant(1000, 2)), 1000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    EXPECT_EQ(log.SubmittedCount(), 0u);
-    player->Flush(); // returns once both have been played
-    EXPECT_EQ(player->QueuedCount(), 0);
-    ASSERT_EQ(log.submitted.size(), 2u);
-    EXPECT_EQ(log.submitted[1].length, 1000); // the short one plays only its own bytes
-    EXPECT_EQ(player->PlayedMilliseconds(), kMsPerFrame + 1000 * 1000 / 176400);
-    window.Dispatch();
-    EXPECT_EQ(window.times.size(), 2u);
-}
-
-TEST_F(AudioPlayerTest, FlushGivesUpAfterASecondWhenTheDeviceHoldsOn) {
-    OpenPlayer(false); // a manual device never finishes on its own
-    PreRoll();
-    const auto start = Clock::now();
-    player->Flush();
-    const auto waited = Clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(900));
-    EXPECT_LT(waited, std::chrono::seconds(5));
-    EXPECT_EQ(player->QueuedCount(), 3);
-    player->Close(); // drops them without playing
-    EXPECT_EQ(player->PlayedMilliseconds(), 0u);
-}
-
-// --- Played time and level --------------------------------------------------------
-
-TEST_F(AudioPlayerTest, EachFinishedBufferAddsItsTimeAndPostsItsLevel) {
-    OpenPlayer(false);
-    ASSERT_EQ(Write(FullScaleSquare(kFrameBytes)), kFrameBytes);
-    ASSERT_EQ(Write(Constant(kFrameBytes, 0)), kFrameBytes);
-    ASSERT_EQ(Write(FullScaleSquare(kFrameBytes)), kFrameBytes);
-    while (Device().CompleteNext()) {
-    }
-    window.Dispatch();
-    ASSERT_EQ(window.times.size(), 3u);
-    EXPECT_EQ(window.times[0].ms, kMsPerFrame);
-    EXPECT_EQ(window.times[1].ms, 2 * kMsPerFrame);
-    EXPECT_EQ(window.times[2].ms, 3 * kMsPerFrame);
-    EXPECT_EQ(window.times[0].level, 0);
-    EXPECT_EQ(window.times[1].level, kSilenceLevel);
-    EXPECT_EQ(window.times[2].level, 0);
-}
-
-TEST_F(AudioPlayerTest, ShortPiecePlaysOnlyItsBytesWithTheRestOfItsBufferCleared) {
-    OpenPlayer(false);
-    PreRoll();
-    ASSERT_TRUE(Device().CompleteNext()); // block 0 is free again, still holding 0x01s
-    const int32_t half = kFrameBytes / 2;
-    ASSERT_EQ(Write(FullScaleSquare(half)), half);
-    ASSERT_EQ(log.submitted.size(), 4u);
-    const test::Submission& piece = log.submitted[3];
+    ASSERT_EQ(device.submitted.size(), 3u);
+    EXPECT_EQ(device.submitted[2].tag, 2u);
+    EXPECT_EQ(device.submitted[1].bytes, quiet);
+    auto writing = std::async(std::launch::async, [&] { return Write(half); });
+    EXPECT_EQ(writing.wait_for(50ms), std::future_status::timeout);
+    ASSERT_TRUE(device.CompleteNext());
+    EXPECT_EQ(writing.get(), kFrameBytes / 2);
+    const auto& piece = device.submitted.back();
     EXPECT_EQ(piece.tag, 0u);
-    EXPECT_EQ(piece.length, half);
-    for (int32_t i = half; i < kFrameBytes; ++i) {
-        ASSERT_EQ(piece.data[i], 0) << "stale byte at " << i;
+    EXPECT_EQ(piece.bytes, half);
+    EXPECT_EQ(std::count(piece.block + kFrameBytes / 2, piece.block + kFrameBytes, 0),
+              kFrameBytes / 2); // nothing stale after the piece
+    while (device.CompleteNext()) {
     }
-    while (Device().CompleteNext()) {
-    }
-    window.Dispatch();
-    ASSERT_EQ(window.times.size(), 4u);
-    EXPECT_EQ(window.times[3].ms, 3 * kMsPerFrame + 13); // 2304 bytes: 13 ms
-    EXPECT_EQ(window.times[3].level, 0);                 // the level of the valid half, not diluted
+    const std::vector<Time> expected = {{0, kMsPerFrame, 3},
+                                        {kSilenceLevel, 2 * kMsPerFrame, 3},
+                                        {0, 3 * kMsPerFrame, 2},
+                                        {0, 3 * kMsPerFrame + 13, 1}};
+    EXPECT_EQ(times, expected);
 }
 
-TEST_F(AudioPlayerTest, PlayedTimeLastsAcrossReopeningAndSkipsDroppedBuffers) {
-    OpenPlayer(false);
-    PreRoll();
-    ASSERT_TRUE(Device().CompleteNext());
-    ASSERT_EQ(player->Open(&cd_, kFrameBytes), 0); // closes first: two buffers dropped
-    PreRoll();
-    ASSERT_TRUE(Device().CompleteNext());
-    EXPECT_EQ(player->PlayedMilliseconds(), 2 * kMsPerFrame);
-    window.Dispatch();
-    EXPECT_EQ(window.times.size(), 2u);
+// Flush sends an unfinished pre-roll and waits for it to be played; it waits a bounded time
+// for a device that holds on. Reopening drops what the device holds; the played time goes on.
+TEST_F(AudioPlayerTest, FlushPlaysWhatIsHeldAndReopeningDropsButKeepsThePlayedTime) {
+    device.instant = true;
+    ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+    EXPECT_EQ(Write(Bytes(1000, 2)), 1000);
+    player.Flush();
+    EXPECT_EQ(device.submitted.back().bytes, Bytes(1000, 2));
+    EXPECT_EQ(times.back().ms, 1000 * 1000 / 176400u);
+    device.instant = false;
+    OpenAndPreRoll();
+    player.Flush();
+    EXPECT_EQ(player.QueuedCount(), 3);
+    ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+    EXPECT_EQ(player.QueuedCount(), 0);
+    OpenAndPreRoll();
+    ASSERT_TRUE(device.CompleteNext());
+    EXPECT_EQ(times.size(), 2u);
+    EXPECT_EQ(times.back().ms, 5 + kMsPerFrame);
 }
 
-// --- Pacing ------------------------------------------------------------------------
-
-TEST_F(AudioPlayerTest, WriteWaitsWhileThreeBuffersAreQueued) {
-    OpenPlayer(false);
-    PreRoll();
-    const Bytes next = Constant(kFrameBytes, 9);
-    auto writing = std::async(std::launch::async, [&] { return Write(next); });
-    EXPECT_EQ(writing.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
-    ASSERT_TRUE(Device().CompleteNext());
-    ASSERT_EQ(writing.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_EQ(writing.get(), kFrameBytes);
-    ASSERT_EQ(log.submitted.size(), 4u);
-    EXPECT_EQ(log.submitted[3].tag, 0u);
-}
-
-TEST_F(AudioPlayerTest, CloseReleasesAWriteWaitingForABuffer) {
-    OpenPlayer(false);
-    PreRoll();
-    const Bytes next = Constant(kFrameBytes, 9);
-    auto writing = std::async(std::launch::async, [&] { return Write(next); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    player->Close();
-    ASSERT_EQ(writing.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+// Close releases a write that waits for a buffer; pausing works only while open.
+TEST_F(AudioPlayerTest, CloseReleasesAWaitingWriteAndPauseNeedsAnOpenPlayer) {
+    player.TogglePause();
+    EXPECT_FALSE(player.IsPaused());
+    OpenAndPreRoll();
+    auto writing = std::async(std::launch::async, [&] { return Write(Bytes(kFrameBytes, 9)); });
+    EXPECT_EQ(writing.wait_for(50ms), std::future_status::timeout);
+    player.TogglePause();
+    EXPECT_TRUE(player.IsPaused());
+    player.Close();
     EXPECT_EQ(writing.get(), AudioPlayer::kErrorNotOpen);
-    EXPECT_FALSE(player->IsOpen());
-    EXPECT_EQ(player->QueuedCount(), 0);
+    EXPECT_FALSE(player.IsOpen() || player.IsPaused() || player.QueuedCount() > 0);
+    ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+    player.TogglePause();
+    player.TogglePause();
+    EXPECT_FALSE(player.IsPaused());
+    EXPECT_EQ(std::pair(device.pauses, device.restarts), std::pair(2, 1));
 }
 
-// A PCM source of a fixed length, delivered in 4608-byte reads.
-class ToneSource : public ByteSource {
-public:
-    explicit ToneSource(int64_t bytes) : left_(bytes) {}
-    void Close() override {}
-    int Open() override { return 0; }
-    int IsOpen() const override { return 1; }
-    int Read(uint8_t* buffer, int32_t length, int* /*format_changed*/) override {
-        if (left_ <= 0) {
-            return -1;
-        }
-        const auto n = static_cast<int32_t>(std::min<int64_t>(left_, length));
-        const Bytes square = FullScaleSquare(n);
-        std::copy(square.begin(), square.end(), buffer);
-        left_ -= n;
-        return n;
-    }
-    int IsPcm() const override { return 1; }
-    const WaveFormatHolder* GetFormat() const override { return &format_; }
-    int GetBufferSize() const override { return kFrameBytes; }
-
-private:
-    int64_t left_;
-    PcmFormat format_{44100, 2, 16};
-};
-
-TEST_F(AudioPlayerTest, TwoSecondsOfAudioTakeAboutTwoSecondsThroughThePump) {
-    MakePlayer(true);
-    ToneSource source(2 * 176400);
-    PcmPump pump(&source, player.get(), nullptr);
-    pump.SetNotifier(window.Target(), 0, 500);
-    const auto start = Clock::now();
-    ASSERT_EQ(pump.Start(), 1);
-    ASSERT_TRUE(window.WaitForPumpStop());
-    const auto took = Clock::now() - start;
-    pump.Stop(kWaitForever);
-    EXPECT_GT(took, std::chrono::milliseconds(1500));
-    EXPECT_LT(took, std::chrono::seconds(4));
-    // The pump opened the player, drained it at the end and closed it.
-    EXPECT_FALSE(player->IsOpen());
-    EXPECT_GE(log.closes, 1);
-    // Every buffer's time was posted before the pump's stop: 76 whole frames and a short one.
-    EXPECT_EQ(window.times_at_stop, 77u);
-    window.Dispatch();
-    ASSERT_EQ(window.times.size(), 77u);
-    EXPECT_EQ(window.times.back().ms, player->PlayedMilliseconds());
-    EXPECT_GT(player->PlayedMilliseconds(), 1950u);
-    EXPECT_LE(player->PlayedMilliseconds(), 2000u);
-}
-
-// --- Pausing and refusals -------------------------------------------------------------
-
-TEST_F(AudioPlayerTest, PauseHoldsThePlayedTimeUntilResumed) {
-    OpenPlayer(true);
-    EXPECT_FALSE(player->IsPaused());
-    player->TogglePause();
-    EXPECT_TRUE(player->IsPaused());
-    PreRoll(); // three buffers at a paused device
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(player->PlayedMilliseconds(), 0u);
-    player->TogglePause();
-    EXPECT_FALSE(player->IsPaused());
-    player->Flush();
-    EXPECT_EQ(player->PlayedMilliseconds(), 3 * kMsPerFrame);
-    EXPECT_EQ(log.pauses, 1);
-    EXPECT_EQ(log.restarts, 1);
-}
-
-TEST_F(AudioPlayerTest, TogglePauseOnAClosedPlayerDoesNothing) {
-    MakePlayer(false);
-    player->TogglePause();
-    EXPECT_FALSE(player->IsPaused());
-    EXPECT_EQ(log.pauses, 0);
-}
-
-TEST_F(AudioPlayerTest, RefusedPreRollFailsTheThirdWrite) {
-    OpenPlayer(false);
-    log.refuse_after = 1;
-    EXPECT_EQ(Write(Constant(kFrameBytes, 1)), kFrameBytes);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 2)), kFrameBytes);
-    EXPECT_EQ(Write(Constant(kFrameBytes, 3)), AudioPlayer::kErrorDeviceRefused);
-    EXPECT_EQ(player->QueuedCount(), 1);
-}
-
-TEST_F(AudioPlayerTest, RefusedBufferStaysFreeForTheNextWrite) {
-    OpenPlayer(false);
-    PreRoll();
-    ASSERT_TRUE(Device().CompleteNext());
-    log.refuse_after = 3;
-    EXPECT_EQ(Write(Constant(kFrameBytes, 7)), AudioPlayer::kErrorDeviceRefused);
-    EXPECT_EQ(player->QueuedCount(), 2);
-    log.refuse_after = -1;
-    EXPECT_EQ(Write(Constant(kFrameBytes, 8)), kFrameBytes);
-    ASSERT_EQ(log.submitted.size(), 4u);
-    EXPECT_EQ(log.submitted[3].tag, 0u);
+// A refused pre-roll fails the write that sends it; the refused buffer is free again.
+TEST_F(AudioPlayerTest, RefusedBufferFailsItsWriteAndStaysFree) {
+    ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
+    device.refuse_after = 1;
+    EXPECT_EQ(Write(Bytes(kFrameBytes, 1)), kFrameBytes);
+    EXPECT_EQ(Write(Bytes(kFrameBytes, 2)), kFrameBytes);
+    EXPECT_EQ(Write(Bytes(kFrameBytes, 3)), AudioPlayer::kErrorDeviceRefused);
+    EXPECT_EQ(player.QueuedCount(), 1);
+    device.refuse_after = -1;
+    EXPECT_EQ(Write(Bytes(kFrameBytes, 4)), kFrameBytes);
+    EXPECT_EQ(device.submitted.back().tag, 1u);
+    EXPECT_EQ(player.QueuedCount(), 2);
 }
 
 } // namespace

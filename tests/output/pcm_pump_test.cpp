@@ -1,425 +1,261 @@
-// The PCM pump: its thread's messages, results and end, the hand-over to a WAVE
-// writer and to a player, with scripted sources, a real writer and a recording player.
+// The PCM pump: its thread's messages and results, what it opens and closes, the blocks it
+// hands a real WAVE writer and the pieces it hands a recording player.
+#include "output/pcm_pump.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <deque>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "output/pcm_pump.h"
+#include "output/limited_writer.h"
 #include "platform/message_queue.h"
-#include "platform/registered_message.h"
 #include "support/test_paths.h"
+#include "support/wave_file.h"
 
 namespace sonarel {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Log = std::vector<std::string>;
 
-// What the source does on one Read: > 0 delivers that many bytes (at most the space
-// given), 0 delivers nothing, < 0 ends. `changed` reports a format change with 0.
-struct Step {
-    int result;
-    bool changed = false;
-};
+// Each Read delivers the next step's count of bytes (at most the space given; 0: nothing;
+// -1: the end); a step of kChange reports a format change, after which the source prefers
+// chunks of 2304 bytes. Without steps left it ends, or, when endless, fills every read.
+constexpr int kChange = -2;
 
-class ScriptedSource : public ByteSource {
-public:
-    explicit ScriptedSource(std::deque<Step> steps, bool endless = false)
-        : steps_(std::move(steps)), endless_(endless) {}
-
-    void Close() override { open_ = false; }
+struct ScriptedSource : ByteSource {
+    explicit ScriptedSource(std::deque<int> script) : steps(std::move(script)) {}
+    void Close() override { open = false; }
     int Open() override {
-        open_ = open_result_ == 0;
-        return open_result_;
+        open = open_result == 0;
+        return open_result;
     }
-    int IsOpen() const override { return open_ ? 1 : 0; }
+    int IsOpen() const override { return open; }
     int Read(uint8_t* buffer, int32_t length, int* format_changed) override {
-        ++reads_;
-        if (delay_ms_ > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms_));
+        ++reads;
+        int step = endless ? length : -1;
+        if (!steps.empty()) {
+            step = steps.front();
+            steps.pop_front();
         }
-        if (steps_.empty()) {
-            return endless_ ? Fill(buffer, length) : -1;
-        }
-        const Step step = steps_.front();
-        steps_.pop_front();
-        if (step.changed && format_changed != nullptr) {
+        if (step == kChange) {
             *format_changed = 1;
-            buffer_size_ = changed_buffer_size_;
+            chunk = 2304;
+            return 0;
         }
-        return step.result > 0 ? Fill(buffer, std::min(step.result, length)) : step.result;
-    }
-    int GetBufferSize() const override { return buffer_size_; }
-    const WaveFormatHolder* GetFormat() const override { return &format_; }
-    bool HasFailed() const override { return failed_; }
-
-    int Fill(uint8_t* buffer, int32_t n) {
-        for (int32_t i = 0; i < n; ++i) {
-            buffer[i] = static_cast<uint8_t>(next_byte_++);
+        const int n = std::min(step, length);
+        for (int i = 0; i < n; ++i) {
+            buffer[i] = static_cast<uint8_t>(delivered++);
         }
-        delivered_ += n;
         return n;
     }
+    int GetBufferSize() const override { return chunk; }
+    const WaveFormatHolder* GetFormat() const override { return &format; }
+    bool HasFailed() const override { return failed; }
 
-    std::deque<Step> steps_;
-    bool endless_;
-    bool open_ = true;
-    int open_result_ = 0;
-    int buffer_size_ = 4608;
-    int changed_buffer_size_ = 4608;
-    int delay_ms_ = 0;
-    bool failed_ = false;
-    uint32_t next_byte_ = 0;
-    std::atomic<int> reads_{0};
-    std::atomic<int64_t> delivered_{0};
-    PcmFormat format_{44100, 2, 16};
+    std::deque<int> steps;
+    bool endless = false, open = true, failed = false;
+    int open_result = 0, chunk = 4608;
+    std::atomic<int> reads{0};
+    std::atomic<int64_t> delivered{0};
+    PcmFormat format{44100, 2, 16};
 };
 
-// A real WAVE writer in a scratch folder; it can be made to find the disk full.
-class TestWriter : public WaveFileWriter {
-public:
-    explicit TestWriter(const std::filesystem::path& path) : WaveFileWriter(path.string()) {
-        const PcmFormat format(44100, 2, 16);
-        SetFormat(&format);
-    }
-    // After this call the disk takes `bytes` more bytes and is then full.
-    void FillDiskAfter(int64_t bytes) { room_ = bytes; }
-
-protected:
-    int64_t WriteRaw(const uint8_t* data, size_t size) override {
-        if (room_ < 0) {
-            return WaveFileWriter::WriteRaw(data, size);
-        }
-        const auto n = std::min<int64_t>(room_, static_cast<int64_t>(size));
-        const int64_t stored = n > 0 ? WaveFileWriter::WriteRaw(data, static_cast<size_t>(n)) : 0;
-        room_ -= std::max<int64_t>(stored, 0);
-        return stored;
-    }
-
-private:
-    int64_t room_ = -1;
-};
-
-// Records what the pump does with its player.
-class RecordingPlayer : public PcmPlayer {
-public:
-    int Open(const WaveFormatHolder* format, int32_t buffer_size) override {
-        log.push_back("open " + std::to_string(format != nullptr ? format->Header().channels : 0) +
-                      "ch " + std::to_string(buffer_size));
-        open_ = true;
-        buffer_size_ = device_buffer > 0 ? device_buffer : buffer_size;
+// Logs what the pump does with it; its buffers hold `buffer` bytes (0: the size asked for).
+struct RecordingPlayer : PcmPlayer {
+    int Open(const WaveFormatHolder*, int32_t size) override {
+        log.push_back("open " + std::to_string(size));
+        open = true;
+        paused = paused_on_open;
+        buffer = buffer > 0 ? buffer : size;
         return 0;
     }
     void Close() override {
         log.push_back("close");
-        open_ = false;
+        open = false;
     }
     int Write(const uint8_t* data, int32_t length) override {
-        log.push_back("write " + std::to_string(length));
+        if (busy > 0) {
+            --busy; // no free buffer this time
+            return 0;
+        }
+        log.push_back(std::to_string(length));
         bytes.insert(bytes.end(), data, data + length);
         return length;
     }
     void Flush() override { log.push_back("flush"); }
-    bool IsOpen() const override { return open_; }
-    bool IsPaused() const override { return paused_; }
+    bool IsOpen() const override { return open; }
+    bool IsPaused() const override { return paused; }
     void TogglePause() override {
         log.push_back("toggle");
-        paused_ = !paused_;
+        paused = !paused;
     }
-    int32_t GetBufferSize() const override { return buffer_size_; }
+    int32_t GetBufferSize() const override { return buffer; }
 
-    std::vector<std::string> log;
-    Bytes bytes;
-    bool open_ = false;
-    bool paused_ = false;
-    int32_t buffer_size_ = 0;
-    int32_t device_buffer = 0; // the size the device picks at Open; 0: the size asked for
+    Log log;
+    std::vector<uint8_t> bytes;
+    bool open = false, paused = false, paused_on_open = false;
+    int32_t buffer = 0;
+    int busy = 0; // writes that find no free buffer
 };
-
-struct Message {
-    MessageId id;
-    WParam wparam;
-    LParam lparam;
-};
-
-// The owner window: collects the pump's messages on the test thread.
-class Window {
-public:
-    Window()
-        : queue_([this](MessageId id, WParam w, LParam l) {
-              messages.push_back({id, w, l});
-              return intptr_t{0};
-          }) {}
-
-    // Dispatches until the stop message arrived (or 10 s passed).
-    bool WaitForStop() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            queue_.WaitAndDispatch(50);
-            if (!messages.empty() && messages.back().id == stop) {
-                return true;
-            }
-        }
-        return false;
-    }
-    int Count(MessageId id) const {
-        int n = 0;
-        for (const Message& m : messages) {
-            n += m.id == id ? 1 : 0;
-        }
-        return n;
-    }
-    MessageTarget* Target() { return &queue_; }
-    void DispatchPending() { queue_.DispatchPending(); }
-
-    const MessageId start = RegisterMessage(kMsgPcmPumpThreadStart);
-    const MessageId progress = RegisterMessage(kMsgPcmPumpThreadProgress);
-    const MessageId stop = RegisterMessage(kMsgPcmPumpThreadStop);
-    std::vector<Message> messages;
-
-private:
-    MessageQueue queue_;
-};
-
-std::deque<Step> Chunks(int count, int bytes) {
-    return std::deque<Step>(count, Step{bytes});
-}
 
 class PcmPumpTest : public ::testing::Test {
 protected:
-    // Runs a pump over source to its end; returns the result of its stop message.
-    WParam Run(ByteSource* source, PcmPlayer* player = nullptr, uint32_t interval = 500) {
+    PcmPumpTest() { writer.SetFormat(&cd); }
+    struct Message {
+        MessageId id;
+        WParam wparam;
+        LParam lparam;
+    };
+
+    // Runs a pump over the source to its end; returns the result its stop message carried.
+    WParam Run(ByteSource* source, PcmPlayer* player = nullptr, uint32_t interval = kWaitForever) {
+        messages.clear();
         PcmPump pump(source, player, &writer);
-        pump.SetNotifier(window.Target(), kCookie, interval);
+        pump.SetNotifier(&window, kCookie, interval);
         EXPECT_EQ(pump.Start(), 1);
-        EXPECT_TRUE(window.WaitForStop());
+        while (Count(stop) == 0) {
+            window.WaitAndDispatch(kWaitForever);
+        }
         EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kSignalled);
-        return window.messages.empty() ? 999 : window.messages.back().wparam;
+        window.DispatchPending();
+        EXPECT_EQ(std::pair(Count(start), Count(stop)), std::pair(1, 1));
+        return messages.back().wparam;
     }
-    bool OpenWriter() { return writer.Open() == 0; }
+    int Count(MessageId id) const {
+        return int(
+            std::count_if(messages.begin(), messages.end(), [id](auto& m) { return m.id == id; }));
+    }
+    // The closed file holds exactly what the source delivered.
+    void ExpectFileHolds(const ScriptedSource& source) {
+        const test::WaveFile wave = test::ReadWaveFile(dir / "out.wav");
+        EXPECT_EQ(test::WaveInconsistency(wave), "");
+        ASSERT_EQ(wave.data.size(), size_t(source.delivered.load()));
+        for (size_t i = 0; i < wave.data.size(); ++i) {
+            ASSERT_EQ(wave.data[i], uint8_t(i)) << i;
+        }
+    }
 
     static constexpr uint32_t kCookie = 0x5A17;
+    const MessageId start = RegisterMessage(kMsgPcmPumpThreadStart);
+    const MessageId progress = RegisterMessage(kMsgPcmPumpThreadProgress);
+    const MessageId stop = RegisterMessage(kMsgPcmPumpThreadStop);
     test::ScratchDir dir;
-    TestWriter writer{dir / "out.wav"};
-    Window window;
+    test::LimitedWriter writer{(dir / "out.wav").string()};
+    const PcmFormat cd{44100, 2, 16};
+    std::vector<Message> messages;
+    MessageQueue window{[this](MessageId id, WParam w, LParam l) {
+        messages.push_back({id, w, l});
+        return intptr_t{0};
+    }};
 };
 
-TEST_F(PcmPumpTest, ShortConversionPostsStartAndStopWithTheCookieAndNoProgress) {
-    ScriptedSource source(Chunks(3, 4608));
-    ASSERT_TRUE(OpenWriter());
+// The chunks go to the writer gathered into blocks of whole chunks up to 64 KiB; a pump
+// closes what it opened, so the file is complete.
+TEST_F(PcmPumpTest, WritesTheSourceInBlocksAndClosesWhatItOpened) {
+    ScriptedSource source(std::deque<int>(30, 4608));
+    source.steps.push_back(1000);
+    source.open = false;
     EXPECT_EQ(Run(&source), PcmPump::kResultDone);
-    ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[0].id, window.start);
-    EXPECT_EQ(window.messages[0].wparam, 0u);
-    EXPECT_EQ(window.messages[0].lparam, static_cast<LParam>(kCookie));
-    EXPECT_EQ(window.messages[1].id, window.stop);
-    EXPECT_EQ(window.messages[1].lparam, static_cast<LParam>(kCookie));
-    EXPECT_EQ(writer.DataBytes(), 3u * 4608);
-    // The pump opened neither the source nor the writer, so it closed neither.
-    EXPECT_EQ(source.IsOpen(), 1);
-    EXPECT_TRUE(writer.IsOpen());
+    ASSERT_EQ(messages.size(), 2u); // no progress within the interval
+    EXPECT_EQ(messages[0].wparam, 0u);
+    EXPECT_EQ(messages[0].lparam, LParam{kCookie});
+    EXPECT_EQ(messages[1].lparam, LParam{kCookie});
+    EXPECT_EQ(writer.writes, (std::vector<int32_t>{14 * 4608, 14 * 4608, 2 * 4608 + 1000}));
+    EXPECT_FALSE(source.open || writer.IsOpen());
+    ExpectFileHolds(source);
 }
 
-TEST_F(PcmPumpTest, ProgressFollowsEveryChunkWithAZeroInterval) {
-    std::deque<Step> steps = {{0}, {1000}, {0}, {0}, {1000}, {1000}};
-    ScriptedSource source(steps);
-    ASSERT_TRUE(OpenWriter());
+// Reads that deliver nothing are repeated at once and report no progress; with a zero
+// interval every chunk is followed by one. Outputs opened by their owner stay open.
+TEST_F(PcmPumpTest, EmptyReadsAreRepeatedAndProgressFollowsChunks) {
+    ScriptedSource source({0, 1000, 0, 0, 1000, 1000});
+    ASSERT_EQ(writer.Open(), 0);
     EXPECT_EQ(Run(&source, nullptr, 0), PcmPump::kResultDone);
-    // Passes that delivered nothing report no progress.
-    EXPECT_EQ(window.Count(window.progress), 3);
-    EXPECT_EQ(window.messages.front().id, window.start);
-    EXPECT_EQ(window.messages.back().id, window.stop);
+    EXPECT_EQ(Count(progress), 3);
+    EXPECT_EQ(source.reads.load(), 7);
+    EXPECT_TRUE(source.open && writer.IsOpen());
+    writer.Close();
+    ExpectFileHolds(source);
 }
 
-TEST_F(PcmPumpTest, ProgressIsPostedAtMostOncePerInterval) {
-    ScriptedSource source(Chunks(40, 1000));
-    source.delay_ms_ = 5;
-    ASSERT_TRUE(OpenWriter());
-    const auto begin = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run(&source, nullptr, 50), PcmPump::kResultDone);
-    const auto elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - begin)
-                                .count();
-    const int progress = window.Count(window.progress);
-    EXPECT_GE(progress, 1);
-    EXPECT_LE(progress, elapsed_ms / 50 + 1);
-    EXPECT_LT(progress, 40);
-}
-
-TEST_F(PcmPumpTest, SourceEndingAtOnceWritesNothing) {
-    ScriptedSource source(std::deque<Step>{{-1}});
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_EQ(Run(&source), PcmPump::kResultDone);
-    EXPECT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(writer.DataBytes(), 0u);
-    EXPECT_EQ(source.reads_.load(), 1);
-}
-
-TEST_F(PcmPumpTest, SourceReturningNothingIsPolledAgain) {
-    std::deque<Step> steps(50, Step{0});
-    steps.push_back({700});
-    ScriptedSource source(steps);
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_EQ(Run(&source), PcmPump::kResultDone);
-    EXPECT_EQ(source.reads_.load(), 52);
-    EXPECT_EQ(writer.DataBytes(), 700u);
-}
-
-TEST_F(PcmPumpTest, MissingOrUnopenableSourceIsReportedAndTouchesNoOutput) {
-    EXPECT_EQ(Run(nullptr), PcmPump::kResultNoSource);
-    EXPECT_EQ(window.messages.front().id, window.start);
-    window.messages.clear();
-
-    ScriptedSource source(Chunks(3, 100));
-    source.open_ = false;
-    source.open_result_ = 5;
-    EXPECT_EQ(Run(&source), PcmPump::kResultOpenFailed);
-    EXPECT_EQ(window.messages.size(), 2u);
-    EXPECT_FALSE(writer.IsOpen());
+// A failure is never reported as success; what came before it is kept; a source that is
+// missing or cannot be opened touches no output.
+TEST_F(PcmPumpTest, FailuresAreReported) {
+    RecordingPlayer player;
+    EXPECT_EQ(Run(nullptr, &player), PcmPump::kResultNoSource);
+    ScriptedSource unopened({100});
+    unopened.open = false;
+    unopened.open_result = 5;
+    EXPECT_EQ(Run(&unopened, &player), PcmPump::kResultOpenFailed);
+    EXPECT_EQ(unopened.reads.load(), 0);
+    EXPECT_TRUE(player.log.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
-    EXPECT_EQ(source.reads_.load(), 0);
-}
-
-TEST_F(PcmPumpTest, ReadFailureIsNotReportedAsSuccess) {
-    ScriptedSource source(Chunks(2, 1000));
-    source.failed_ = true; // consulted only when the source stops delivering
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_EQ(Run(&source), PcmPump::kResultReadError);
-    EXPECT_EQ(writer.DataBytes(), 2000u); // what came before the failure is kept
-}
-
-TEST_F(PcmPumpTest, WriteFailureEndsTheLoopAndIsReported) {
-    ScriptedSource source(Chunks(100, 1000));
-    ASSERT_TRUE(OpenWriter());
-    writer.FillDiskAfter(2500);
+    ScriptedSource failing({1000, 1000});
+    failing.failed = true; // consulted only when the source stops delivering
+    EXPECT_EQ(Run(&failing), PcmPump::kResultReadError);
+    ExpectFileHolds(failing);
+    ScriptedSource source(std::deque<int>(100, 4608));
+    writer.disk.capacity = 100000;
     EXPECT_EQ(Run(&source), PcmPump::kResultWriteError);
-    EXPECT_LT(source.reads_.load(), 100); // ended by the write, not by the source
-    EXPECT_EQ(writer.DataBytes(), 2500u);
+    EXPECT_EQ(source.reads.load(), 28); // ended by the second block
+    ScriptedSource short_source({1000, 1000});
+    writer.disk.capacity = 1500;
+    EXPECT_EQ(Run(&short_source), PcmPump::kResultWriteError); // the last block counts too
 }
 
-TEST_F(PcmPumpTest, OpensAndClosesOnlyWhatItOpened) {
-    ScriptedSource source(Chunks(2, 500));
-    source.open_ = false;
-    EXPECT_EQ(Run(&source), PcmPump::kResultDone);
-    EXPECT_EQ(source.IsOpen(), 0);
-    EXPECT_FALSE(writer.IsOpen());
-    // The writer it opened was closed, so the file is complete.
-    const Bytes file = test::ReadFileBytes(dir / "out.wav");
-    ASSERT_EQ(file.size(), 56u + 1000u);
-    EXPECT_EQ(file[52] | file[53] << 8, 1000);
-}
-
-TEST_F(PcmPumpTest, StopReturnsAfterTheStopMessageWasPosted) {
-    ScriptedSource source(std::deque<Step>{}, true);
-    source.delay_ms_ = 1;
-    ASSERT_TRUE(OpenWriter());
-    PcmPump pump(&source, nullptr, &writer);
-    pump.SetNotifier(window.Target(), kCookie, 500);
-    pump.Start();
-    while (source.reads_.load() < 5) {
+// Stop ends an endless source after the pass under way; a player opened by its owner is
+// played but neither drained nor closed.
+TEST_F(PcmPumpTest, StopEndsTheLoopAndPostsTheStopMessageFirst) {
+    ScriptedSource source({});
+    source.endless = true;
+    RecordingPlayer player;
+    player.open = true;
+    player.buffer = 4608;
+    PcmPump pump(&source, &player, &writer);
+    pump.SetNotifier(&window, kCookie, kWaitForever);
+    EXPECT_EQ(pump.Start(), 1);
+    while (source.reads.load() < 20) {
         std::this_thread::yield();
     }
     EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kSignalled);
     EXPECT_FALSE(pump.IsRunning());
-    const int reads = source.reads_.load();
+    EXPECT_EQ(pump.Start(), 0); // a pump runs once
+    const int reads = source.reads.load();
     window.DispatchPending();
-    ASSERT_FALSE(window.messages.empty());
-    EXPECT_EQ(window.messages.back().id, window.stop);
-    EXPECT_EQ(window.messages.back().wparam, PcmPump::kResultDone);
-    EXPECT_EQ(window.Count(window.stop), 1);
-    EXPECT_EQ(source.reads_.load(), reads);
-    EXPECT_EQ(static_cast<int64_t>(writer.DataBytes()), source.delivered_.load());
+    EXPECT_EQ(Count(stop), 1);
+    EXPECT_EQ(messages.back().wparam, PcmPump::kResultDone);
+    EXPECT_EQ(source.reads.load(), reads);
+    EXPECT_EQ(player.log, Log(size_t(reads), "4608"));
+    EXPECT_EQ(int64_t(player.bytes.size()), source.delivered.load());
+    ExpectFileHolds(source);
 }
 
-TEST_F(PcmPumpTest, StartRunsTheThreadOnlyOnce) {
-    ScriptedSource source(Chunks(1, 10));
-    ASSERT_TRUE(OpenWriter());
-    PcmPump pump(&source, nullptr, &writer);
-    pump.SetNotifier(window.Target(), kCookie, 500);
-    EXPECT_EQ(pump.Start(), 1);
-    ASSERT_TRUE(window.WaitForStop());
-    pump.Stop(kWaitForever);
-    EXPECT_EQ(pump.Start(), 0);
-    EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kSignalled);
-    window.DispatchPending();
-    EXPECT_EQ(window.Count(window.start), 1);
-    EXPECT_EQ(writer.DataBytes(), 10u);
-}
-
-TEST_F(PcmPumpTest, PlayerGetsEachChunkInPiecesAndIsDrainedAtTheEnd) {
-    ScriptedSource source(Chunks(2, 2500));
-    source.buffer_size_ = 2500;
+// Each chunk goes to the player in pieces of its buffer size; a format change drains and
+// reopens it; the end drains and closes it. Start resumes a paused player; a player paused
+// from its opening on gets nothing.
+TEST_F(PcmPumpTest, PlayerGetsPiecesAndIsReopenedOnAFormatChange) {
+    ScriptedSource source({2500, 2500, kChange, 2304});
     RecordingPlayer player;
-    player.device_buffer = 1000;
-    ASSERT_TRUE(OpenWriter());
+    player.buffer = 1000;
+    player.busy = 2; // the pump asks again
     EXPECT_EQ(Run(&source, &player), PcmPump::kResultDone);
-    const std::vector<std::string> expected = {"open 2ch 2500", "write 1000", "write 1000",
-                                               "write 500",     "write 1000", "write 1000",
-                                               "write 500",     "flush",      "close"};
-    EXPECT_EQ(player.log, expected);
-    EXPECT_EQ(player.bytes.size(), 5000u);
-    EXPECT_EQ(writer.DataBytes(), 5000u);
-}
-
-TEST_F(PcmPumpTest, FormatChangeReopensThePlayerOnTheNewFormat) {
-    ScriptedSource source(std::deque<Step>{{4608}, {0, true}, {2304}});
-    source.changed_buffer_size_ = 2304;
-    RecordingPlayer player;
-    EXPECT_EQ(Run(&source, &player), PcmPump::kResultDone);
-    const std::vector<std::string> expected = {"open 2ch 4608", "write 4608", "flush", "close",
-                                               "open 2ch 2304", "write 2304", "flush", "close"};
-    EXPECT_EQ(player.log, expected);
-}
-
-TEST_F(PcmPumpTest, StoppedPumpDoesNotDrainThePlayer) {
-    ScriptedSource source(std::deque<Step>{}, true);
-    source.delay_ms_ = 1;
-    RecordingPlayer player;
-    player.open_ = true; // opened by its owner: the pump plays but does not close it
-    player.buffer_size_ = 4608;
-    PcmPump pump(&source, &player, nullptr);
-    pump.Start();
-    while (source.reads_.load() < 3) {
-        std::this_thread::yield();
-    }
-    pump.Stop(kWaitForever);
-    ASSERT_FALSE(player.log.empty());
-    EXPECT_EQ(player.log.front(), "write 4608");
-    EXPECT_EQ(std::count(player.log.begin(), player.log.end(), "flush"), 0);
-    EXPECT_EQ(std::count(player.log.begin(), player.log.end(), "close"), 0);
-    EXPECT_TRUE(player.IsOpen());
-}
-
-TEST_F(PcmPumpTest, StartResumesAPausedPlayer) {
-    ScriptedSource source(Chunks(1, 100));
-    RecordingPlayer player;
-    player.open_ = true;
-    player.buffer_size_ = 4608;
-    player.paused_ = true;
-    EXPECT_EQ(Run(&source, &player), PcmPump::kResultDone);
-    const std::vector<std::string> expected = {"toggle", "write 100", "flush"};
-    EXPECT_EQ(player.log, expected);
-}
-
-TEST_F(PcmPumpTest, PausedPlayerIsHandedNothing) {
-    // A player that comes out of Open paused: the chunks go only to the file.
-    class PausedOnOpen : public RecordingPlayer {
-    public:
-        int Open(const WaveFormatHolder* format, int32_t size) override {
-            paused_ = true;
-            return RecordingPlayer::Open(format, size);
-        }
-    } player;
-    ScriptedSource source(Chunks(3, 100));
-    ASSERT_TRUE(OpenWriter());
-    EXPECT_EQ(Run(&source, &player), PcmPump::kResultDone);
-    const std::vector<std::string> expected = {"open 2ch 4608", "flush", "close"};
-    EXPECT_EQ(player.log, expected);
-    EXPECT_EQ(writer.DataBytes(), 300u);
+    EXPECT_EQ(player.log, (Log{"open 4608", "1000", "1000", "500", "1000", "1000", "500", "flush",
+                               "close", "open 2304", "1000", "1000", "304", "flush", "close"}));
+    EXPECT_EQ(writer.writes, (std::vector<int32_t>{5000, 2304}));
+    EXPECT_EQ(int64_t(player.bytes.size()), source.delivered.load());
+    ScriptedSource one({100});
+    RecordingPlayer paused;
+    paused.open = paused.paused = true;
+    EXPECT_EQ(Run(&one, &paused), PcmPump::kResultDone);
+    EXPECT_EQ(paused.log, (Log{"toggle", "100", "flush"}));
+    ScriptedSource three({100, 100, 100});
+    RecordingPlayer paused_on_open;
+    paused_on_open.paused_on_open = true;
+    EXPECT_EQ(Run(&three, &paused_on_open), PcmPump::kResultDone);
+    EXPECT_EQ(paused_on_open.log, (Log{"open 4608", "flush", "close"}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Outputs that are not regular files on a POSIX host: pipes and devices.
+// The writer's outputs on a POSIX host: a file readable as WAVE from its first moment, pipes
+// and devices.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,17 +10,24 @@
 
 #include "output/wave_file_writer.h"
 #include "support/test_paths.h"
+#include "support/wave_file.h"
 
 namespace sonarel {
 namespace {
 
-uint32_t Le32At(const std::vector<unsigned char>& bytes, size_t at) {
-    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
+const PcmFormat kCd(44100, 2, 16);
 
-std::vector<uint8_t> Samples(size_t n) {
-    return std::vector<uint8_t>(n, 0x5A);
+// A conversion killed at any moment leaves a WAVE file: an old file is replaced by a valid
+// empty one at Open, not emptied first.
+TEST(WaveFileWriterOnPosix, AFileIsAValidWaveFromItsOpenOn) {
+    test::ScratchDir scratch;
+    test::WriteFileBytes(scratch / "out.wav", std::vector<unsigned char>(5000, 0xCC));
+    WaveFileWriter writer((scratch / "out.wav").string());
+    writer.SetFormat(&kCd);
+    ASSERT_EQ(writer.Open(), 0);
+    const test::WaveFile wave = test::ReadWaveFile(scratch / "out.wav");
+    EXPECT_EQ(test::WaveInconsistency(wave), "");
+    EXPECT_EQ(wave.dataSize, 0u);
 }
 
 // A pipe cannot be patched: its header goes out once, with the announced sizes when they are
@@ -29,12 +37,11 @@ TEST(WaveFileWriterOnPosix, APipeGetsItsHeaderOnceWithExactOrStreamingSizes) {
     test::ScratchDir scratch;
     const std::string pipe = (scratch / "pipe.wav").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    const PcmFormat format(44100, 2, 16);
-    struct Case {
+    const struct {
         uint64_t expected;
         bool exact;
         int written;
-        uint32_t sizeField; // RIFF size, data size
+        uint32_t data_size; // in the header
         int error;          // after FinishData
     } cases[] = {
         {0, false, 400, 0xFFFFFFFF, 0},
@@ -43,35 +50,37 @@ TEST(WaveFileWriterOnPosix, APipeGetsItsHeaderOnceWithExactOrStreamingSizes) {
         {400, true, 200, 400, WaveFileWriter::kErrorLengthChanged}, // the stream fell short
         {400, true, 600, 400, WaveFileWriter::kErrorLengthChanged}, // nothing beyond 400 goes out
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.written);
         WaveFileWriter writer(pipe);
-        writer.SetFormat(&format);
+        writer.SetFormat(&kCd);
         writer.SetExpectedDataBytes(c.expected, c.exact);
         EXPECT_EQ(writer.Open(), WaveFileWriter::kOpenFailed); // no reader yet
         const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);
         ASSERT_EQ(writer.Open(), 0);
         EXPECT_TRUE(writer.IsStreaming());
-        const std::vector<uint8_t> pcm = Samples(static_cast<size_t>(c.written));
-        const int wrote = writer.Write(pcm.data(), c.written);
-        EXPECT_EQ(wrote, c.written > 400 && c.exact ? c.error : c.written);
+        const std::vector<uint8_t> pcm(static_cast<size_t>(c.written), 0x5A);
+        EXPECT_EQ(writer.Write(pcm.data(), c.written),
+                  c.written > 400 && c.exact ? c.error : c.written);
         EXPECT_EQ(writer.FinishData(), c.error);
         writer.Close();
-        std::vector<unsigned char> file(4096);
-        const ssize_t got = read(reader, file.data(), file.size());
+        std::vector<unsigned char> bytes(4096);
+        const ssize_t got = read(reader, bytes.data(), bytes.size());
         close(reader);
-        ASSERT_GE(got, 56);
-        file.resize(static_cast<size_t>(got));
-        EXPECT_EQ(Le32At(file, 4), c.sizeField == 400 ? 448u : 0xFFFFFFFFu);
-        EXPECT_EQ(Le32At(file, 52), c.sizeField);
-        EXPECT_EQ(file.size(), 56u + std::min(c.written, c.exact ? 400 : c.written));
+        bytes.resize(static_cast<size_t>(std::max<ssize_t>(got, 0)));
+        test::WriteFileBytes(scratch / "got.wav", bytes);
+        const test::WaveFile wave = test::ReadWaveFile(scratch / "got.wav");
+        EXPECT_EQ(wave.riffSize, c.data_size == 400 ? 448u : 0xFFFFFFFFu);
+        EXPECT_EQ(wave.dataSize, c.data_size);
+        EXPECT_EQ(wave.data.size(),
+                  static_cast<size_t>(std::min(c.written, c.exact ? 400 : c.written)));
     }
     WaveFileWriter to_null("/dev/null"); // a device that seeks is written as a file
-    to_null.SetFormat(&format);
+    to_null.SetFormat(&kCd);
     ASSERT_EQ(to_null.Open(), 0);
-    EXPECT_EQ(to_null.Write(Samples(8).data(), 8), 8);
     EXPECT_FALSE(to_null.IsStreaming());
+    EXPECT_EQ(to_null.Write(std::vector<uint8_t>(8, 0).data(), 8), 8);
 }
 
 } // namespace

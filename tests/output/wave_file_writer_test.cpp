@@ -1,283 +1,208 @@
-#include "output/wave_file_writer.h"
-
+// The WAVE writer: every kind of format with its sample count, and sizes that always describe
+// what the file holds, whatever happens (short writes, a full disk, I/O errors, the RIFF
+// limit, RF64); files that are replaced, locked or cannot be made. Files are walked chunk by
+// chunk by the tests' own checker.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <limits>
+#include <initializer_list>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "io/riff_wave_reader.h"
+#include "output/limited_writer.h"
 #include "support/test_paths.h"
+#include "support/wave_file.h"
 
 namespace sonarel {
 namespace {
 
-uint32_t Le32At(const std::vector<unsigned char>& bytes, size_t at) {
-    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
+using Bytes = std::vector<uint8_t>;
+using test::Disk;
 
-std::string TextAt(const std::vector<unsigned char>& bytes, size_t at) {
-    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                       bytes.begin() + static_cast<std::ptrdiff_t>(at + 4));
-}
-
-std::vector<uint8_t> Samples(size_t n) {
-    std::vector<uint8_t> bytes(n);
-    for (size_t i = 0; i < n; ++i) {
-        bytes[i] = static_cast<uint8_t>(i * 31 + 5);
-    }
-    return bytes;
-}
+constexpr int kFull = WaveFileWriter::kErrorDiskFull, kLimit = WaveFileWriter::kErrorSizeLimit;
+constexpr int32_t kGib = 1 << 30;
 
 class WaveFileWriterTest : public ::testing::Test {
 protected:
+    Bytes Prefix(uint64_t n) const { return Bytes(pcm.begin(), pcm.begin() + int64_t(n)); }
+
     test::ScratchDir scratch;
     std::string path = (scratch / "out.wav").string();
-
-    std::vector<unsigned char> WriteFile(const WaveFormatHolder& format,
-                                         const std::vector<uint8_t>& pcm, size_t piece = 4608) {
-        WaveFileWriter writer(path);
-        writer.SetFormat(&format);
-        EXPECT_EQ(writer.Open(), 0);
-        for (size_t at = 0; at < pcm.size(); at += piece) {
-            int n = static_cast<int>(std::min(piece, pcm.size() - at));
-            EXPECT_EQ(writer.Write(pcm.data() + at, n), n);
+    const PcmFormat cd{44100, 2, 16};
+    const Bytes pcm = [] {
+        Bytes bytes(8192);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = uint8_t(i * 31 + 5);
         }
-        writer.Close();
-        EXPECT_FALSE(writer.IsOpen());
-        return test::ReadFileBytes(path);
-    }
-
-    static void OpenAndWrite(WaveFileWriter& writer, const WaveFormatHolder& format, int bytes) {
-        writer.SetFormat(&format);
-        ASSERT_EQ(writer.Open(), 0);
-        const std::vector<uint8_t> pcm = Samples(static_cast<size_t>(bytes));
-        ASSERT_EQ(writer.Write(pcm.data(), bytes), bytes);
-    }
+        return bytes;
+    }();
 };
 
-TEST_F(WaveFileWriterTest, StereoLayoutByteByByte) {
-    const size_t frames = 1000;
-    std::vector<uint8_t> pcm = Samples(4 * frames);
-    std::vector<unsigned char> file = WriteFile(PcmFormat(44100, 2, 16), pcm);
-    ASSERT_EQ(file.size(), 56 + 4 * frames);
-    EXPECT_EQ(TextAt(file, 0), "RIFF");
-    EXPECT_EQ(Le32At(file, 4), 48 + 4 * frames);
-    EXPECT_EQ(TextAt(file, 8), "WAVE");
-    EXPECT_EQ(TextAt(file, 12), "fmt ");
-    EXPECT_EQ(Le32At(file, 16), 16u);
-    std::vector<unsigned char> record(file.begin() + 20, file.begin() + 36);
-    std::vector<unsigned char> expected = {1,    0,    2, 0, 0x44, 0xAC, 0,  0,
-                                           0x10, 0xB1, 2, 0, 4,    0,    16, 0};
-    EXPECT_EQ(record, expected);
-    EXPECT_EQ(TextAt(file, 36), "fact");
-    EXPECT_EQ(Le32At(file, 40), 4u);
-    EXPECT_EQ(Le32At(file, 44), frames);
-    EXPECT_EQ(TextAt(file, 48), "data");
-    EXPECT_EQ(Le32At(file, 52), 4 * frames);
-    EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), file.begin() + 56));
-}
-
-TEST_F(WaveFileWriterTest, MonoSampleCountIsHalfTheDataLength) {
-    std::vector<unsigned char> file = WriteFile(PcmFormat(22050, 1, 16), Samples(3000), 1000);
-    ASSERT_EQ(file.size(), 56u + 3000u);
-    EXPECT_EQ(file[32], 2); // block align
-    EXPECT_EQ(Le32At(file, 44), 1500u);
-    EXPECT_EQ(Le32At(file, 52), 3000u);
-}
-
-TEST_F(WaveFileWriterTest, NoPcmGivesAValidEmptyFile) {
-    std::vector<unsigned char> file = WriteFile(PcmFormat(44100, 2, 16), {});
-    ASSERT_EQ(file.size(), 56u);
-    EXPECT_EQ(Le32At(file, 4), 48u);
-    EXPECT_EQ(Le32At(file, 44), 0u);
-    EXPECT_EQ(Le32At(file, 52), 0u);
-}
-
-TEST_F(WaveFileWriterTest, OddDataLengthCarriesAPadByte) {
-    std::vector<uint8_t> pcm = Samples(1001);
-    std::vector<unsigned char> file = WriteFile(PcmFormat(8000, 1, 16), pcm);
-    ASSERT_EQ(file.size(), 56u + 1001u + 1u);
-    EXPECT_EQ(Le32At(file, 52), 1001u);          // the chunk size excludes the pad
-    EXPECT_EQ(Le32At(file, 4), file.size() - 8); // the RIFF size includes it
-    EXPECT_EQ(file.back(), 0);
-    EXPECT_EQ(Le32At(file, 44), 500u);
-}
-
-TEST_F(WaveFileWriterTest, EachConversionStartsItsOwnCount) {
-    WaveFileWriter writer;
-    PcmFormat format(44100, 2, 16);
-    writer.SetFormat(&format);
-    std::vector<uint8_t> pcm = Samples(4000);
-    std::string first = (scratch / "first.wav").string();
-    std::string second = (scratch / "second.wav").string();
-
-    writer.Assign(first);
-    ASSERT_EQ(writer.Open(), 0);
-    ASSERT_EQ(writer.Write(pcm.data(), 4000), 4000);
-    writer.Close();
-    writer.Assign(second);
-    ASSERT_EQ(writer.Open(), 0);
-    ASSERT_EQ(writer.Write(pcm.data(), 400), 400);
-    writer.Close();
-
-    EXPECT_EQ(Le32At(test::ReadFileBytes(first), 44), 1000u);
-    EXPECT_EQ(Le32At(test::ReadFileBytes(second), 44), 100u);
-}
-
-TEST_F(WaveFileWriterTest, OpenTruncatesAnExistingFile) {
-    test::WriteFileBytes(path, std::vector<unsigned char>(5000, 0xCC));
-    std::vector<unsigned char> file = WriteFile(PcmFormat(44100, 2, 16), Samples(8));
-    EXPECT_EQ(file.size(), 64u);
-}
-
-// A second writer of a file that is being written fails at Open and leaves the file as
-// the first one keeps it; once the first is done, the file is free again.
-TEST_F(WaveFileWriterTest, AFileBeingWrittenIsLockedAgainstASecondWriter) {
-    const PcmFormat format(44100, 2, 16);
-    WaveFileWriter first(path);
-    OpenAndWrite(first, format, 4608);
-    WaveFileWriter second(path);
-    second.SetFormat(&format);
-    EXPECT_EQ(second.Open(), WaveFileWriter::kOpenBusy);
-    EXPECT_FALSE(second.IsOpen());
-    first.Close();
-    const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
-    ASSERT_EQ(bytes.size(), 56u + 4608);
-    EXPECT_EQ(Le32At(bytes, 52), 4608u);
-    EXPECT_EQ(second.Open(), 0);
-}
-
-TEST_F(WaveFileWriterTest, DestructionCompletesTheFile) {
-    {
-        WaveFileWriter writer(path);
-        PcmFormat format(44100, 2, 16);
-        writer.SetFormat(&format);
-        ASSERT_EQ(writer.Open(), 0);
-        std::vector<uint8_t> pcm = Samples(40);
-        writer.Write(pcm.data(), 40);
-    }
-    std::vector<unsigned char> file = test::ReadFileBytes(path);
-    EXPECT_EQ(Le32At(file, 52), 40u);
-    EXPECT_EQ(Le32At(file, 44), 10u);
-}
-
-TEST_F(WaveFileWriterTest, FailuresToOpenAndUseWhenClosed) {
-    WaveFileWriter writer((scratch / "missing" / "out.wav").string());
-    PcmFormat format(44100, 2, 16);
-    writer.SetFormat(&format);
-    EXPECT_EQ(writer.Open(), -1);
-    EXPECT_FALSE(writer.IsOpen());
-    uint8_t byte = 0;
-    EXPECT_EQ(writer.Write(&byte, 1), WaveFileWriter::kErrorNotOpen);
-    writer.Close(); // nothing to do
-
-    WaveFileWriter no_format(path);
-    EXPECT_EQ(no_format.GetFormat(), nullptr);
-    EXPECT_EQ(no_format.Open(), -1);
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(WaveFileWriterTest, FormatIsCopied) {
-    WaveFileWriter writer(path);
-    {
-        PcmFormat format(32000, 1, 16);
-        writer.SetFormat(&format);
-    }
-    ASSERT_NE(writer.GetFormat(), nullptr);
-    EXPECT_EQ(writer.GetFormat()->Header().samples_per_sec, 32000u);
-    writer.SetFormat(nullptr);
-    EXPECT_EQ(writer.GetFormat(), nullptr);
-}
-
-TEST_F(WaveFileWriterTest, Mp3FormatIsWrittenWholeWithItsSampleCount) {
-    Mp3WaveFormat format;
-    ASSERT_TRUE(format.Build(128, 44100, 2));
-    std::vector<unsigned char> file = WriteFile(format, Samples(3 * 417));
-    EXPECT_EQ(Le32At(file, 16), 30u);
-    EXPECT_EQ(TextAt(file, 50), "fact");
-    EXPECT_EQ(Le32At(file, 58), 2u * 1152u); // (3 blocks - 1) frames of 1152 samples
-    EXPECT_EQ(TextAt(file, 62), "data");
-
-    ASSERT_TRUE(format.Build(64, 22050, 1));
-    uint16_t block = format.Mp3Extension().block_size;
-    file = WriteFile(format, Samples(2u * block + 5));
-    EXPECT_EQ(Le32At(file, 58), 576u);
-    file = WriteFile(format, {});
-    EXPECT_EQ(Le32At(file, 58), 0u); // no frame at all: no samples rather than a wrapped count
-}
-
-TEST_F(WaveFileWriterTest, OddFormatChunkIsPadded) {
-    WaveFormatHolder format;
-    std::vector<uint8_t> record = EncodeWaveFormat({2, 1, 8000, 4096, 256, 4, 1});
+// Whatever goes wrong, the file keeps a gap-free prefix of the data that its sizes describe;
+// after an error nothing more is tried until the next Open, which starts afresh. Odd data is
+// followed by a pad byte when there is room for one.
+TEST_F(WaveFileWriterTest, SizesDescribeWhatTheFileHoldsWhateverHappens) {
+    Mp3WaveFormat mp3, low;
+    ASSERT_TRUE(mp3.Build(128, 44100, 2) && low.Build(64, 22050, 1));
+    const int block = mp3.Mp3Extension().block_size, low_block = low.Mp3Extension().block_size;
+    WaveFormatHolder odd; // neither PCM nor Layer III, in a record of odd size
+    Bytes record = EncodeWaveFormat({2, 1, 8000, 4096, 256, 4, 1});
     record.push_back(0x42);
-    format.Set(record);
-    ASSERT_EQ(format.Size(), 19u);
-    std::vector<unsigned char> file = WriteFile(format, Samples(10));
-    EXPECT_EQ(Le32At(file, 16), 19u);
-    EXPECT_EQ(file[39], 0);
-    EXPECT_EQ(TextAt(file, 40), "fact");
-    EXPECT_EQ(Le32At(file, 48), 0u); // neither PCM nor Layer-3: no sample count
-    EXPECT_EQ(TextAt(file, 52), "data");
-    EXPECT_EQ(file.size(), 60u + 10u);
-}
+    odd.Set(record);
+    const PcmFormat mono(22050, 1, 16), mono8(8000, 1, 8);
+    const struct {
+        const WaveFormatHolder* format;
+        Disk disk;
+        std::vector<std::pair<int, int>> writes; // length, result
+        uint64_t stored;
+        std::optional<uint64_t> fact = {}; // PCM: the checker's count of sample frames
+        uint64_t expected = 0;             // data bytes announced before Open
+        const char* first = "fmt ";        // chunk
+        const char* inconsistency = "";
+    } cases[] = {
+        {&cd, {}, {{1000, 1000}, {3000, 3000}}, 4000},
+        {&cd, {}, {}, 0},
+        {&mono, {}, {{1000, 1000}, {2000, 2000}}, 3000},
+        {&mono8, {}, {{1001, 1001}}, 1001},
+        {&mp3, {}, {{3 * block, 3 * block}}, 3u * block, 2 * 1152}, // a frame of decoder delay
+        {&low, {}, {{2 * low_block + 5, 2 * low_block + 5}}, 2u * low_block + 5, 576},
+        {&mp3, {}, {}, 0, 0}, // no frame: no samples rather than a wrapped count
+        {&odd, {}, {{10, 10}}, 10, 0},
+        {&cd, {.per_call = 7}, {{1000, 1000}}, 1000},
+        // The frame stored in part when the disk fills is cut off again, if it can be.
+        {&cd,
+         {.capacity = 56 + 1301, .per_call = 512},
+         {{1000, 1000}, {1000, kFull}, {4, kFull}},
+         1300},
+        {&cd,
+         {.capacity = 56 + 1301, .truncates = false},
+         {{2000, kFull}},
+         1301,
+         {},
+         0,
+         "fmt ",
+         "the data ends inside a sample frame"},
+        {&mono8, {.capacity = 56 + 1301, .per_call = 512}, {{1000, 1000}, {1000, kFull}}, 1301},
+        {&cd, {.good_calls = 1}, {{100, WaveFileWriter::kErrorWriteFailed}}, 0},
+        {&cd, {.data_limit = 2000}, {{1500, 1500}, {1500, kLimit}, {4, kLimit}}, 2000},
+        // Expected data beyond 2 GiB reserves a chunk that turns into "ds64" past the limit.
+        {&cd,
+         {.data_limit = 2000},
+         {{1500, 1500}, {500, 500}},
+         2000,
+         {},
+         3 * uint64_t{kGib},
+         "JUNK"},
+        {&cd,
+         {.data_limit = 2000},
+         {{1500, 1500}, {2500, 2500}},
+         4000,
+         {},
+         3 * uint64_t{kGib},
+         "ds64"},
+        // The real limit: the data is only pretended, then the file stretched to its length.
+        {&cd,
+         {.real_calls = 1},
+         {{kGib, kGib}, {kGib, kGib}, {kGib, kGib}, {kGib, kLimit}},
+         4294967244},
+        {&cd,
+         {.real_calls = 1},
+         std::vector(5, std::pair(kGib, kGib)),
+         5 * uint64_t{kGib},
+         {},
+         5 * uint64_t{kGib},
+         "ds64"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        test::LimitedWriter writer(path);
+        writer.disk = c.disk;
+        writer.SetExpectedDataBytes(c.expected, true);
+        writer.SetFormat(c.format);
+        ASSERT_EQ(writer.Open(), 0);
+        int error = 0;
+        for (const auto& [length, result] : c.writes) {
+            const int calls = writer.raw_calls;
+            EXPECT_EQ(writer.Write(pcm.data() + (writer.DataBytes() % kGib), length), result);
+            EXPECT_TRUE(error == 0 || writer.raw_calls == calls);
+            error = error != 0 ? error : std::min(result, 0);
+        }
+        EXPECT_EQ(writer.DataBytes(), c.stored);
+        EXPECT_EQ(writer.LastError(), error);
+        EXPECT_EQ(writer.IsRf64(), c.first == std::string("ds64"));
+        writer.Close();
+        const bool pretended = c.stored > pcm.size();
+        if (pretended) {
+            std::filesystem::resize_file(path, std::filesystem::file_size(path) + c.stored);
+        }
+        test::WaveFile wave = test::ReadWaveFile(path, !pretended);
+        EXPECT_EQ(test::WaveInconsistency(wave, true), c.inconsistency); // the pad: see below
+        EXPECT_EQ(wave.form, c.first == std::string("ds64") ? "RF64" : "RIFF");
+        EXPECT_EQ(wave.chunks.front(), c.first);
+        EXPECT_EQ(wave.format, Bytes(c.format->Get(), c.format->Get() + c.format->Size()));
+        EXPECT_EQ(wave.fact, c.fact ? c.fact : wave.fact);
+        EXPECT_EQ(wave.dataSize, c.stored);
+        EXPECT_EQ(wave.fileSize % 2, c.stored % 2 == 1 && c.disk.capacity != UINT64_MAX); // no pad
+        wave.data.resize(pretended ? 0 : c.stored);
+        EXPECT_EQ(wave.data, Prefix(pretended ? 0 : c.stored));
 
-TEST_F(WaveFileWriterTest, OwnReaderGetsBackWhatWasWritten) {
-    std::vector<uint8_t> pcm = Samples(10000);
-    WriteFile(PcmFormat(48000, 2, 16), pcm, 777);
-    RiffWaveReader reader(path);
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.IsPcm(), 1);
-    EXPECT_EQ(reader.GetSize(), 10000u);
-    std::vector<uint8_t> got(10000);
-    EXPECT_EQ(reader.Read(got.data(), 20000, nullptr), 10000);
-    EXPECT_EQ(got, pcm);
-}
-
-// Python's wave module is a reader written independently of ours.
-std::string DescribeWithPython(const std::string& path) {
-    std::string command =
-        "python3 -c \"import sys, wave; w = wave.open(sys.argv[1], 'rb'); "
-        "d = w.readframes(w.getnframes()); "
-        "print(w.getframerate(), w.getnchannels(), w.getsampwidth(), w.getnframes(), len(d))\" '" +
-        path + "' 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return std::string();
+        writer.disk = {};
+        ASSERT_EQ(writer.Open(), 0);
+        EXPECT_EQ(writer.LastError(), 0);
+        EXPECT_EQ(writer.Write(pcm.data(), 12), 12);
+        writer.Close();
+        EXPECT_EQ(test::ReadWaveFile(path).dataSize, 12u);
     }
-    std::string out;
-    char line[256];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        out += line;
-    }
-    return pclose(pipe) == 0 ? out : "failed: " + out;
 }
 
-bool HavePython() {
-    return std::system("python3 -c 'import wave' >/dev/null 2>&1") == 0;
+// The largest data chunk keeps the RIFF size, pad included, within 32 bits in whole sample
+// frames, and is not a frame shorter than that.
+TEST_F(WaveFileWriterTest, LargestDataChunkFitsTheRiffSizeExactly) {
+    Mp3WaveFormat mp3;
+    ASSERT_TRUE(mp3.Build(128, 44100, 2));
+    const std::pair<WaveFormatHolder, uint64_t> formats[] = {{PcmFormat(44100, 2, 16), 56},
+                                                             {PcmFormat(22050, 1, 16), 56},
+                                                             {PcmFormat(8000, 1, 8), 56},
+                                                             {mp3, 70}};
+    for (const auto& [format, header] : formats) {
+        WaveFileWriter writer;
+        writer.SetFormat(&format);
+        const uint64_t max = writer.MaxDataBytes(),
+                       align = std::max<uint64_t>(format.Header().block_align, 1);
+        EXPECT_LE(header + max + max % 2 - 8, 0xFFFFFFFFu);
+        EXPECT_EQ(max % align, 0u);
+        EXPECT_GT(header + max + align + (max + align) % 2 - 8, 0xFFFFFFFFu);
+    }
 }
 
-TEST_F(WaveFileWriterTest, IndependentReaderAcceptsTheFile) {
-    if (!HavePython()) {
-        GTEST_SKIP() << "python3 is not installed; the independent reader check was skipped";
+// Nothing is left of a file that could not be made; an old file is replaced from its first
+// byte; while a file is written a second writer cannot open it and leaves it alone; a
+// destroyed writer completes its file.
+TEST_F(WaveFileWriterTest, OpenFailsWithoutLeavingAFileAndLocksTheFileItWrites) {
+    WaveFileWriter unnamed, no_folder((scratch / "missing" / "out.wav").string()), no_format(path);
+    test::LimitedWriter no_room(path);
+    no_room.disk.capacity = 20;
+    for (WaveFileWriter* writer :
+         {&unnamed, &no_folder, &no_format, static_cast<WaveFileWriter*>(&no_room)}) {
+        writer->SetFormat(writer != &no_format ? &cd : nullptr);
+        EXPECT_EQ(writer->Open(), WaveFileWriter::kOpenFailed);
+        EXPECT_EQ(writer->Write(pcm.data(), 1), WaveFileWriter::kErrorNotOpen);
     }
-    WriteFile(PcmFormat(44100, 2, 16), Samples(4 * 1234), 1000);
-    EXPECT_EQ(DescribeWithPython(path), "44100 2 2 1234 4936\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
 
-    WriteFile(PcmFormat(16000, 1, 16), Samples(2 * 333));
-    EXPECT_EQ(DescribeWithPython(path), "16000 1 2 333 666\n");
-}
-
-TEST_F(WaveFileWriterTest, IndependentReaderAcceptsAnOddDataChunk) {
-    if (!HavePython()) {
-        GTEST_SKIP() << "python3 is not installed; the independent reader check was skipped";
+    test::WriteFileBytes(path, Bytes(50000, 0xCC));
+    {
+        WaveFileWriter first(path), second(path);
+        first.SetFormat(&cd);
+        ASSERT_EQ(first.Open(), 0);
+        ASSERT_EQ(first.Write(pcm.data(), 4608), 4608);
+        second.SetFormat(first.GetFormat());
+        EXPECT_EQ(second.Open(), WaveFileWriter::kOpenBusy);
+        EXPECT_FALSE(second.IsOpen());
     }
-    std::vector<unsigned char> file = WriteFile(PcmFormat(8000, 1, 16), Samples(2 * 50 + 1));
-    EXPECT_EQ(file.size() % 2, 0u);
-    EXPECT_EQ(DescribeWithPython(path), "8000 1 2 50 100\n");
+    const test::WaveFile wave = test::ReadWaveFile(path);
+    EXPECT_EQ(test::WaveInconsistency(wave), "");
+    EXPECT_EQ(wave.data, Prefix(4608));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// PathName and the real file system.
+// PathName and the real file system, with the host's separator.
 #include "paths/path_name.h"
 
 #include <gtest/gtest.h>
@@ -13,109 +13,82 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Touch(const fs::path& path, const std::string& content = "x") {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-TEST(PathNameAssignTest, PrefixConstructorAndCopiesStoreTextUnchanged) {
-    PathName prefix("abc.mp3xyz", 7);
-    EXPECT_EQ(prefix.Str(), "abc.mp3");
-    EXPECT_EQ(prefix.Length(), 7u);
-    PathName copy = prefix;
-    copy.SetExtension("wav");
-    EXPECT_EQ(prefix.Str(), "abc.mp3");
-    EXPECT_EQ(copy.Str(), "abc.wav");
-    EXPECT_TRUE(PathName().IsEmpty());
-    EXPECT_STREQ(copy.CStr(), "abc.wav");
-}
-
 class PathNameDiskTest : public ::testing::Test {
 protected:
-    test::ScratchDir scratch;
     // The name in the scratch folder, written with the host's separator.
     std::string In(const std::string& name) const {
         return (scratch.Path() / fs::path(name).make_preferred()).string();
     }
+    void Touch(const std::string& name, const char* content = "x") const {
+        fs::create_directories(fs::path(In(name)).parent_path());
+        std::ofstream(In(name), std::ios::binary) << content;
+    }
+
+    test::ScratchDir scratch;
 };
 
-TEST_F(PathNameDiskTest, ExistsAndIsFolder) {
-    Touch(scratch / "file.wav");
+TEST_F(PathNameDiskTest, ExistsIsFolderAndCanCreateWithoutLeavingOrTouchingAnything) {
+    Touch("keep.wav", "precious");
     fs::create_directory(scratch / "dir");
-    EXPECT_TRUE(PathName(In("file.wav")).Exists());
-    EXPECT_FALSE(PathName(In("file.wav")).IsFolder());
-    EXPECT_TRUE(PathName(In("dir")).Exists());
-    EXPECT_TRUE(PathName(In("dir")).IsFolder());
-    EXPECT_FALSE(PathName(In("missing")).Exists());
-    EXPECT_FALSE(PathName(In("missing")).IsFolder());
+    const auto before = fs::last_write_time(In("keep.wav"));
+    const struct {
+        const char* name;
+        bool exists;
+        bool folder;
+        bool can_create;
+    } cases[] = {{"keep.wav", true, false, true},
+                 {"dir", true, true, true},
+                 {"new.wav", false, false, true},
+                 {"missing/new.wav", false, false, false}};
+    for (const auto& c : cases) {
+        const PathName path(In(c.name));
+        EXPECT_EQ(path.Exists(), c.exists) << c.name;
+        EXPECT_EQ(path.IsFolder(), c.folder) << c.name;
+        EXPECT_EQ(path.CanCreate(), c.can_create) << c.name;
+    }
     EXPECT_FALSE(PathName().Exists());
-}
-
-TEST_F(PathNameDiskTest, CanCreateLeavesNothingBehind) {
-    PathName path(In("new.wav"));
-    EXPECT_TRUE(path.CanCreate());
-    EXPECT_FALSE(fs::exists(path.Str()));
-    EXPECT_FALSE(PathName(In("missing/new.wav")).CanCreate());
-    EXPECT_FALSE(fs::exists(scratch / "missing"));
-    EXPECT_TRUE(fs::is_empty(scratch.Path()));
-}
-
-TEST_F(PathNameDiskTest, CanCreateDoesNotTouchAnExistingFile) {
-    Touch(scratch / "keep.wav", "precious");
-    fs::file_time_type before = fs::last_write_time(scratch / "keep.wav");
-    EXPECT_TRUE(PathName(In("keep.wav")).CanCreate());
-    EXPECT_EQ(test::ReadFileBytes(scratch / "keep.wav").size(), 8u);
-    EXPECT_EQ(fs::last_write_time(scratch / "keep.wav"), before);
+    EXPECT_FALSE(PathName().CanCreate());
+    EXPECT_EQ(test::ReadFileBytes(In("keep.wav")).size(), 8u);
+    EXPECT_EQ(fs::last_write_time(In("keep.wav")), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), fs::directory_iterator()), 2);
 }
 
 TEST_F(PathNameDiskTest, MakeUniqueCountsUpFromOne) {
-    PathName free(In("song.wav"));
-    free.MakeUnique();
-    EXPECT_EQ(free.Str(), In("song.wav"));
-
-    Touch(scratch / "song.wav");
     PathName path(In("song.wav"));
     path.MakeUnique();
-    EXPECT_EQ(path.Str(), In("song_1.wav"));
-
-    Touch(scratch / "song_1.wav");
-    Touch(scratch / "song_2.wav");
-    PathName again(In("song.wav"));
-    again.MakeUnique();
-    EXPECT_EQ(again.Str(), In("song_3.wav"));
-}
-
-TEST_F(PathNameDiskTest, ExpandLongNamesTakesTheStoredLetterCase) {
-    fs::create_directories(scratch / "Music" / "Rock");
-    Touch(scratch / "Music" / "Rock" / "ABC.mp3");
-    PathName path(In("music/ROCK/abc.mp3"));
-    ASSERT_TRUE(path.ExpandLongNames());
-    EXPECT_EQ(path.Str(), In("Music/Rock/ABC.mp3"));
-
-    PathName folder(In("music/rock/"));
-    ASSERT_TRUE(folder.ExpandLongNames());
-    EXPECT_EQ(folder.Str(), In("Music/Rock/"));
-}
-
-TEST_F(PathNameDiskTest, ExpandLongNamesFailsOnAMissingComponent) {
-    fs::create_directory(scratch / "Music");
-    Touch(scratch / "Music" / "a.mp3");
-    for (const char* name : {"nothing/a.mp3", "music/b.mp3", "music/*.mp3", "music/?.mp3"}) {
-        PathName path(In(name));
-        EXPECT_FALSE(path.ExpandLongNames()) << name;
-        EXPECT_EQ(path.Str(), In(name)); // unchanged
+    EXPECT_EQ(path.Str(), In("song.wav"));
+    for (const auto& [taken, next] : {std::pair{"song.wav", "song_1.wav"},
+                                      {"song_1.wav", "song_2.wav"},
+                                      {"song_2.wav", "song_3.wav"}}) {
+        Touch(taken);
+        path.Assign(In("song.wav"));
+        path.MakeUnique();
+        EXPECT_EQ(path.Str(), In(next));
     }
 }
 
-TEST_F(PathNameDiskTest, ExpandLongNamesKeepsRelativePathsRelative) {
-    fs::create_directory(scratch / "Sub");
-    Touch(scratch / "Sub" / "Tune.mp3");
-    fs::path saved = fs::current_path();
+TEST_F(PathNameDiskTest, ExpandLongNamesTakesTheStoredLetterCaseOrChangesNothing) {
+    Touch("Music/Rock/ABC.mp3");
+    const std::pair<const char*, const char*> cases[] = {
+        {"music/ROCK/abc.mp3", "Music/Rock/ABC.mp3"},
+        {"music/rock/", "Music/Rock/"},
+        {"nothing/a.mp3", nullptr},
+        {"music/b.mp3", nullptr},
+        {"music/rock/*.mp3", nullptr},
+        {"music/rock/?BC.mp3", nullptr},
+    };
+    for (const auto& [name, expanded] : cases) {
+        PathName path(In(name));
+        EXPECT_EQ(path.ExpandLongNames(), expanded != nullptr) << name;
+        EXPECT_EQ(path.Str(), In(expanded != nullptr ? expanded : name));
+    }
+    const fs::path saved = fs::current_path(); // a relative name stays relative
     fs::current_path(scratch.Path());
-    PathName path("sub/tune.mp3");
-    bool expanded = path.ExpandLongNames();
+    PathName relative("music/rock/abc.mp3");
+    const bool expanded = relative.ExpandLongNames();
     fs::current_path(saved);
-    ASSERT_TRUE(expanded);
-    EXPECT_EQ(path.Str(), fs::path("Sub/Tune.mp3").make_preferred().string());
+    EXPECT_TRUE(expanded);
+    EXPECT_EQ(relative.Str(), fs::path("Music/Rock/ABC.mp3").make_preferred().string());
 }
 
 } // namespace

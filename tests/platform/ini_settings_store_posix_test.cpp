@@ -1,8 +1,6 @@
 // The settings file: QSettings' INI layout, values that need escaping, and keeping what
 // other programs stored in the same file.
 #include "platform/posix/ini_settings_store.h"
-#include "platform/posix/ini_text.h"
-#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -11,65 +9,62 @@
 #include <sstream>
 #include <string>
 
+#include "platform/posix/ini_text.h"
+#include "support/test_paths.h"
+
 namespace sonarel {
 namespace {
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+class IniSettingsStoreTest : public ::testing::Test {
+protected:
+    std::string Text() const {
+        std::stringstream text;
+        text << std::ifstream(file, std::ios::binary).rdbuf();
+        return text.str();
+    }
+    void SetText(const std::string& text) const { std::ofstream(file, std::ios::binary) << text; }
 
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-TEST(IniSettingsStore, WritesTheLayoutQSettingsReads) {
     test::ScratchDir dir;
-    IniSettingsStore store(dir / "Quillon" / "sonarel.conf");
+    std::filesystem::path file = dir / "Quillon" / "sonarel.conf";
+    IniSettingsStore store{file};
+};
+
+TEST_F(IniSettingsStoreTest, WritesTheLayoutQSettingsReadsAndReplacesValuesInPlace) {
     ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", -50));
     ASSERT_TRUE(store.WriteInt("Settings", "WinPosY", 120));
     ASSERT_TRUE(store.WriteString("Settings", "DefaultOpenDir", "/home/a/Music/"));
-    EXPECT_EQ(ReadText(dir / "Quillon" / "sonarel.conf"),
-              "[Settings]\nWinPosX=-50\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
-    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), -50);
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", 10));
+    EXPECT_EQ(Text(), "[Settings]\nWinPosX=10\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 10);
     EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/home/a/Music/");
-
-    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", 10)); // replaced in place
-    EXPECT_EQ(ReadText(dir / "Quillon" / "sonarel.conf"),
-              "[Settings]\nWinPosX=10\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
 }
 
-TEST(IniSettingsStore, ReadsWhatQSettingsWrote) {
-    test::ScratchDir dir;
-    std::filesystem::path file = dir / "app.conf";
-    WriteText(file, "[General]\nfoo=1\r\n\r\n[Settings]\r\nDefaultOpenDir=\"/m/a,b; c/\"\r\n"
-                    "DefaultSaveAsDir=/tmp/tab\\there/\r\nWinPosX = 42 \r\nWinPosY=abc\r\n");
-    IniSettingsStore store(file);
+TEST_F(IniSettingsStoreTest, ReadsWhatQSettingsWrote) {
+    std::filesystem::create_directories(file.parent_path());
+    SetText("[General]\nfoo=1\r\n\r\n[Settings]\r\nDefaultOpenDir=\"/m/a,b; c/\"\r\n"
+            "DefaultSaveAsDir=/tmp/tab\\there/\r\nWinPosX = 42 \r\nWinPosY=abc\r\nN=12abc\r\n");
     EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/m/a,b; c/");
     EXPECT_EQ(store.ReadString("Settings", "DefaultSaveAsDir", ""), "/tmp/tab\there/");
     EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 42);
     EXPECT_EQ(store.ReadInt("Settings", "WinPosY", 300), 300); // not a number
-    EXPECT_EQ(store.ReadInt("General", "WinPosX", 7), 7);      // other section
+    EXPECT_EQ(store.ReadInt("Settings", "N", 300), 300);
+    EXPECT_EQ(store.ReadInt("General", "WinPosX", 7), 7); // other section
 }
 
-TEST(IniSettingsStore, KeepsOtherSectionsAndEntries) {
-    test::ScratchDir dir;
-    std::filesystem::path file = dir / "app.conf";
-    WriteText(file, "; comment\n[Settings]\nOther=x\n\n[Window]\ngeometry=@ByteArray(AA)\n");
-    IniSettingsStore store(file);
+TEST_F(IniSettingsStoreTest, KeepsOtherSectionsAndEntries) {
+    std::filesystem::create_directories(file.parent_path());
+    SetText("; comment\n[Settings]\nOther=x\n\n[Window]\ngeometry=@ByteArray(AA)\n");
     ASSERT_TRUE(store.WriteString("Settings", "DefaultSaveAsDir", "/out/"));
     ASSERT_TRUE(store.WriteInt("Extra", "N", 5));
-    EXPECT_EQ(ReadText(file), "; comment\n[Settings]\nOther=x\nDefaultSaveAsDir=/out/\n\n"
-                              "[Window]\ngeometry=@ByteArray(AA)\n\n[Extra]\nN=5\n");
+    EXPECT_EQ(Text(), "; comment\n[Settings]\nOther=x\nDefaultSaveAsDir=/out/\n\n"
+                      "[Window]\ngeometry=@ByteArray(AA)\n\n[Extra]\nN=5\n");
     EXPECT_EQ(store.ReadString("Window", "geometry", "none"), "none"); // not a string value
 }
 
-TEST(IniSettingsStore, UserFileFollowsXdgConfigHomeElseHome) {
-    std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+TEST(IniSettingsFileTest, UserFileFollowsXdgConfigHomeElseHome) {
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string savedXdg = xdg != nullptr ? xdg : "";
+    const std::string saved_xdg = xdg != nullptr ? xdg : "";
     setenv("HOME", "/h", 1);
     setenv("XDG_CONFIG_HOME", "/cfg", 1);
     EXPECT_EQ(IniSettingsStore::UserFile("Quillon", "sonarel-cli"),
@@ -78,18 +73,17 @@ TEST(IniSettingsStore, UserFileFollowsXdgConfigHomeElseHome) {
     EXPECT_EQ(IniSettingsStore::UserFile("Quillon", "x"), "/h/.config/Quillon/x.conf");
     setenv("HOME", home.c_str(), 1);
     if (xdg != nullptr) {
-        setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
     }
 }
 
-TEST(IniText, EscapesLikeQSettingsAndReadsItBack) {
-    struct Case {
+TEST(IniTextTest, EscapesLikeQSettingsAndReadsItBack) {
+    const struct {
         const char* value;
         const char* written;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"/plain/dir/", "/plain/dir/"},
         {"", ""},
         {"a,b", "\"a,b\""},
@@ -104,8 +98,9 @@ TEST(IniText, EscapesLikeQSettingsAndReadsItBack) {
          "f",
          "\\x1\\x66"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"\x1f", "\\x1f"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(ini::EscapeValue(c.value), c.written) << c.value;
         EXPECT_EQ(ini::UnescapeValue(c.written).value_or("<none>"), c.value) << c.written;
     }

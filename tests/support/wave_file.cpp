@@ -64,6 +64,9 @@ void ReadDs64(WaveFile& wave, const std::vector<uint8_t>& body, uint64_t& dataSi
     wave.riffSize = LittleEndian(body.data(), 8);
     dataSize = LittleEndian(body.data() + 8, 8);
     wave.fact = LittleEndian(body.data() + 16, 8);
+    if (body.size() < 28 || 28 + 12 * LittleEndian(body.data() + 24, 4) > body.size()) {
+        wave.error = "the ds64 table runs past its chunk";
+    }
 }
 
 } // namespace
