@@ -1,19 +1,17 @@
 // The PCM pump: its thread's messages and results, what it opens and closes, the blocks it
 // hands a real WAVE writer and the pieces it hands a recording player.
-#include "output/pcm_pump.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <deque>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "output/limited_writer.h"
+#include "output/pcm_pump.h"
 #include "platform/message_queue.h"
 #include "support/test_paths.h"
 #include "support/wave_file.h"
+
+#include <atomic>
+#include <deque>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace sonarel {
 namespace {
@@ -222,7 +220,9 @@ TEST_F(PcmPumpTest, StopEndsTheLoopAndPostsTheStopMessageFirst) {
     }
     EXPECT_EQ(pump.Stop(kWaitForever), WaitResult::kSignalled);
     EXPECT_FALSE(pump.IsRunning());
-    EXPECT_EQ(pump.Start(), 0); // a pump runs once
+    EXPECT_EQ(pump.Start(), 0);            // a pump runs once
+    EXPECT_FALSE(pump.SetSource(nullptr)); // and its parts are fixed once it started
+    EXPECT_FALSE(pump.SetSink(nullptr));
     const int reads = source.reads.load();
     window.DispatchPending();
     EXPECT_EQ(Count(stop), 1);

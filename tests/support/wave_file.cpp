@@ -127,6 +127,9 @@ std::string WaveInconsistency(const WaveFile& wave, WaveEnd end) {
         return what + " " + std::to_string(stored) + ", expected " + std::to_string(actual);
     };
     uint64_t pad = wave.dataSize % 2;
+    if (end == WaveEnd::kPadMayBeMissing && wave.dataOffset + wave.dataSize == wave.fileSize) {
+        pad = 0;
+    }
     uint64_t counted = wave.dataOffset + wave.dataSize + pad; // what the header accounts for
     bool bytesMayFollow = end == WaveEnd::kInterrupted;
     if (counted > wave.fileSize || (counted < wave.fileSize && !bytesMayFollow)) {

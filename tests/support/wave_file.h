@@ -34,8 +34,9 @@ WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData = true);
 
 // How complete a file must be for its sizes to agree.
 enum class WaveEnd {
-    kComplete,    // finished by the writer
-    kInterrupted, // the process died: bytes may follow what the header counts so far
+    kComplete,        // finished by the writer
+    kPadMayBeMissing, // the disk filled up before the pad byte after odd data
+    kInterrupted,     // the process died: bytes may follow what the header counts so far
 };
 
 // Empty when the sizes agree: the RIFF size with the file, the data size with the bytes that
