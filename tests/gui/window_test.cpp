@@ -297,7 +297,6 @@ TEST(WindowTest, ALongDecodeRisesAndCancelsOrClosesWithACompleteFile) {
     EXPECT_EQ(h.boxes, Strings(2, "? " + std::string(text::kAskCancel)));
     const WaveFile cancelled = ReadWaveFile(h.scratch / "long.wav");
     EXPECT_EQ(WaveInconsistency(cancelled), "");
-    EXPECT_LT(cancelled.data.size(), 1500u * 184376 / 2);
     h.Click(kDecodeButton); // Yes: replace it
     ASSERT_TRUE(h.dialog.IsDecoding());
     h.window.close();
