@@ -1,92 +1,65 @@
-// The progress bar's ramp image: colours at the ends, the two shadings, and the sizes where the
-// arithmetic has nothing to divide by.
+// The progress bar's ramp image: pixels of every shading against values worked out by hand from
+// the ramp and shading formulas, including the sizes where the arithmetic has nothing to divide
+// by and a bar tall enough to overflow 32-bit quartic terms.
 #include <QColor>
 #include <QImage>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "controls/bar_image.h"
 
 namespace sonarel {
 namespace {
 
-const QColor kYellow(255, 255, 0);
-const QColor kRed(255, 0, 0);
+// Every component differs between the ends, so that each formula is seen in all three.
+const QColor kLeft(10, 200, 250);
+const QColor kRight(250, 20, 10);
 
-QColor At(const QImage& image, int x, int y) {
-    return image.pixelColor(x, y);
-}
+// Size, shading, low colour, the pixel, and its colour.
+const std::tuple<QSize, int, bool, QPoint, QColor> kPixels[] = {
+    // Flat: slow near the left end, quadratic in x, in two-pixel columns.
+    {{200, 20}, 0, false, {0, 10}, kLeft},
+    {{200, 20}, 0, false, {101, 10}, {70, 155, 190}},
+    {{200, 20}, 0, false, {150, 3}, {145, 99, 115}},
+    {{200, 20}, 0, false, {199, 10}, {245, 24, 15}},
+    // Linear: two thirds of the colour at the top, half-way to white at the bottom.
+    {{40, 20}, kLinearShading, false, {0, 0}, {7, 134, 167}},
+    {{40, 20}, kLinearShading, false, {0, 5}, {9, 167, 209}},
+    {{40, 20}, kLinearShading, false, {0, 10}, kLeft},
+    {{40, 20}, kLinearShading, false, {0, 15}, {70, 212, 250}},
+    {{40, 20}, kLinearShading, false, {21, 19}, {151, 200, 217}},
+    // Quartic: nearly black at the top, nearly white at the bottom.
+    {{10, 21}, kQuarticShading, false, {0, 0}, {4, 69, 86}},
+    {{10, 21}, kQuarticShading, false, {0, 4}, {10, 188, 235}},
+    {{10, 21}, kQuarticShading, false, {0, 9}, kLeft},
+    {{10, 21}, kQuarticShading, false, {0, 16}, {25, 203, 250}},
+    {{10, 21}, kQuarticShading, false, {0, 20}, {170, 236, 253}},
+    {{10, 600}, kQuarticShading, false, {0, 0}, {1, 3, 4}},
+    {{10, 600}, kQuarticShading, false, {9, 599}, {253, 252, 252}},
+    // 2 wide is still shaded, 1 wide is flat, 1 high is unshaded, 3 wide is one column.
+    {{2, 10}, kLinearShading, false, {1, 9}, {108, 222, 252}},
+    {{1, 10}, kLinearShading, false, {0, 0}, kLeft},
+    {{40, 1}, kQuarticShading, false, {38, 0}, {226, 38, 34}},
+    {{3, 6}, 0, false, {2, 3}, kLeft},
+    // Low-colour displays: three quarters left colour, the rest right colour.
+    {{10, 4}, kLinearShading, true, {0, 2}, kLeft},
+    {{10, 4}, kLinearShading, true, {6, 0}, kLeft},
+    {{10, 4}, kLinearShading, true, {7, 3}, kRight},
+};
 
-TEST(BarImage, RampRunsFromLeftToNearlyRightColourSlowlyAtFirst) {
-    const QImage image = RenderBarImage(QSize(200, 20), kYellow, kRed, 0);
-    EXPECT_EQ(At(image, 0, 10), kYellow);
-    // Last column x = 198: 255 - 198^2 * 255 / 200^2 = 6.
-    EXPECT_EQ(At(image, 199, 10), QColor(255, 6, 0));
-    // Quadratic: at half the width only a quarter of the way to the right colour.
-    EXPECT_EQ(At(image, 100, 10), QColor(255, 255 - 255 / 4, 0));
-    // Two-pixel columns, each one colour from top to bottom when unshaded.
+TEST(BarImage, PixelsFollowTheRampAndShadingFormulas) {
+    for (const auto& [size, mode, lowColour, at, colour] : kPixels) {
+        const QImage image = RenderBarImage(size, kLeft, kRight, mode, lowColour);
+        ASSERT_EQ(image.size(), size);
+        EXPECT_EQ(image.pixelColor(at), colour) << size.width() << "x" << size.height() << " mode "
+                                                << mode << " at " << at.x() << "," << at.y();
+    }
+    const QImage ramp = RenderBarImage({200, 20}, kLeft, kRight, 0);
     for (int x = 0; x < 200; x += 2) {
-        EXPECT_EQ(At(image, x, 10), At(image, x + 1, 10)) << "column " << x;
-        EXPECT_EQ(At(image, x, 0), At(image, x, 19)) << "column " << x;
+        EXPECT_EQ(ramp.pixelColor(x, 0), ramp.pixelColor(x + 1, 19)) << "column " << x;
     }
-    EXPECT_NE(At(image, 197, 10), At(image, 198, 10));
-}
-
-TEST(BarImage, LinearShadingIsDarkerAtTopAndLighterAtBottom) {
-    const QImage image =
-        RenderBarImage(QSize(40, 20), QColor(0, 150, 240), QColor(0, 150, 240), kLinearShading);
-    const QColor top = At(image, 0, 0);
-    const QColor middle = At(image, 0, 10);
-    const QColor bottom = At(image, 0, 19);
-    EXPECT_EQ(middle, QColor(0, 150, 240));
-    // Top: c + (0 - h (c / h)) / 3, about two thirds of c.
-    EXPECT_EQ(top, QColor(0, 150 - 150 / 3, 240 - 240 / 3));
-    // Row H - 1: c + (h d - d) / 2 with d = (255 - c) / h.
-    EXPECT_EQ(bottom, QColor((9 * 25) / 2, 150 + (9 * 10) / 2, 240 + (9 * 1) / 2));
-    for (int y = 1; y <= 10; ++y) {
-        EXPECT_GE(At(image, 0, y).blue(), At(image, 0, y - 1).blue()) << "row " << y;
-    }
-}
-
-TEST(BarImage, QuarticShadingRunsFromNearlyBlackToWhite) {
-    // H = 21, h = 10: rows 0 and 20 have w = 9^4 = 6561 of h^4 = 10000.
-    const QImage image = RenderBarImage(QSize(10, 21), kRed, kRed, kQuarticShading);
-    EXPECT_EQ(At(image, 0, 0), QColor(255 - 6561 * 255 / 10000, 0, 0));
-    EXPECT_EQ(At(image, 0, 9), kRed);  // row h - 1: (y + 1 - h)^4 is 0
-    EXPECT_EQ(At(image, 0, 10), kRed); // (1/h^4 of the colour is less than one step)
-    EXPECT_EQ(At(image, 0, 11), kRed); // row H - h
-    EXPECT_EQ(At(image, 0, 20), QColor(255, 6561 * 255 / 10000, 6561 * 255 / 10000));
-}
-
-TEST(BarImage, TallBarsDoNotOverflowTheQuarticTerms) {
-    // h = 300: h^4 alone exceeds 32 bits.
-    const QImage image = RenderBarImage(QSize(4000, 600), kYellow, kRed, kQuarticShading);
-    EXPECT_EQ(At(image, 0, 300), kYellow);
-    EXPECT_GT(At(image, 0, 599).blue(), 240);
-    EXPECT_LT(At(image, 0, 0).red(), 10);
-}
-
-TEST(BarImage, DegenerateSizesGiveSafeFlatFills) {
-    EXPECT_TRUE(RenderBarImage(QSize(0, 10), kYellow, kRed, 2).isNull());
-    EXPECT_TRUE(RenderBarImage(QSize(10, 0), kYellow, kRed, 2).isNull());
-
-    const QImage narrow = RenderBarImage(QSize(1, 10), kYellow, kRed, kLinearShading);
-    for (int y = 0; y < 10; ++y) {
-        EXPECT_EQ(At(narrow, 0, y), kYellow);
-    }
-    const QImage low = RenderBarImage(QSize(40, 1), kYellow, kRed, kQuarticShading);
-    EXPECT_EQ(At(low, 0, 0), kYellow);
-    EXPECT_EQ(At(low, 38, 0), RenderBarImage(QSize(40, 5), kYellow, kRed, 0).pixelColor(38, 0));
-
-    // Width 3: one column of three pixels.
-    const QImage three = RenderBarImage(QSize(3, 6), kYellow, kRed, 0);
-    EXPECT_EQ(At(three, 2, 3), kYellow);
-}
-
-TEST(BarImage, LowColourDisplaysGetTwoBlocks) {
-    const QImage image = RenderBarImage(QSize(10, 4), kYellow, kRed, kLinearShading, true);
-    for (int x = 0; x < 10; ++x) {
-        EXPECT_EQ(At(image, x, 2), x < 7 ? kYellow : kRed) << "column " << x;
-    }
+    EXPECT_TRUE(RenderBarImage({0, 10}, kLeft, kRight, 0).isNull());
+    EXPECT_TRUE(RenderBarImage({10, 0}, kLeft, kRight, 0).isNull());
 }
 
 } // namespace

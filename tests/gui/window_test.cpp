@@ -1,21 +1,29 @@
-// The main window driven like a user: choosing the input, the probe's texts and the proposed
-// output, decoding to "Done!", cancelling, dropping files, the keys and the window position.
+// The main window driven like a user, assembled as main() does with the modal dialogs answered
+// by script: its layout, opening inputs, decoding to "Done!", cancelling, keys, drops, the menu
+// and the window position.
 #include "app/control_ids.h"
+#include "app/decode_pipeline.h"
+#include "app/decoder_dialog.h"
 #include "app/dialog_texts.h"
 #include "controls/gradient_progress_bar.h"
 #include "controls/image_button.h"
+#include "gui/about_box.h"
+#include "gui/decoder_window.h"
+#include "gui/qt_settings_store.h"
 #include "support/test_paths.h"
-#include "window_harness.h"
+#include "support/wave_file.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
-#include <QUrl>
-#include <filesystem>
+#include <deque>
 #include <gtest/gtest.h>
 
 namespace sonarel::test {
@@ -23,477 +31,384 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kFixture = "cbr_44100_stereo.mp3";
+const QString kCompany = QStringLiteral("Quillon");
+const QString kApplication = QStringLiteral("sonarel-window-test");
 
-fs::path Fixture(const char* name) {
+fs::path Mp3(const char* name) {
     return FixturesDir() / "mp3" / name;
-}
-
-// An input long enough that a decode is still running when the test acts on it.
-fs::path LongInput(const ScratchDir& scratch, int copies) {
-    std::vector<unsigned char> one = ReadFileBytes(Fixture(kFixture));
-    std::vector<unsigned char> all;
-    for (int i = 0; i < copies; ++i) {
-        all.insert(all.end(), one.begin(), one.end());
-    }
-    fs::path path = scratch / "long.mp3";
-    WriteFileBytes(path, all);
-    return path;
 }
 
 QString Native(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        input = scratch / "song.mp3";
-        fs::copy_file(Fixture(kFixture), input);
-        // Proposals go into the scratch folder.
-        harness.Settings().WriteString("Settings", "DefaultSaveAsDir", scratch.Path().string());
+// The window and its logic with emptied settings, proposing outputs in a scratch folder; the
+// modal dialogs take their answers from `answers` and `files` (an empty path cancels) and are
+// recorded.
+struct Harness {
+    Harness() {
+        QSettings(kCompany, kApplication).clear();
+        settings.WriteString("Settings", "DefaultSaveAsDir", scratch.Path().string());
+        window.SetLogic(&dialog);
+        DecoderWindow::ModalHooks& hooks = window.Hooks();
+        hooks.messageBox = [this](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle(), "Sonarel MP3 Decoder");
+            const bool question = (box.standardButtons() & QMessageBox::Yes) != 0;
+            boxes.push_back((question ? "? " : "! ") + box.text().toStdString());
+            const bool yes = question && !answers.empty() && answers.front();
+            if (question && !answers.empty()) {
+                answers.pop_front();
+            }
+            return question ? (yes ? QMessageBox::Yes : QMessageBox::No) : QMessageBox::Ok;
+        };
+        hooks.fileDialog = [this](QFileDialog& box) -> std::optional<QString> {
+            const bool save = box.acceptMode() == QFileDialog::AcceptSave;
+            dialogs << (save ? "save ." + box.defaultSuffix() : QStringLiteral("open")) +
+                           (box.testOption(QFileDialog::DontConfirmOverwrite) ? "" : " confirm") +
+                           (box.fileMode() == QFileDialog::AnyFile ? "" : " existing") + ": " +
+                           box.nameFilters().join(";;");
+            const fs::path chosen = files.empty() ? fs::path() : files.front();
+            if (!files.empty()) {
+                files.pop_front();
+            }
+            return chosen.empty() ? std::nullopt : std::optional(Native(chosen));
+        };
+        hooks.aboutBox = [this](AboutBox& box) {
+            boxes.push_back(box.windowTitle().toStdString());
+        };
+        hooks.beep = [this] { ++beeps; };
+    }
+
+    void Start() {
+        dialog.Initialize();
+        window.show();
+        QCoreApplication::processEvents();
     }
 
     // Opens `path` through File > Open, as if the user picked it in the dialog.
     void Open(const fs::path& path) {
-        harness.files.push_back(path);
-        harness.Trigger(kCommandOpen);
+        files.push_back(path);
+        window.MenuAction(kCommandOpen)->trigger();
+    }
+
+    void Click(int id) {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(window.Control(id)), Qt::LeftButton);
+    }
+
+    void Key(int id, Qt::Key key) {
+        window.Control(id)->setFocus();
+        QTest::keyClick(window.Control(id), key);
+    }
+
+    std::string Text(int id) const { return window.GetControlText(id); }
+
+    bool DecodeEnds() {
+        return QTest::qWaitFor([this] { return !dialog.IsDecoding(); }, 60000);
+    }
+
+    // The status text and position of the bar, the enabled controls and menu items, and the
+    // Decode button's caption.
+    std::string Shows() const {
+        static const std::pair<const char*, int> kControls[] = {
+            {"input", kInputEdit},       {"open", kInputBrowse},     {"output", kOutputEdit},
+            {"save", kOutputBrowse},     {"decode", kDecodeButton},  {"Open", -kCommandOpen},
+            {"SaveAs", -kCommandSaveAs}, {"Decode", -kCommandDecode}};
+        std::string shown =
+            window.GetProgressText() + " " + std::to_string(window.ProgressBar()->Pos()) + " [";
+        for (const auto& [name, id] : kControls) {
+            const bool on =
+                id > 0 ? window.Control(id)->isEnabled() : window.MenuAction(-id)->isEnabled();
+            shown += on ? std::string(name) + " " : "";
+        }
+        return shown + "] " + Text(kDecodeButton);
+    }
+
+    // The texts the probe fills in, and the output's name in the scratch folder.
+    std::string Probe() const {
+        std::string probe;
+        for (int id : {kInputFormatLabel, kInputFormatText, kInputSizeLabel, kOutputFormatLabel,
+                       kOutputFormatText, kOutputSizeLabel}) {
+            probe += Text(id) + "|";
+        }
+        return probe + fs::path(Text(kOutputEdit)).lexically_relative(scratch.Path()).string();
     }
 
     ScratchDir scratch;
-    fs::path input;
-    WindowHarness harness;
+    QSettingsStore settings{kCompany, kApplication};
+    DecodePipeline pipeline;
+    DecoderWindow window;
+    DecoderDialog dialog{window, settings, pipeline}; // goes first: it stops a running pump
+    std::deque<bool> answers;
+    std::deque<fs::path> files;
+    std::vector<std::string> boxes; // "? question", "! message", or the About box's caption
+    QStringList dialogs;
+    int beeps = 0;
 };
 
-TEST_F(WindowTest, StartsWaitingForAnInput) {
-    harness.Start();
-    DecoderWindow& window = harness.Window();
-    EXPECT_EQ(window.windowTitle(), "Sonarel MP3 Decoder");
-    EXPECT_EQ(harness.ProgressText(), text::kSelectInput);
-    EXPECT_EQ(harness.ProgressPos(), 0);
-    EXPECT_TRUE(harness.IsEnabled(kInputEdit));
-    EXPECT_TRUE(harness.IsEnabled(kInputBrowse));
-    EXPECT_FALSE(harness.IsEnabled(kOutputEdit));
-    EXPECT_FALSE(harness.IsEnabled(kOutputBrowse));
-    EXPECT_FALSE(harness.IsEnabled(kDecodeButton));
-    EXPECT_FALSE(harness.IsMenuEnabled(kCommandDecode));
-    EXPECT_FALSE(harness.IsMenuEnabled(kCommandSaveAs));
-    EXPECT_TRUE(harness.IsMenuEnabled(kCommandOpen));
-    // The template's sample texts never show.
-    for (int id : {kInputFormatText, kInputFormatLabel, kInputSizeLabel, kOutputFormatText,
-                   kOutputFormatLabel, kOutputSizeLabel}) {
-        EXPECT_EQ(harness.Text(id), "") << id;
+using Strings = std::vector<std::string>;
+
+const std::string kProbed = " 0 [input open output save decode Open SaveAs Decode ] &Decode";
+const std::string kReady = "Select MP3 file to decode 0 [input open Open ] &Decode";
+const std::string kSelected = text::kSelectOutput + kProbed;
+const std::string kAskExtension = "? " + std::string(text::kAskUnknownExtension);
+const std::string kRefusePcm = "! " + std::string(text::kPcmInput);
+const std::string kSongProbe = "Format:|MP3: 128 kbit/sec, 44100 Hz, Stereo|17,135 bytes|"
+                               "Format:|PCM: 44100 Hz, 16 Bit, Stereo|184,376 bytes|song.wav";
+
+TEST(WindowLayout, ControlsSitWhereTheTemplatePutsThemAndEveryTextFits) {
+    Harness h;
+    h.Start();
+    DecoderWindow& window = h.window;
+    const DialogUnits& units = window.Units();
+    EXPECT_EQ(units.CharHeight(), QFontMetrics(window.font()).height());
+    EXPECT_GE(units.AverageCharWidth(), DialogUnits(window.font()).AverageCharWidth());
+    const std::pair<int, QRect> kTemplate[] = {
+        {kInputEdit, {13, 18, 176, 12}},       {kInputBrowse, {197, 18, 37, 12}},
+        {kInputFormatLabel, {13, 34, 24, 8}},  {kInputFormatText, {40, 34, 121, 8}},
+        {kInputSizeLabel, {164, 34, 71, 8}},   {kOutputEdit, {13, 63, 176, 12}},
+        {kOutputBrowse, {197, 63, 37, 12}},    {kOutputFormatLabel, {13, 79, 24, 8}},
+        {kOutputFormatText, {40, 79, 121, 8}}, {kOutputSizeLabel, {164, 79, 71, 8}},
+        {kProgressBar, {10, 102, 179, 12}},    {kDecodeButton, {195, 101, 46, 14}}};
+    for (const auto& [id, r] : kTemplate) {
+        EXPECT_EQ(window.Control(id)->geometry(), units.Rect(r.x(), r.y(), r.width(), r.height()))
+            << id;
     }
-    // The output starts as the saved folder.
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch.Path()));
-    // Nothing stored yet: the window sits at (300, 300).
-    EXPECT_EQ(window.pos(), QPoint(300, 300));
-}
-
-TEST_F(WindowTest, MenuAndTooltipsReadAsDesigned) {
-    harness.Start();
-    DecoderWindow& window = harness.Window();
-    EXPECT_EQ(window.MenuAction(kCommandOpen)->text(), "&Open...");
-    EXPECT_EQ(window.MenuAction(kCommandSaveAs)->text(), "Save &As...");
-    EXPECT_EQ(window.MenuAction(kCommandDecode)->text(), "&Decode");
-    EXPECT_EQ(window.MenuAction(kCommandExit)->text(), "E&xit");
-    EXPECT_EQ(window.MenuAction(kCommandAbout)->text(), "&About");
-    EXPECT_EQ(window.Control(kInputBrowse)->toolTip(), "Open MP3 File");
-    EXPECT_EQ(window.Control(kOutputBrowse)->toolTip(), "Save WAV as...");
-    EXPECT_EQ(window.Control(kDecodeButton)->toolTip(), "Decode and Save");
-    EXPECT_EQ(harness.Text(kInputBrowse), "&Browse...");
-    EXPECT_EQ(harness.Text(kOutputBrowse), "B&rowse...");
-    EXPECT_EQ(harness.Text(kDecodeButton), "&Decode");
-    // A fixed size: the window cannot be resized.
+    const QList<QGroupBox*> groups = window.findChildren<QGroupBox*>();
+    ASSERT_EQ(groups.size(), 2);
+    EXPECT_EQ(groups[0]->geometry(), units.Rect(7, 7, 234, 42));
+    EXPECT_EQ(groups[1]->geometry(), units.Rect(7, 52, 234, 42));
+    EXPECT_EQ(window.Control(kInputEdit)->parentWidget()->geometry(),
+              QRect(0, window.MenuBar()->height(), units.X(248), units.Y(122)));
+    EXPECT_EQ(window.size(), QSize(units.X(248), window.MenuBar()->height() + units.Y(122)));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    // The widest texts each control shows fit it (buttons keep room for their frame or image).
+    const std::tuple<int, const char*, int> kWidest[] = {
+        {kInputFormatText, "MP3: 320 kbit/sec, 48000 Hz, Stereo", 0},
+        {kOutputSizeLabel, "4,294,967,295 bytes", 0},
+        {kOutputBrowse, "Browse...", 8},
+        {kDecodeButton, "Cancel", 24},
+        {kProgressBar, text::kSelectOutput, 0}};
+    for (const auto& [id, text, margin] : kWidest) {
+        QWidget* control = window.Control(id);
+        EXPECT_LE(QFontMetrics(control->font()).horizontalAdvance(text) + margin, control->width())
+            << text;
+    }
+    // A text set by control ID shows in that control and reads back.
+    for (int id : {kInputEdit, kInputSizeLabel, kInputBrowse, kDecodeButton, kProgressBar}) {
+        window.SetControlText(id, std::to_string(id));
+        EXPECT_EQ(window.GetControlText(id), std::to_string(id));
+    }
+    EXPECT_EQ(qobject_cast<QLineEdit*>(window.Control(kInputEdit))->text(), "1000");
+    EXPECT_EQ(window.ProgressBar()->Text(), "1006");
+    EXPECT_EQ(window.DecodeButton()->text(), "1015");
 }
 
-TEST_F(WindowTest, OpenProbesTheInputAndProposesTheOutput) {
-    harness.Start();
-    Open(input);
-    ASSERT_EQ(harness.fileDialogs.size(), 1u);
-    const FileDialogSeen& seen = harness.fileDialogs[0];
-    EXPECT_FALSE(seen.save);
-    EXPECT_TRUE(seen.existingFileOnly);
-    EXPECT_EQ(seen.nameFilters,
-              QStringList({"MP3 Files (*.mp3)", "MP3 Compressed Wave (*.wav)", "All Files (*)"}));
-    EXPECT_TRUE(harness.messages.empty());
+// A fixture opened under a name in the scratch folder ("": the Open dialog is cancelled) with
+// the answer to a question, the message box it brings, and then Shows() and Probe().
+const std::tuple<const char*, const char*, bool, std::string, std::string, std::string>
+    kOpenCases[] = {
+        {"mp3/cbr_44100_stereo.mp3", "song.mp3", false, "", kSelected, kSongProbe},
+        {"mp3/cbr_44100_stereo.mp3", "song.mp2", false, kAskExtension, kReady, "||||||."},
+        {"mp3/cbr_44100_stereo.mp3", "song.mp2", true, kAskExtension, kSelected, kSongProbe},
+        {"wave/python_pcm_stereo.wav", "pcm.wav", false, kRefusePcm, kReady, "||||||."},
+        {"wave/python_pcm_stereo.wav", "", false, "", kReady, "||||||."},
+        // The output must not replace its own input.
+        {"mp3/riff_mp3_22050_stereo.wav", "riff.wav", false, "", kSelected,
+         "Format:|MP3: 64 kbit/sec, 22050 Hz, Stereo|8,568 bytes|"
+         "Format:|PCM: 22050 Hz, 16 Bit, Stereo|94,520 bytes|riff_1.wav"}};
 
-    EXPECT_EQ(harness.Text(kInputEdit), Native(input));
-    EXPECT_EQ(harness.Text(kInputFormatLabel), "Format:");
-    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 128 kbit/sec, 44100 Hz, Stereo");
-    EXPECT_EQ(harness.Text(kInputSizeLabel), "17,135 bytes");
-    EXPECT_EQ(harness.Text(kOutputFormatLabel), "Format:");
-    EXPECT_EQ(harness.Text(kOutputFormatText), "PCM: 44100 Hz, 16 Bit, Stereo");
-    EXPECT_EQ(harness.Text(kOutputSizeLabel), "184,376 bytes");
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
-    EXPECT_EQ(harness.ProgressText(), text::kSelectOutput);
-
-    EXPECT_TRUE(harness.IsEnabled(kOutputEdit));
-    EXPECT_TRUE(harness.IsEnabled(kOutputBrowse));
-    EXPECT_TRUE(harness.IsEnabled(kDecodeButton));
-    EXPECT_TRUE(harness.IsMenuEnabled(kCommandDecode));
-    EXPECT_TRUE(harness.IsMenuEnabled(kCommandSaveAs));
-    EXPECT_EQ(harness.Window().FocusedControl(), kOutputEdit);
-    // The folder is remembered for the next Open.
-    EXPECT_EQ(harness.Settings().ReadString("Settings", "DefaultOpenDir", ""),
-              scratch.Path().string() + "/");
+TEST(WindowTest, OpenProbesTheInputAndProposesTheOutput) {
+    for (const auto& [fixture, name, answer, box, shows, probe] : kOpenCases) {
+        Harness h;
+        h.Start();
+        fs::copy_file(FixturesDir() / fixture, h.scratch / (*name ? name : "unused"));
+        h.answers = {answer};
+        h.Open(*name ? h.scratch / name : fs::path());
+        EXPECT_EQ(h.dialogs, QStringList({"open existing: MP3 Files (*.mp3);;MP3 Compressed "
+                                          "Wave (*.wav);;All Files (*)"}));
+        EXPECT_EQ(h.boxes, box.empty() ? Strings() : Strings({box})) << name;
+        EXPECT_EQ(h.Shows(), shows) << name;
+        EXPECT_EQ(h.Probe(), probe) << name;
+        if (shows == kSelected) {
+            EXPECT_EQ(h.Text(kInputEdit), (h.scratch / name).string());
+            EXPECT_EQ(h.window.FocusedControl(), kOutputEdit);
+            EXPECT_EQ(h.settings.ReadString("Settings", "DefaultOpenDir", ""),
+                      FolderName(h.scratch.Path()));
+        }
+    }
 }
 
-TEST_F(WindowTest, CompressedWaveInputProposesAFreeName) {
-    fs::path wave = scratch / "riff.wav";
-    fs::copy_file(Fixture("riff_mp3_22050_stereo.wav"), wave);
-    harness.Start();
-    Open(wave);
-    EXPECT_TRUE(harness.messages.empty());
-    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 64 kbit/sec, 22050 Hz, Stereo");
-    EXPECT_EQ(harness.Text(kOutputFormatText), "PCM: 22050 Hz, 16 Bit, Stereo");
-    // The output must not replace its own input.
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "riff_1.wav"));
+TEST(WindowTest, SaveAsThenDecodeRunsToDoneAndAgainAsksBeforeReplacing) {
+    Harness h;
+    h.Start();
+    EXPECT_EQ(h.Shows(), kReady);
+    EXPECT_EQ(h.window.pos(), QPoint(300, 300)); // nothing stored yet
+    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
+    h.Open(h.scratch / "song.mp3");
+    h.files.push_back(h.scratch / "chosen.wav");
+    h.Click(kOutputBrowse);
+    EXPECT_EQ(h.dialogs.value(1), "save .wav confirm: WAV Files (*.wav);;All Files (*)");
+    EXPECT_EQ(h.Text(kOutputEdit), (h.scratch / "chosen.wav").string());
+    EXPECT_EQ(h.Shows(), text::kClickDecode + kProbed);
+
+    h.Click(kDecodeButton);
+    EXPECT_EQ(h.Shows(), " 5 [decode Open ] &Cancel");
+    ASSERT_TRUE(h.DecodeEnds());
+    EXPECT_EQ(h.Shows(), text::kDone + std::string(" 105") + kProbed.substr(2));
+    EXPECT_EQ(h.beeps, 1);
+    const WaveFile wave = ReadWaveFile(h.scratch / "chosen.wav");
+    EXPECT_EQ(WaveInconsistency(wave), "");
+    EXPECT_EQ(wave.fileSize, 184376u); // as the size label said
+    EXPECT_EQ(wave.rate, 44100u);
+
+    h.Click(kDecodeButton);
+    EXPECT_EQ(h.boxes, Strings({"? Overwrite " + (h.scratch / "chosen.wav").string() + "?"}));
+    EXPECT_FALSE(h.dialog.IsDecoding());
+    EXPECT_EQ(ReadWaveFile(h.scratch / "chosen.wav").data, wave.data);
 }
 
-TEST_F(WindowTest, UnknownExtensionAsksFirstAndNoKeepsTheWindowAsItWas) {
-    fs::path odd = scratch / "song.mp2";
-    fs::copy_file(Fixture(kFixture), odd);
-    harness.Start();
-    harness.answers.push_back(false);
-    Open(odd);
-    ASSERT_EQ(harness.questions.size(), 1u);
-    EXPECT_EQ(harness.questions[0], text::kAskUnknownExtension);
-    EXPECT_EQ(harness.boxCaptions.value(0), "Sonarel MP3 Decoder");
-    EXPECT_TRUE(harness.messages.empty());
-    EXPECT_EQ(harness.Text(kInputFormatText), "");
-    EXPECT_FALSE(harness.IsEnabled(kDecodeButton));
-
-    harness.answers.push_back(true);
-    Open(odd);
-    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 128 kbit/sec, 44100 Hz, Stereo");
-    EXPECT_TRUE(harness.IsEnabled(kDecodeButton));
+// Progress rises while a decode outlasts the pump's half-second report interval; Escape
+// offers to cancel (No goes on), the Cancel button cancels, and either way the output is a
+// complete WAVE file. Closing the window during a decode does the same without asking.
+TEST(WindowTest, ALongDecodeRisesAndCancelsOrClosesWithACompleteFile) {
+    Harness h;
+    const std::vector<unsigned char> one = ReadFileBytes(Mp3("cbr_44100_stereo.mp3"));
+    std::vector<unsigned char> all;
+    for (int i = 0; i < 1500; ++i) {
+        all.insert(all.end(), one.begin(), one.end());
+    }
+    WriteFileBytes(h.scratch / "long.mp3", all);
+    h.Start();
+    h.Open(h.scratch / "long.mp3");
+    h.Click(kDecodeButton);
+    EXPECT_EQ(h.Shows(), " 5 [decode Open ] &Cancel");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&h] { return h.window.ProgressBar()->Pos() > 5 || !h.dialog.IsDecoding(); }, 60000));
+    EXPECT_TRUE(h.dialog.IsDecoding()) << "no progress before the end";
+    EXPECT_LT(h.window.ProgressBar()->Pos(), 105);
+    h.answers = {false, true, true};
+    QTest::keyClick(&h.window, Qt::Key_Escape);
+    EXPECT_TRUE(h.dialog.IsDecoding());
+    h.Click(kDecodeButton);
+    EXPECT_EQ(h.window.GetProgressText(), text::kCancelled);
+    ASSERT_TRUE(h.DecodeEnds());
+    EXPECT_EQ(h.Shows(), text::kCancelled + std::string(" 105") + kProbed.substr(2));
+    EXPECT_EQ(h.boxes, Strings(2, "? " + std::string(text::kAskCancel)));
+    const WaveFile cancelled = ReadWaveFile(h.scratch / "long.wav");
+    EXPECT_EQ(WaveInconsistency(cancelled), "");
+    h.Click(kDecodeButton); // Yes: replace it
+    ASSERT_TRUE(h.dialog.IsDecoding());
+    h.window.close();
+    EXPECT_TRUE(h.dialog.HasEnded());
+    EXPECT_FALSE(h.window.isVisible());
+    EXPECT_EQ(WaveInconsistency(ReadWaveFile(h.scratch / "long.wav")), "");
 }
 
-TEST_F(WindowTest, CancelledOpenChangesNothing) {
-    harness.Start();
-    harness.files.push_back(std::nullopt);
-    harness.Click(kInputBrowse);
-    EXPECT_EQ(harness.fileDialogs.size(), 1u);
-    EXPECT_EQ(harness.ProgressText(), text::kSelectInput);
-    EXPECT_FALSE(harness.IsEnabled(kDecodeButton));
+// Enter takes the input edit's text; on a focused button it clicks it; in the output edit it
+// decodes. Escape with no decode running does nothing, and neither key closes the window.
+TEST(WindowTest, EnterAndEscapeKeys) {
+    Harness h;
+    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
+    h.Start();
+    QTest::keyClick(&h.window, Qt::Key_Escape);
+    h.window.SetControlText(kInputEdit, (h.scratch / "song.mp3").string());
+    h.Key(kInputEdit, Qt::Key_Return);
+    EXPECT_EQ(h.dialog.InputPath().Str(), (h.scratch / "song.mp3").string());
+    EXPECT_FALSE(h.dialog.IsDecoding());
+    h.files.push_back(h.scratch / "song.mp3");
+    h.Key(kInputBrowse, Qt::Key_Enter);
+    EXPECT_EQ(h.Probe(), kSongProbe);
+    h.Key(kOutputEdit, Qt::Key_Return);
+    EXPECT_TRUE(h.dialog.IsDecoding());
+    ASSERT_TRUE(h.DecodeEnds());
+    EXPECT_EQ(h.window.GetProgressText(), text::kDone);
+    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_TRUE(h.window.isVisible());
 }
 
-TEST_F(WindowTest, RefusedInputIsReportedInABoxWithTheCaption) {
-    fs::path pcm = scratch / "pcm.wav";
-    fs::copy_file(FixturesDir() / "wave" / "python_pcm_stereo.wav", pcm);
-    harness.Start();
-    Open(pcm);
-    ASSERT_EQ(harness.messages.size(), 1u);
-    EXPECT_EQ(harness.messages[0], text::kPcmInput);
-    EXPECT_EQ(harness.boxCaptions.value(0), "Sonarel MP3 Decoder");
-    EXPECT_EQ(harness.Text(kInputFormatText), "");
-    EXPECT_FALSE(harness.IsEnabled(kDecodeButton));
-}
-
-TEST_F(WindowTest, SaveAsChoosesTheOutput) {
-    harness.Start();
-    Open(input);
-    fs::path chosen = scratch / "chosen.wav";
-    harness.files.push_back(chosen);
-    harness.Click(kOutputBrowse);
-    ASSERT_EQ(harness.fileDialogs.size(), 2u);
-    const FileDialogSeen& seen = harness.fileDialogs[1];
-    EXPECT_TRUE(seen.save);
-    EXPECT_TRUE(seen.confirmsOverwrite);
-    EXPECT_EQ(seen.defaultSuffix, "wav");
-    EXPECT_EQ(seen.nameFilters, QStringList({"WAV Files (*.wav)", "All Files (*)"}));
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(chosen));
-    EXPECT_EQ(harness.ProgressText(), text::kClickDecode);
-}
-
-TEST_F(WindowTest, DecodeRunsToDone) {
-    harness.Start();
-    Open(input);
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.Dialog().IsDecoding());
-    EXPECT_EQ(harness.Text(kDecodeButton), "&Cancel");
-    EXPECT_FALSE(harness.IsEnabled(kInputBrowse));
-    EXPECT_FALSE(harness.IsEnabled(kOutputBrowse));
-    EXPECT_FALSE(harness.IsEnabled(kInputEdit));
-    EXPECT_FALSE(harness.IsEnabled(kOutputEdit));
-    EXPECT_FALSE(harness.IsMenuEnabled(kCommandDecode));
-
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressText(), text::kDone);
-    EXPECT_EQ(harness.ProgressPos(), 105);
-    EXPECT_EQ(harness.Text(kDecodeButton), "&Decode");
-    EXPECT_TRUE(harness.IsEnabled(kInputBrowse));
-    EXPECT_TRUE(harness.IsEnabled(kOutputEdit));
-    EXPECT_TRUE(harness.IsMenuEnabled(kCommandDecode));
-    EXPECT_EQ(harness.beeps, 1);
-    EXPECT_TRUE(harness.messages.empty());
-    std::vector<unsigned char> wav = ReadFileBytes(scratch / "song.wav");
-    ASSERT_GT(wav.size(), 44u);
-    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-}
-
-// A second input keeps the first proposed name; decoding again must not silently replace
-// the first conversion.
-TEST_F(WindowTest, DecodingAgainToAnExistingFileAsksFirst) {
-    harness.Start();
-    Open(input);
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    const auto first = ReadFileBytes(scratch / "song.wav");
-    harness.answers.push_back(false);
-    harness.Click(kDecodeButton);
-    ASSERT_EQ(harness.questions.size(), 1u);
-    EXPECT_EQ(harness.questions[0],
-              "Overwrite " + Native(scratch / "song.wav").toStdString() + "?");
-    EXPECT_FALSE(harness.Dialog().IsDecoding());
-    EXPECT_EQ(ReadFileBytes(scratch / "song.wav"), first);
-}
-
-TEST_F(WindowTest, ProgressRisesWhileALongDecodeRuns) {
-    // Long enough to outlast the pump's half-second report interval at any decoding speed;
-    // the PCM goes nowhere, so the disk does not fill.
-    fs::path longInput = LongInput(scratch, 1500);
-    harness.Start();
-    Open(longInput);
-    qobject_cast<QLineEdit*>(harness.Window().Control(kOutputEdit))->setText("/dev/null");
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.Dialog().IsDecoding());
-    EXPECT_EQ(harness.ProgressPos(), 5);
-    EXPECT_EQ(harness.ProgressText(), "");
-    bool rose = QTest::qWaitFor(
-        [this] { return harness.ProgressPos() > 5 || !harness.Dialog().IsDecoding(); }, 60000);
-    EXPECT_TRUE(rose && harness.Dialog().IsDecoding()) << "no progress before the end";
-    EXPECT_LT(harness.ProgressPos(), 105);
-    harness.answers.push_back(true);
-    QTest::keyClick(&harness.Window(), Qt::Key_Escape);
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressPos(), 105);
-    EXPECT_EQ(harness.ProgressText(), text::kCancelled);
-}
-
-TEST_F(WindowTest, CancelAnsweredYesShowsCancelled) {
-    fs::path longInput = LongInput(scratch, 200);
-    harness.Start();
-    Open(longInput);
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.Dialog().IsDecoding());
-    harness.answers.push_back(true);
-    harness.Click(kDecodeButton);
-    ASSERT_EQ(harness.questions.size(), 1u);
-    EXPECT_EQ(harness.questions[0], text::kAskCancel);
-    EXPECT_EQ(harness.ProgressText(), text::kCancelled);
-
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressText(), text::kCancelled);
-    EXPECT_EQ(harness.Text(kDecodeButton), "&Decode");
-    // Stopped early: far less than the whole stream's PCM was written.
-    const auto full = static_cast<uintmax_t>(200) * 176400;
-    EXPECT_LT(fs::file_size(scratch / "long.wav"), full / 2);
-}
-
-TEST_F(WindowTest, EscapeOffersToCancelOnlyWhileDecoding) {
-    fs::path longInput = LongInput(scratch, 200);
-    harness.Start();
-    QTest::keyClick(&harness.Window(), Qt::Key_Escape);
-    EXPECT_TRUE(harness.questions.empty());
-    EXPECT_TRUE(harness.Window().isVisible());
-
-    Open(longInput);
-    harness.Click(kDecodeButton);
-    harness.answers = {false, true};
-    QTest::keyClick(&harness.Window(), Qt::Key_Escape); // No: the decode goes on
-    EXPECT_EQ(harness.questions.size(), 1u);
-    EXPECT_TRUE(harness.Dialog().IsDecoding());
-    EXPECT_EQ(harness.Text(kDecodeButton), "&Cancel");
-    QTest::keyClick(&harness.Window(), Qt::Key_Escape); // Yes
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressText(), text::kCancelled);
-    EXPECT_TRUE(harness.Window().isVisible());
-}
-
-TEST_F(WindowTest, EnterTakesTheInputEditAndDecodesFromTheOutputEdit) {
-    harness.Start();
-    auto* inputEdit = qobject_cast<QLineEdit*>(harness.Window().Control(kInputEdit));
-    inputEdit->setFocus();
-    inputEdit->setText(Native(input));
-    QTest::keyClick(inputEdit, Qt::Key_Return);
-    EXPECT_EQ(harness.Dialog().InputPath().Str(), input.string());
-    EXPECT_FALSE(harness.Dialog().IsDecoding());
-    EXPECT_TRUE(harness.Window().isVisible());
-
-    // On a focused button Enter clicks it: here Browse opens the Open dialog.
-    harness.files.push_back(input);
-    harness.Window().Control(kInputBrowse)->setFocus();
-    QTest::keyClick(harness.Window().Control(kInputBrowse), Qt::Key_Return);
-    ASSERT_EQ(harness.fileDialogs.size(), 1u);
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
-
-    QWidget* outputEdit = harness.Window().Control(kOutputEdit);
-    outputEdit->setFocus();
-    QTest::keyClick(outputEdit, Qt::Key_Return);
-    EXPECT_TRUE(harness.Dialog().IsDecoding());
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressText(), text::kDone);
-    EXPECT_TRUE(harness.Window().isVisible());
-}
-
-TEST_F(WindowTest, DroppedFilesProbeOnlyTheFirst) {
-    fs::path second = scratch / "second.mp3";
-    fs::copy_file(Fixture("cbr_22050_mono.mp3"), second);
-    harness.Start();
+// Files dropped together are converted one after another into the output's folder; a file
+// the probe refuses is passed over. A drag without files is refused.
+TEST(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
+    Harness h;
+    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
+    fs::copy_file(Mp3("cbr_22050_mono.mp3"), h.scratch / "second.mp3");
+    WriteFileBytes(h.scratch / "third.mp3", {'n', 'o'});
+    fs::copy_file(Mp3("vbr_16000_mono.mp3"), h.scratch / "fourth.mp3");
+    h.Start();
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Native(input)), QUrl::fromLocalFile(Native(second)),
-                  QUrl::fromLocalFile(Native(second))});
-    const QPoint centre = harness.Window().rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&harness.Window(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&harness.Window(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    data.setText("not a file");
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    refused.ignore();
+    QCoreApplication::sendEvent(&h.window, &refused);
+    EXPECT_FALSE(refused.isAccepted());
 
-    EXPECT_EQ(harness.Text(kInputEdit), Native(input));
-    EXPECT_EQ(harness.Text(kInputFormatText), "MP3: 128 kbit/sec, 44100 Hz, Stereo");
-    EXPECT_EQ(harness.Text(kOutputEdit), Native(scratch / "song.wav"));
-    EXPECT_TRUE(harness.IsEnabled(kDecodeButton));
-    EXPECT_TRUE(harness.fileDialogs.empty());
-}
-
-// Several files dropped at once are converted one after another into the output's folder; a
-// file the probe refuses is passed over.
-TEST_F(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
-    fs::copy_file(Fixture("cbr_22050_mono.mp3"), scratch / "second.mp3");
-    WriteFileBytes(scratch / "third.mp3", {'n', 'o'});
-    fs::copy_file(Fixture("vbr_16000_mono.mp3"), scratch / "fourth.mp3");
-    harness.Start();
-    QMimeData data;
     QList<QUrl> urls;
     for (const char* name : {"song.mp3", "second.mp3", "third.mp3", "fourth.mp3"}) {
-        urls.push_back(QUrl::fromLocalFile(Native(scratch / name)));
+        urls.push_back(QUrl::fromLocalFile(Native(h.scratch / name)));
     }
     data.setUrls(urls);
-    const QPoint centre = harness.Window().rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&harness.Window(), &enter);
-    QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&harness.Window(), &drop);
-    EXPECT_EQ(harness.ProgressText(), "Click Decode to convert 4 files");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&h.window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&h.window, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(h.Shows(), "Click Decode to convert 4 files" + kProbed);
+    EXPECT_EQ(h.Probe(), kSongProbe);
 
-    harness.Click(kDecodeButton);
+    h.Click(kDecodeButton);
     ASSERT_TRUE(QTest::qWaitFor(
-        [this] { return harness.Dialog().QueuedCount() == 0 && !harness.Dialog().IsDecoding(); },
-        60000));
+        [&h] { return h.dialog.QueuedCount() == 0 && !h.dialog.IsDecoding(); }, 60000));
     for (const char* name : {"song.wav", "second.wav", "fourth.wav"}) {
-        EXPECT_GT(fs::file_size(scratch / name), 44u) << name;
+        EXPECT_EQ(WaveInconsistency(ReadWaveFile(h.scratch / name)), "") << name;
     }
-    EXPECT_FALSE(fs::exists(scratch / "third.wav"));
-    EXPECT_EQ(harness.questions.size(), 1u); // whether to take third.mp3 anyway: No
-    EXPECT_EQ(harness.ProgressText(), text::kDone);
-    EXPECT_EQ(harness.beeps, 1);
+    EXPECT_FALSE(fs::exists(h.scratch / "third.wav"));
+    EXPECT_EQ(h.boxes.size(), 1u); // whether to take third.mp3 anyway: No
+    EXPECT_EQ(h.window.GetProgressText(), text::kDone);
+    EXPECT_EQ(h.beeps, 1);
 }
 
-// Alt+F and Alt+H open the menus; Ctrl+O opens a file, Ctrl+Q quits.
-TEST_F(WindowTest, KeyboardShortcutsOpenAndQuit) {
-    harness.Start();
-    DecoderWindow& window = harness.Window();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const QList<QAction*> menus = window.MenuBar()->actions();
+// Alt+F and Alt+H open the menus; Ctrl+O opens a file, Help > About shows the About box, and
+// Ctrl+Q quits, storing the window's position (restored with negative values as 0).
+TEST(WindowTest, MenuKeysAboutAndQuitStoringThePosition) {
+    Harness h;
+    h.settings.WriteInt("Settings", "WinPosX", -50);
+    h.settings.WriteInt("Settings", "WinPosY", 120);
+    h.Start();
+    EXPECT_EQ(h.window.pos(), QPoint(0, 120));
+    h.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.window));
+    const QList<QAction*> menus = h.window.MenuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(QKeySequence::mnemonic(menus[0]->text()), QKeySequence(Qt::ALT | Qt::Key_F));
     EXPECT_EQ(QKeySequence::mnemonic(menus[1]->text()), QKeySequence(Qt::ALT | Qt::Key_H));
-    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(harness.fileDialogs.size(), 1u); // the Open dialog, cancelled by the script
-    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
-}
-
-TEST_F(WindowTest, DragWithoutFilesIsRefused) {
-    harness.Start();
-    QMimeData data;
-    data.setText("not a file");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    enter.ignore();
-    QCoreApplication::sendEvent(&harness.Window(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-}
-
-TEST_F(WindowTest, CloseStoresTheWindowPosition) {
-    harness.Start();
-    harness.Window().move(140, 90);
-    harness.Window().close();
-    EXPECT_TRUE(harness.Dialog().HasEnded());
-    EXPECT_FALSE(harness.Window().isVisible());
-    QSettings stored(QStringLiteral("Quillon"), HarnessApplicationName());
+    QTest::keyClick(&h.window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(h.dialogs.size(), 1); // the Open dialog, cancelled by the script
+    h.window.MenuAction(kCommandAbout)->trigger();
+    EXPECT_EQ(h.boxes, Strings({"About Sonarel MP3 Decoder"}));
+    h.window.move(140, 90);
+    QTest::keyClick(&h.window, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&h] { return h.dialog.HasEnded(); }, 5000));
+    EXPECT_FALSE(h.window.isVisible());
+    QSettings stored(kCompany, kApplication);
     EXPECT_EQ(stored.value("Settings/WinPosX").toInt(), 140);
     EXPECT_EQ(stored.value("Settings/WinPosY").toInt(), 90);
 }
 
-TEST_F(WindowTest, StoredPositionIsRestoredWithNegativeValuesAsZero) {
-    harness.Settings().WriteInt("Settings", "WinPosX", -50);
-    harness.Settings().WriteInt("Settings", "WinPosY", 120);
-    harness.Start();
-    EXPECT_EQ(harness.Window().pos(), QPoint(0, 120));
-}
-
-TEST_F(WindowTest, ExitFromTheMenuClosesThroughTheLogic) {
-    harness.Start();
-    harness.Trigger(kCommandExit);
-    // The exit is a posted close request, handled by the event loop.
-    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
-    EXPECT_FALSE(harness.Window().isVisible());
-    QSettings stored(QStringLiteral("Quillon"), HarnessApplicationName());
-    EXPECT_EQ(stored.value("Settings/WinPosX").toInt(), 300);
-}
-
 // -auto -exit with an input that is not there: after its message the program ends, so an
 // unattended run never hangs on a window nobody sees.
-TEST_F(WindowTest, AnUnattendedRunThatCannotStartEnds) {
-    CommandLineOptions& options = harness.Dialog().Options();
+TEST(WindowTest, AnUnattendedRunThatCannotStartEnds) {
+    Harness h;
+    CommandLineOptions& options = h.dialog.Options();
     options.autoMode = true;
     options.exitWhenDone = true;
     options.inputGiven = true;
-    options.inputPath.Assign((scratch / "nosuch.mp3").string());
-    harness.Start();
-    ASSERT_EQ(harness.messages.size(), 1u);
-    EXPECT_EQ(harness.messages[0], (scratch / "nosuch.mp3").string() + " does not exist.");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return harness.Dialog().HasEnded(); }, 5000));
-    EXPECT_EQ(harness.Dialog().Outcome(), DialogOutcome::kInputMissing);
-}
-
-TEST_F(WindowTest, CloseDuringADecodeCancelsAndCompletesTheFile) {
-    fs::path longInput = LongInput(scratch, 200);
-    harness.Start();
-    Open(longInput);
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.Dialog().IsDecoding());
-    harness.Window().close();
-    EXPECT_TRUE(harness.Dialog().HasEnded());
-    EXPECT_FALSE(harness.Dialog().IsDecoding());
-    // The writer was closed after the pump stopped: the RIFF size matches the file.
-    std::vector<unsigned char> wav = ReadFileBytes(scratch / "long.wav");
-    ASSERT_GE(wav.size(), 8u);
-    const uint32_t riffSize = wav[4] | (wav[5] << 8) | (wav[6] << 16) | (wav[7] << 24);
-    EXPECT_EQ(riffSize + 8, wav.size());
-}
-
-TEST_F(WindowTest, HelpAboutShowsTheAboutBox) {
-    harness.Start();
-    harness.Trigger(kCommandAbout);
-    EXPECT_EQ(harness.aboutBoxes, 1);
-    EXPECT_EQ(harness.aboutCaption, "About Sonarel MP3 Decoder");
-}
-
-TEST_F(WindowTest, NoBeepSilencesTheEnd) {
-    harness.Dialog().Options().noBeep = true;
-    harness.Start();
-    Open(input);
-    harness.Click(kDecodeButton);
-    ASSERT_TRUE(harness.WaitForDecodeEnd());
-    EXPECT_EQ(harness.ProgressText(), text::kDone);
-    EXPECT_EQ(harness.beeps, 0);
+    options.inputPath.Assign((h.scratch / "nosuch.mp3").string());
+    h.Start();
+    EXPECT_EQ(h.boxes, Strings({"! " + (h.scratch / "nosuch.mp3").string() + " does not exist."}));
+    EXPECT_TRUE(QTest::qWaitFor([&h] { return h.dialog.HasEnded(); }, 5000));
+    EXPECT_EQ(h.dialog.Outcome(), DialogOutcome::kInputMissing);
 }
 
 } // namespace
