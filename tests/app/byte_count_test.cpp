@@ -1,9 +1,8 @@
 // Number texts and the progress arithmetic of the dialog.
 #include "app/byte_count.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace sonarel {

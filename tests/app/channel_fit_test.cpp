@@ -4,7 +4,6 @@
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace sonarel {

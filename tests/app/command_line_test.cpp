@@ -4,9 +4,8 @@
 #include "platform/host.h"
 #include "support/test_paths.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

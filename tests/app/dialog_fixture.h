@@ -9,9 +9,8 @@
 #include "support/test_paths.h"
 #include "support/wave_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>

@@ -7,9 +7,8 @@
 #include "app/dialog_texts.h"
 #include "dialog_fixture.h"
 
-#include <unistd.h>
-
 #include <fstream>
+#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SONAREL_UNDER_ASAN 1

@@ -5,7 +5,6 @@
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,12 +1,12 @@
 // The progress bar's ramp image: pixels of every shading against values worked out by hand from
 // the ramp and shading formulas, including the sizes where the arithmetic has nothing to divide
 // by and a bar tall enough to overflow 32-bit quartic terms.
+#include "controls/bar_image.h"
+
 #include <QColor>
 #include <QImage>
 #include <gtest/gtest.h>
 #include <tuple>
-
-#include "controls/bar_image.h"
 
 namespace sonarel {
 namespace {

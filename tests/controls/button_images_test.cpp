@@ -1,11 +1,11 @@
 // The images of the self-painted buttons: a strip cut into an image list with its key colour
 // made transparent, and the Decode button's icons drawn in code for each look.
+#include "controls/decode_button_images.h"
+#include "controls/image_list.h"
+
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
-
-#include "controls/decode_button_images.h"
-#include "controls/image_list.h"
 
 namespace sonarel {
 namespace {

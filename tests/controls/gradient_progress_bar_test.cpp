@@ -1,10 +1,10 @@
 // The progress bar's position rules, its percentage and status text, and what it paints.
+#include "controls/gradient_progress_bar.h"
+
 #include <QImage>
 #include <QPalette>
 #include <gtest/gtest.h>
 #include <tuple>
-
-#include "controls/gradient_progress_bar.h"
 
 namespace sonarel {
 namespace {

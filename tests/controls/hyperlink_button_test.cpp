@@ -1,12 +1,12 @@
 // The link button: what a click opens, and how the caption looks in each state.
+#include "controls/hyperlink_button.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QImage>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
-
-#include "controls/hyperlink_button.h"
 
 namespace sonarel {
 namespace {

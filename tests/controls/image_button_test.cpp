@@ -1,13 +1,13 @@
 // The image button's looks as the mouse enters, leaves and presses, as it gains the focus and
 // is disabled: which image it draws where, its borders, its caption and its focus mark.
+#include "controls/image_button.h"
+#include "controls/image_list.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
-
-#include "controls/image_button.h"
-#include "controls/image_list.h"
 
 namespace sonarel {
 namespace {

@@ -4,12 +4,11 @@
 // regression shows as a crash of the test named after the target.
 #include "support/test_paths.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

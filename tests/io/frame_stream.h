@@ -1,11 +1,12 @@
 // Synthetic MPEG audio streams for the framer tests: real headers, silent payloads.
 #pragma once
 
+#include "io/mpeg_header.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
-
-#include "io/mpeg_header.h"
 
 namespace sonarel::test {
 

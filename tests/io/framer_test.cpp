@@ -1,16 +1,15 @@
 // The MPEG audio framer: locking onto a stream, the bitrate history and format record,
 // delivery of whole frames, and its failure results; on synthetic frame streams and on
 // the encoder fixtures.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "io/frame_stream.h"
 #include "io/memory_source.h"
 #include "io/mp3_framer.h"
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 #include "support/test_paths.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 namespace sonarel {
 namespace {

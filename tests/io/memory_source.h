@@ -1,11 +1,11 @@
 // A ByteSource over bytes in memory for the framer and bit reader tests.
 #pragma once
 
+#include "io/byte_source.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
-
-#include "io/byte_source.h"
 
 namespace sonarel::test {
 

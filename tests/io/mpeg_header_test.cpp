@@ -1,9 +1,8 @@
 // Frame header parsing for the framer: field layout, validity rules and frame lengths.
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "io/mpeg_header.h"
+
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace sonarel {
 namespace {

@@ -3,17 +3,15 @@
 // new start is possible), and a read that waits ends when it is cancelled. Named pipes
 // are refused.
 #include "io/pipe_reader.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <thread>
-#include <vector>
-
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 #include "support/test_paths.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace sonarel {
 namespace {

@@ -2,13 +2,11 @@
 // the audio (ID3v1 and its enhanced block, APEv2, Lyrics3 v2, an appended ID3v2 tag), so
 // no tag byte is ever searched or decoded as audio.
 #include "io/raw_file_reader.h"
+#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
-#include "support/test_paths.h"
 
 namespace sonarel {
 namespace {

@@ -1,11 +1,9 @@
 #include "io/riff_wave_reader.h"
+#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
-#include "support/test_paths.h"
 
 namespace sonarel {
 namespace {

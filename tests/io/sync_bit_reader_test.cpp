@@ -1,11 +1,10 @@
 // The framer's bit reader: bit order across byte and ring boundaries, refills, moving
 // back within the ring and the error flag.
-#include <gtest/gtest.h>
-
-#include <numeric>
-
 #include "io/memory_source.h"
 #include "io/sync_bit_reader.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
 
 namespace sonarel {
 namespace {

@@ -1,7 +1,6 @@
 #include "io/wave_format.h"
 
 #include <gtest/gtest.h>
-
 #include <span>
 #include <tuple>
 #include <vector>

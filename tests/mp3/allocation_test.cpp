@@ -1,13 +1,12 @@
 // The decoder allocates its rings once; decoding frames must not touch the heap.
-#include <gtest/gtest.h>
+#include "decode_helpers.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <new>
 #include <vector>
-
-#include "decode_helpers.h"
 
 namespace {
 

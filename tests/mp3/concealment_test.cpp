@@ -1,14 +1,13 @@
 // The concealment history: what it keeps, and the noise it makes from it.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <random>
-#include <vector>
-
 #include "mp3/concealment.h"
 #include "mp3/layer3_types.h"
 #include "mp3/sf_band_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 namespace sonarel::mp3 {
 namespace {

@@ -1,16 +1,15 @@
 // The ISO/IEC 11172-4 and 13818-4 streams: the Layer III ones against the reference
 // decoder's PCM, in every output form; the others as input that must do no harm.
-#include <gtest/gtest.h>
+#include "decode_helpers.h"
+#include "support/test_paths.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <numbers>
 #include <string>
-
-#include "decode_helpers.h"
-#include "support/test_paths.h"
 
 namespace sonarel::test {
 namespace {

@@ -1,16 +1,15 @@
 // Damaged, cut, foreign and random input through the public decoder: whole frames only,
 // damage spoils only its own frames, and the synchronisation finds every real frame.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "decode_helpers.h"
 #include "mp3/frame_header.h"
 #include "support/test_paths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace sonarel::test {
 namespace {

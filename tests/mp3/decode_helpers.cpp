@@ -1,10 +1,9 @@
 #include "decode_helpers.h"
 
-#include <gtest/gtest.h>
+#include "support/test_paths.h"
 
 #include <algorithm>
-
-#include "support/test_paths.h"
+#include <gtest/gtest.h>
 
 namespace sonarel::test {
 

@@ -2,14 +2,14 @@
 // decoding stage does, and compare PCM with a reference.
 #pragma once
 
+#include "mp3/decoder_options.h"
+#include "mp3/mp3_decoder.h"
+#include "mp3/mp3_status.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
-
-#include "mp3/decoder_options.h"
-#include "mp3/mp3_decoder.h"
-#include "mp3/mp3_status.h"
 
 namespace sonarel::test {
 

@@ -2,23 +2,22 @@
 // the ends of a granule's bits, requantisation gains beyond the gain table, the
 // alias-reduction seams of mixed blocks at 8 kHz and of the reduced output rates, and the
 // scale factor bands of every rate.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <random>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "mp3/huffman_decoder.h"
 #include "mp3/layer3_types.h"
 #include "mp3/reorder_antialias.h"
 #include "mp3/requantize.h"
 #include "mp3/sf_band_table.h"
 #include "support/test_paths.h"
+
+#include <cmath>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace sonarel::mp3 {
 namespace {

@@ -1,14 +1,13 @@
 // The push interface on the committed encoder fixtures: pieces of any size, every output
 // option, a too-small output buffer, the end, Reset, and the encoder's information frame.
-#include <gtest/gtest.h>
+#include "decode_helpers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
-
-#include "decode_helpers.h"
 
 namespace sonarel::test {
 namespace {

@@ -1,15 +1,13 @@
 // The audio player on a fake device: what it opens, pre-roll, pacing, short pieces, the
 // played time and level it reports, flushing, pausing and refusals.
 #include "output/audio_player.h"
-
-#include <gtest/gtest.h>
+#include "output/pcm_level.h"
 
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <gtest/gtest.h>
 #include <vector>
-
-#include "output/pcm_level.h"
 
 namespace sonarel {
 namespace {

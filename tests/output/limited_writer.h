@@ -1,11 +1,11 @@
 // A WAVE writer on a disk that tests can limit, which keeps the length of every write.
 #pragma once
 
+#include "output/wave_file_writer.h"
+
 #include <climits>
 #include <cstdint>
 #include <vector>
-
-#include "output/wave_file_writer.h"
 
 namespace sonarel::test {
 

@@ -1,9 +1,8 @@
 // The level the player reports per buffer: RMS against full scale in hundredths of a dB.
 #include "output/pcm_level.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <vector>
 

@@ -1,16 +1,15 @@
 // The writer's outputs on a POSIX host: a file readable as WAVE from its first moment, pipes
 // and devices.
+#include "output/wave_file_writer.h"
+#include "support/test_paths.h"
+#include "support/wave_file.h"
+
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
 #include <vector>
-
-#include "output/wave_file_writer.h"
-#include "support/test_paths.h"
-#include "support/wave_file.h"
 
 namespace sonarel {
 namespace {

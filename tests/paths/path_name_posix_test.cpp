@@ -1,13 +1,12 @@
 // PathName with the names of a POSIX host: '/' only, no drives, a leading dot in the name,
 // case-sensitive stored names and links.
-#include <gtest/gtest.h>
+#include "paths/path_name.h"
+#include "support/test_paths.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <initializer_list>
-
-#include "paths/path_name.h"
-#include "support/test_paths.h"
 
 namespace sonarel {
 namespace {

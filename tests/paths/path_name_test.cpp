@@ -1,12 +1,10 @@
 // PathName and the real file system, with the host's separator.
 #include "paths/path_name.h"
-
-#include <gtest/gtest.h>
+#include "support/test_paths.h"
 
 #include <filesystem>
 #include <fstream>
-
-#include "support/test_paths.h"
+#include <gtest/gtest.h>
 
 namespace sonarel {
 namespace {

@@ -1,9 +1,8 @@
 // PathName with the names of a Windows host: drive letters, network names, '\' written.
-#include <gtest/gtest.h>
+#include "paths/path_name.h"
 
 #include <filesystem>
-
-#include "paths/path_name.h"
+#include <gtest/gtest.h>
 
 namespace sonarel {
 namespace {

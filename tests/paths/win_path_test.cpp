@@ -1,10 +1,9 @@
 // The Windows naming rules, checked with Windows paths on any host.
 #include "paths/path_rules.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cctype>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace sonarel {

@@ -1,15 +1,14 @@
 // The ALSA sound device on ALSA's "null" PCM, which needs no sound card (Debian's ALSA
 // configuration always defines it): every buffer comes back once, in order; devices and
 // formats that cannot be opened say why.
-#include <gtest/gtest.h>
+#include "platform/sound_device.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <vector>
-
-#include "platform/sound_device.h"
 
 namespace sonarel {
 namespace {

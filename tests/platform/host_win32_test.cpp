@@ -1,19 +1,18 @@
 // The Windows side of the platform layer: registry settings and names outside the ANSI code
 // page through every file call.
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <chrono>
-#include <filesystem>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "platform/file_system.h"
 #include "platform/output_file.h"
 #include "platform/settings_store.h"
 #include "platform/sound_device.h"
 #include "support/test_paths.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace sonarel {
 namespace {

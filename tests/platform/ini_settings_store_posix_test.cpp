@@ -1,16 +1,14 @@
 // The settings file: QSettings' INI layout, values that need escaping, and keeping what
 // other programs stored in the same file.
 #include "platform/posix/ini_settings_store.h"
-
-#include <gtest/gtest.h>
+#include "platform/posix/ini_text.h"
+#include "support/test_paths.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-
-#include "platform/posix/ini_text.h"
-#include "support/test_paths.h"
 
 namespace sonarel {
 namespace {

@@ -2,10 +2,9 @@
 // (posts and sends from any thread handled on the owner thread, in arrival order).
 #include "platform/message_queue.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <future>
+#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 #include <vector>

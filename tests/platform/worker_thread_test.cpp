@@ -2,10 +2,9 @@
 // destroyed.
 #include "platform/worker_thread.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <future>
+#include <gtest/gtest.h>
 
 namespace sonarel {
 namespace {
