@@ -13,21 +13,35 @@ namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0};
 
-} // namespace
-
-// Replaces the global allocation functions of this test program (the array forms call
-// these), counting only while a decode loop runs.
-void* operator new(std::size_t size) {
+void* CountedAllocation(std::size_t size) {
     g_allocations += g_counting ? 1 : 0;
     if (void* p = std::malloc(size == 0 ? 1 : size)) {
         return p;
     }
     throw std::bad_alloc();
 }
+
+} // namespace
+
+// Replaces the global allocation functions of this test program, all four pairs (a missing
+// array form would pair the library's operator new[] with this free), counting only while a
+// decode loop runs.
+void* operator new(std::size_t size) {
+    return CountedAllocation(size);
+}
+void* operator new[](std::size_t size) {
+    return CountedAllocation(size);
+}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 
