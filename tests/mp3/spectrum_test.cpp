@@ -6,6 +6,7 @@
 #include "mp3/layer3_types.h"
 #include "mp3/reorder_antialias.h"
 #include "mp3/requantize.h"
+#include "mp3/scale_factors.h"
 #include "mp3/sf_band_table.h"
 #include "support/test_paths.h"
 
@@ -166,6 +167,46 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
 }
 
 // The scale factor band boundaries of every sampling rate against the standard's tables.
+// An MPEG-2 mixed block of the intensity channel (compress 511: lengths 3 and 2 from row two)
+// reads 15 and 18 scale factors, the mixed counts; no conformance stream has such a block.
+TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
+    std::vector<uint8_t> bytes(32, 0);
+    int bits = 0;
+    auto put = [&](uint32_t value, int width, int count) {
+        for (int n = 0; n < count; ++n) {
+            for (int i = width - 1; i >= 0; --i, ++bits) {
+                bytes[bits / 8] |= static_cast<uint8_t>(((value >> i) & 1) << (7 - bits % 8));
+            }
+        }
+    };
+    put(5, 3, 6);  // long bands 0..5
+    put(6, 3, 9);  // short bands 3..5, three windows each
+    put(2, 2, 18); // short bands 6..11
+    BitRingBuffer reservoir(2048);
+    reservoir.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
+    GranuleInfo gi{};
+    gi.scalefac_compress = 511;
+    gi.window_switching_flag = 1;
+    gi.block_type = 2;
+    gi.mixed_block_flag = 1;
+    FrameParams params{2, 0, 0, 1, 0, 32, 1, 1, 0};
+    params.is_mpeg1 = 0;
+    params.table_group = 0;
+    params.mode_extension = 1; // intensity stereo
+    ScaleFactors sf{};
+    int32_t scfsi[4] = {0, 0, 0, 0};
+    ReadScaleFactors(reservoir, gi, sf, params, scfsi, 0, 0);
+    EXPECT_EQ(gi.preflag, 1);
+    EXPECT_EQ(reservoir.ConsumedBits(), bits);
+    EXPECT_EQ(sf.Long(5), 5);
+    EXPECT_EQ(sf.Short(2, 3), 6);
+    EXPECT_EQ(sf.Short(0, 5), 6);
+    EXPECT_EQ(sf.Short(1, 6), 2);
+    EXPECT_EQ(sf.Short(2, 11), 2);
+    EXPECT_EQ(sf.ShortLimit(11), 3);
+    EXPECT_EQ(sf.ShortLimit(12), 1);
+}
+
 TEST(ScaleFactorBands, MatchTheStandard) {
     if (test::VectorsDir().empty()) {
         GTEST_SKIP() << "band tables skipped: ../shared is not present beside the checkout";
