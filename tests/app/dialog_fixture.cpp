@@ -62,20 +62,10 @@ void DialogTest::InjectReaderFault(ReaderFault fault) {
     });
 }
 
-WaveFile CheckedWave(const std::string& path) {
-    WaveFile wave = ReadWaveFile(path);
-    EXPECT_EQ(WaveInconsistency(wave), "") << path;
-    return wave;
-}
-
 void ExpectCompleteWave(const std::string& path, int rate, int channels) {
     WaveFile wave = CheckedWave(path);
     EXPECT_EQ(wave.rate, static_cast<uint32_t>(rate));
     EXPECT_EQ(wave.channels, channels);
-}
-
-bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {
-    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
 std::vector<uint8_t> DecodeAll(const std::string& input) {

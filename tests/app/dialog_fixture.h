@@ -59,14 +59,8 @@ private:
     std::unique_ptr<WaveFileWriter> MakeWriter();
 };
 
-// The WAVE file, read and checked: the test fails when its sizes disagree.
-WaveFile CheckedWave(const std::string& path);
-
 // Checks the sizes of the WAVE file the writer produced, and its format.
 void ExpectCompleteWave(const std::string& path, int rate, int channels);
-
-// True when `part` is the beginning of `whole`.
-bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole);
 
 // The PCM of a whole input decoded through the decoding stage, as the pump would receive it.
 std::vector<uint8_t> DecodeAll(const std::string& input);

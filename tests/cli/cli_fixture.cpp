@@ -51,10 +51,4 @@ std::string CliTest::Fixture(const std::string& name) const {
     return (FixturesDir() / "mp3" / name).string();
 }
 
-WaveFile CliTest::CheckedWave(const std::string& path) const {
-    WaveFile wave = ReadWaveFile(path);
-    EXPECT_EQ(WaveInconsistency(wave), "") << path;
-    return wave;
-}
-
 } // namespace sonarel::test

@@ -29,11 +29,6 @@ inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// True when `part` is the beginning of `whole`.
-inline bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {
-    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
-}
-
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -44,8 +39,6 @@ protected:
     ProcessResult Shell(const std::string& line) const; // bash -c line
     std::string Fixture(const std::string& name) const;
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
-    // The WAVE file, read and checked: the test fails when its sizes disagree.
-    WaveFile CheckedWave(const std::string& path) const;
 
     ScratchDir dir;
     std::string cli;

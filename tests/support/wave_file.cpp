@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace sonarel::test {
 namespace {
@@ -151,6 +152,16 @@ std::string WaveInconsistency(const WaveFile& wave, WaveEnd end) {
         }
     }
     return {};
+}
+
+WaveFile CheckedWave(const std::filesystem::path& path) {
+    WaveFile wave = ReadWaveFile(path);
+    EXPECT_EQ(WaveInconsistency(wave), "") << path.string();
+    return wave;
+}
+
+bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
 } // namespace sonarel::test

@@ -44,4 +44,10 @@ enum class WaveEnd {
 // count with the whole sample frames of the data. Otherwise says what disagrees.
 std::string WaveInconsistency(const WaveFile& wave, WaveEnd end = WaveEnd::kComplete);
 
+// The file, read and checked: the running test fails when its sizes disagree.
+WaveFile CheckedWave(const std::filesystem::path& path);
+
+// True when `part` is the beginning of `whole` (a cut conversion's data against the full one).
+bool IsPrefix(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole);
+
 } // namespace sonarel::test
