@@ -1,6 +1,5 @@
 #include "dialog_fixture.h"
 
-#include "app/decoding_stage.h"
 #include "app/input_file_reader.h"
 #include "support/given_names.h"
 
@@ -68,21 +67,26 @@ void ExpectCompleteWave(const std::string& path, int rate, int channels) {
     EXPECT_EQ(wave.channels, channels);
 }
 
+std::vector<uint8_t> ReadStage(DecodingStage& stage, int frame_bytes) {
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> frame(static_cast<size_t>(stage.GetBufferSize()));
+    for (int got = 0; got >= 0;) {
+        got = stage.Read(frame.data(), static_cast<int32_t>(frame.size()), nullptr);
+        if (got > 0) {
+            EXPECT_TRUE(frame_bytes == 0 || got == frame_bytes) << got;
+            pcm.insert(pcm.end(), frame.begin(), frame.begin() + got);
+        }
+    }
+    return pcm;
+}
+
 std::vector<uint8_t> DecodeAll(const std::string& input) {
     InputFileReader source(input);
     EXPECT_EQ(source.Open(), 0) << input;
     DecodingStage stage;
     stage.Attach(&source, false);
     EXPECT_EQ(stage.Open(), 0);
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> frame(static_cast<size_t>(stage.GetBufferSize()));
-    for (;;) {
-        int got = stage.Read(frame.data(), static_cast<int32_t>(frame.size()), nullptr);
-        if (got < 0) {
-            break;
-        }
-        pcm.insert(pcm.end(), frame.begin(), frame.begin() + got);
-    }
+    std::vector<uint8_t> pcm = ReadStage(stage);
     stage.Close();
     source.Close();
     return pcm;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/decoder_dialog.h"
+#include "app/decoding_stage.h"
 #include "fake_view.h"
 #include "faulty_parts.h"
 #include "support/test_paths.h"
@@ -62,6 +63,9 @@ private:
 // Checks the sizes of the WAVE file the writer produced, and its format.
 void ExpectCompleteWave(const std::string& path, int rate, int channels);
 
+// Reads an opened stage to its end, as the pump does; with `frame_bytes`, every read that
+// delivers must deliver exactly that many bytes.
+std::vector<uint8_t> ReadStage(DecodingStage& stage, int frame_bytes = 0);
 // The PCM of a whole input decoded through the decoding stage, as the pump would receive it.
 std::vector<uint8_t> DecodeAll(const std::string& input);
 

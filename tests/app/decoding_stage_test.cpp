@@ -1,0 +1,126 @@
+// The input source's reader selection, the decoding stage and its channel fitting.
+#include "app/channel_fit.h"
+#include "app/decoding_stage.h"
+#include "app/dialog_texts.h"
+#include "app/input_file_reader.h"
+#include "dialog_fixture.h"
+
+namespace sonarel::test {
+namespace {
+
+std::vector<uint8_t> Samples(std::initializer_list<int16_t> values) {
+    std::vector<uint8_t> bytes;
+    for (int16_t v : values) {
+        bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
+    }
+    return bytes;
+}
+
+// The reader follows the extension in any case; any other name is read only after a yes.
+TEST_F(DialogTest, TheInputReaderFollowsTheExtensionOrAsks) {
+    const struct {
+        const char* fixture;
+        const char* name;
+        int format_tag; // 0: the raw reader, which has no format record
+        std::vector<bool> answers;
+    } cases[] = {
+        {"cbr_44100_stereo.mp3", "a.Mp3", 0, {}},
+        {"riff_mp3_22050_stereo.wav", "w.WAV", kWaveFormatMpegLayer3, {}},
+        {"cbr_44100_stereo.mp3", "noextension", 0, {false, true}},
+    };
+    for (const auto& c : cases) {
+        std::vector<bool> answers = c.answers;
+        InputFileReader source(CopyFixture(c.fixture, c.name));
+        source.SetQuestion([&answers](const std::string& q) {
+            EXPECT_EQ(q, text::kAskUnknownExtension);
+            const bool yes = answers.front();
+            answers.erase(answers.begin());
+            return yes;
+        });
+        if (!c.answers.empty()) {
+            EXPECT_EQ(source.Open(), InputFileReader::kDeclined);
+            EXPECT_TRUE(source.HoldsReader()); // held, but not opened
+            EXPECT_EQ(source.IsOpen(), 0);
+            source.Close();
+            EXPECT_FALSE(source.HoldsReader());
+        }
+        ASSERT_EQ(source.Open(), 0) << c.name;
+        EXPECT_TRUE(answers.empty());
+        const WaveFormatHolder* format = source.GetFormat();
+        EXPECT_EQ(format == nullptr ? 0 : format->Header().format_tag, c.format_tag);
+        EXPECT_EQ(source.GetSize(), c.format_tag == 0 ? 17135u : source.GetSize());
+    }
+}
+
+// Whole frames, then an end that stays the end; reopening starts from a clean decoder; a
+// buffer too small for a frame is a failure, not "no frame yet" for ever.
+TEST_F(DialogTest, TheDecodingStageDeliversWholeFramesThenTheEnd) {
+    InputFileReader source(CopyFixture("vbr_44100_stereo.mp3", "a.mp3"));
+    DecodingStage stage;
+    EXPECT_EQ(stage.Open(), -1); // no inner source
+    stage.Attach(&source, false);
+    ASSERT_EQ(stage.Open(), 0);
+    EXPECT_EQ(stage.GetBufferSize(), 4608);
+    EXPECT_EQ(stage.IsPcm(), 0);
+    const std::vector<uint8_t> first = ReadStage(stage, 4608);
+    std::vector<uint8_t> frame(4608);
+    EXPECT_EQ(stage.Read(frame.data(), 4608, nullptr), -1);
+    EXPECT_FALSE(stage.HasFailed());
+    stage.Close();
+    EXPECT_EQ(source.IsOpen(), 0); // the stage opened it, so the stage closed it
+    ASSERT_EQ(stage.Open(), 0);
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(ReadStage(stage, 4608), first);
+    stage.Close();
+
+    ASSERT_EQ(stage.Open(), 0);
+    int got = 0;
+    for (int calls = 0; got == 0 && calls < 100; ++calls) {
+        got = stage.Read(frame.data(), 1000, nullptr);
+    }
+    EXPECT_EQ(got, -1);
+    EXPECT_TRUE(stage.HasFailed());
+}
+
+// Mono is spread to both channels, stereo folded into the mean; what does not fit is refused.
+TEST(FitChannels, SpreadsMonoFoldsStereoAndRefusesWhatDoesNotFit) {
+    const struct {
+        std::vector<uint8_t> in;
+        int from, to, capacity;
+        std::vector<uint8_t> out; // empty: refused, the input unchanged
+    } cases[] = {
+        {Samples({1, -2, 32767}), 1, 2, 12, Samples({1, 1, -2, -2, 32767, 32767})},
+        {Samples({100, 300, -32768, -32768, 32767, -32768}), 2, 1, 12, Samples({200, -32768, -1})},
+        {Samples({5, 6}), 1, 2, 6, {}},
+        {Samples({5, 6}), 2, 2, 4, Samples({5, 6})},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> pcm = c.in;
+        pcm.resize(size_t(c.capacity));
+        const int bytes = FitChannels(pcm.data(), int(c.in.size()), c.from, c.to, c.capacity);
+        EXPECT_EQ(bytes, int(c.out.size()));
+        pcm.resize(c.out.empty() ? c.in.size() : c.out.size());
+        EXPECT_EQ(pcm, c.out.empty() ? c.in : c.out);
+    }
+}
+
+// l3-he_mode switches between mono and stereo frames: with either output every frame still
+// arrives, whole, so no audio is lost.
+TEST_F(DialogTest, TheDecodingStageKeepsEveryFrameOfAStreamThatSwitchesChannels) {
+    if (VectorsDir().empty()) {
+        GTEST_SKIP() << "conformance streams not found beside the checkout: skipped";
+    }
+    WriteFileBytes(dir / "mode.mp3", ReadFileBytes(VectorsDir() / "l3-he_mode.bit"));
+    for (uint32_t channels : {1u, 2u}) {
+        InputFileReader source(Scratch("mode.mp3"));
+        DecodingStage stage;
+        stage.Attach(&source, false);
+        ASSERT_EQ(stage.Open(), 0);
+        stage.SetOutputFormat(44100, channels);
+        EXPECT_GT(ReadStage(stage, int(1152 * 2 * channels)).size(), 100u * 4608 * channels / 2);
+    }
+}
+
+} // namespace
+} // namespace sonarel::test
