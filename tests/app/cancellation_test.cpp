@@ -46,11 +46,11 @@ TEST_F(Cancellation, AtAHundredRandomPointsTheFileIsAlwaysValid) {
         Gate gate;
         if (inWriter) {
             InjectReaderFault({});
-            writer->gate = &gate;
-            writer->pauseAt = at;
+            writer->stop = [&gate] { gate.Arrive(); };
+            writer->stop_at = at;
         } else {
             InjectReaderFault({ReaderFault::kPause, at, &gate});
-            writer->gate = nullptr;
+            writer->stop = nullptr;
         }
         view.texts[kInputEdit] = input.path;
         view.answers = {true}; // "Cancel decode?" Yes, where the window's Cancel asks
@@ -78,7 +78,7 @@ TEST_F(Cancellation, AtAHundredRandomPointsTheFileIsAlwaysValid) {
         EXPECT_TRUE(IsPrefix(wave.data, input.pcm));
         cancelledBeforeTheEnd += wave.data.size() < input.pcm.size() ? 1 : 0;
     }
-    writer->gate = nullptr;
+    writer->stop = nullptr;
     // Holding the thread inside the conversion means the cancel lands before its end.
     EXPECT_GE(cancelledBeforeTheEnd, 95);
 }

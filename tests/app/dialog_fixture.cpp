@@ -19,7 +19,7 @@ DialogTest::~DialogTest() {
 }
 
 std::unique_ptr<WaveFileWriter> DialogTest::MakeWriter() {
-    auto made = std::make_unique<FullDiskWriter>();
+    auto made = std::make_unique<LimitedWriter>();
     writer = made.get();
     return made;
 }

@@ -7,6 +7,7 @@
 #include "app/decoding_stage.h"
 #include "fake_view.h"
 #include "faulty_parts.h"
+#include "support/limited_writer.h"
 #include "support/test_paths.h"
 #include "support/wave_file.h"
 
@@ -52,7 +53,7 @@ protected:
     ScratchDir dir;
     FakeView view;
     MemorySettings settings;
-    FullDiskWriter* writer = nullptr; // owned by the pipeline
+    LimitedWriter* writer = nullptr; // owned by the pipeline
     DecodePipeline pipeline;
     std::unique_ptr<DecoderDialog> dialog; // goes first, before the pipeline it borrows
 

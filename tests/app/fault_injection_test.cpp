@@ -82,7 +82,7 @@ TEST_F(FaultInjection, AFullDiskIsAFailureAndTheFileEndsOnItsLastWholeSampleFram
     // sample frame that was stored in part is cut off again.
     for (uint64_t room : {uint64_t{3 * 4608}, uint64_t{10'002}, uint64_t{100'001}}) {
         SCOPED_TRACE("room for " + std::to_string(room) + " data bytes");
-        writer->capacity = 56 + room;
+        writer->disk.capacity = 56 + room;
         ASSERT_TRUE(Convert());
         ExpectReportedFailure(view, *dialog, text::kPumpWriteError, DialogOutcome::kWriteError,
                               cli::kExitWriteError);
@@ -98,7 +98,7 @@ TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
     Unattended();
     std::string input = LongInput("in.mp3", 4000, "cbr_8000_mono.mp3");
     ReadyWith(input, Scratch("out.wav"));
-    writer->capacity = 40;
+    writer->disk.capacity = 40;
     dialog->OnDecode();
     EXPECT_FALSE(dialog->IsDecoding());
     ASSERT_FALSE(view.messages.empty());
@@ -106,7 +106,7 @@ TEST_F(FaultInjection, ADiskWithoutRoomForTheHeaderRefusesTheStart) {
     EXPECT_EQ(cli::ExitCodeFor(dialog->Outcome()), cli::kExitOutputOpenFailed);
     EXPECT_FALSE(std::filesystem::exists(Scratch("out.wav"))) << "no empty file is left behind";
 
-    writer->capacity = UINT64_MAX; // room again: the same dialog converts normally
+    writer->disk.capacity = UINT64_MAX; // room again: the same dialog converts normally
     ASSERT_TRUE(Convert());
     EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDone);
     WaveFile wave = CheckedWave(Scratch("out.wav"));

@@ -52,26 +52,4 @@ int FaultyReader::Read(uint8_t* buffer, int32_t length, int* format_changed) {
     return got;
 }
 
-int FullDiskWriter::Open() {
-    used_ = 0;
-    paused_ = false;
-    return WaveFileWriter::Open();
-}
-
-int64_t FullDiskWriter::WriteRaw(const uint8_t* data, size_t size) {
-    if (gate != nullptr && !paused_ && used_ + size > pauseAt) {
-        paused_ = true;
-        gate->Arrive();
-    }
-    size_t room = static_cast<size_t>(std::min<uint64_t>(size, capacity - used_));
-    if (room == 0) {
-        return 0;
-    }
-    int64_t stored = WaveFileWriter::WriteRaw(data, room);
-    if (stored > 0) {
-        used_ += static_cast<uint64_t>(stored);
-    }
-    return stored;
-}
-
 } // namespace sonarel::test

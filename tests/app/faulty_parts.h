@@ -1,16 +1,12 @@
-// Parts that fail on purpose below the conversion pipeline: a reader that fails, ends or
-// pauses at a chosen byte, and a WAVE writer whose disk fills up (or that pauses) at a
-// chosen file offset. They are slipped in through the pipeline's own seams (the input
-// source's reader wrapper and the pipeline's writer), so the dialog, the decoding stage and
-// the pump run exactly as in the program.
+// A reader that fails, ends or pauses at a chosen byte, slipped in below the conversion
+// pipeline through the input source's reader wrapper, so that the dialog, the decoding stage
+// and the pump run exactly as in the program; and a gate that holds the pump's thread.
 #pragma once
 
 #include "io/file_source.h"
-#include "output/wave_file_writer.h"
 
 #include <condition_variable>
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -62,25 +58,6 @@ private:
     uint64_t delivered_ = 0;
     bool paused_ = false;
     bool failed_ = false;
-};
-
-// A WAVE writer on a disk with room for `capacity` file bytes (header included): the write
-// that reaches it stores what fits and the next one stores nothing. With a gate it also
-// pauses once before storing the bytes that reach file offset `pauseAt`.
-class FullDiskWriter : public WaveFileWriter {
-public:
-    uint64_t capacity = std::numeric_limits<uint64_t>::max();
-    Gate* gate = nullptr;
-    uint64_t pauseAt = 0;
-
-    int Open() override;
-
-protected:
-    int64_t WriteRaw(const uint8_t* data, size_t size) override;
-
-private:
-    uint64_t used_ = 0;
-    bool paused_ = false;
 };
 
 } // namespace sonarel::test

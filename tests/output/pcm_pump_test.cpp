@@ -1,6 +1,6 @@
 // The PCM pump: its thread's messages and results, what it opens and closes, the blocks it
 // hands a real WAVE writer and the pieces it hands a recording player.
-#include "output/limited_writer.h"
+#include "support/limited_writer.h"
 #include "output/pcm_pump.h"
 #include "platform/message_queue.h"
 #include "support/test_paths.h"

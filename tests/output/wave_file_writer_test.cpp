@@ -2,7 +2,7 @@
 // what the file holds, whatever happens (short writes, a full disk, I/O errors, the RIFF
 // limit, RF64); files that are replaced, locked or cannot be made. Files are walked chunk by
 // chunk by the tests' own checker.
-#include "output/limited_writer.h"
+#include "support/limited_writer.h"
 #include "support/test_paths.h"
 #include "support/wave_file.h"
 

@@ -1,10 +1,13 @@
-// A WAVE writer on a disk that tests can limit, which keeps the length of every write.
+// A WAVE writer on a disk that tests can limit, which keeps the length of every write of the
+// file it has open and can stop once on the way, before storing the bytes that reach a chosen
+// file offset.
 #pragma once
 
 #include "output/wave_file_writer.h"
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace sonarel::test {
@@ -23,6 +26,8 @@ public:
     using WaveFileWriter::WaveFileWriter;
     int Open() override {
         used_ = 0; // a new file
+        stopped_ = false;
+        writes.clear();
         return WaveFileWriter::Open();
     }
     int Write(const uint8_t* data, int32_t length) override {
@@ -33,9 +38,15 @@ public:
     Disk disk;
     std::vector<int32_t> writes;
     int raw_calls = 0;
+    std::function<void()> stop; // called once, before storing the bytes that reach stop_at
+    uint64_t stop_at = 0;
 
 protected:
     int64_t WriteRaw(const uint8_t* data, size_t size) override {
+        if (stop && !stopped_ && used_ + size > stop_at) {
+            stopped_ = true;
+            stop();
+        }
         if (++raw_calls > disk.good_calls || raw_calls > disk.real_calls) {
             return raw_calls > disk.good_calls ? -1 : static_cast<int64_t>(size);
         }
@@ -58,6 +69,7 @@ protected:
 
 private:
     uint64_t used_ = 0;
+    bool stopped_ = false;
 };
 
 } // namespace sonarel::test
