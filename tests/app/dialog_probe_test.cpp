@@ -8,83 +8,78 @@ namespace {
 
 using ProbeTest = DialogTest;
 
-TEST_F(ProbeTest, ShowsTheFormatsAndSizesOfAnAcceptedInput) {
-    std::string stereo = CopyFixture("cbr_44100_stereo.mp3", "s.mp3");
-    ASSERT_TRUE(dialog->ProbeInput(stereo));
+// An accepted input shows its formats and sizes; another name is asked about first; a
+// refused input shows its message (or, declined, none) and the previous input stays.
+TEST_F(ProbeTest, AcceptsMpegAudioAndAsksAboutOrRefusesTheRest) {
+    std::string good = CopyFixture("cbr_44100_stereo.mp3", "good.mp3");
+    ASSERT_TRUE(dialog->ProbeInput(good));
     EXPECT_EQ(view.texts[kInputFormatLabel], "Format:");
-    EXPECT_EQ(view.texts[kInputFormatText], "MP3: 128 kbit/sec, 44100 Hz, Stereo");
     EXPECT_EQ(view.texts[kOutputFormatText], "PCM: 44100 Hz, 16 Bit, Stereo");
     EXPECT_EQ(view.texts[kInputSizeLabel], "17,135 bytes");
     EXPECT_EQ(view.texts[kOutputSizeLabel], "184,376 bytes"); // 40 frames and the header
     EXPECT_EQ(view.progressText, text::kSelectOutput);
-    EXPECT_EQ(dialog->InputPath().Str(), stereo);
-
-    ASSERT_TRUE(dialog->ProbeInput(CopyFixture("cbr_8000_mono.mp3", "m.MP3")));
-    EXPECT_EQ(view.texts[kInputFormatText], "MP3: 24 kbit/sec, 8000 Hz, Mono");
-    EXPECT_EQ(view.texts[kOutputFormatText], "PCM: 8000 Hz, 16 Bit, Mono");
-    EXPECT_EQ(dialog->StreamSampleRate(), 8000u);
-    EXPECT_EQ(dialog->StreamChannels(), 1u);
-    EXPECT_TRUE(view.questions.empty()); // .MP3 needs no question, whatever the case
-
-    std::string wrapped = CopyFixture("riff_mp3_22050_stereo.wav", "w.wav");
-    ASSERT_TRUE(dialog->ProbeInput(wrapped));
-    EXPECT_EQ(view.texts[kInputFormatText], "MP3: 64 kbit/sec, 22050 Hz, Stereo");
-}
-
-TEST_F(ProbeTest, AnUnknownExtensionAsksFirstAndNoEndsQuietly) {
-    std::string mp2 = CopyFixture("cbr_44100_stereo.mp3", "song.mp2");
-    view.answers = {false};
-    EXPECT_FALSE(dialog->ProbeInput(mp2));
-    ASSERT_EQ(view.questions.size(), 1u);
-    EXPECT_EQ(view.questions[0], text::kAskUnknownExtension);
-    EXPECT_TRUE(view.messages.empty());
-    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDeclined);
-
-    view.answers = {true};
-    EXPECT_TRUE(dialog->ProbeInput(mp2));
-}
-
-TEST_F(ProbeTest, RefusalsShowTheirMessageAndKeepThePreviousInput) {
-    std::string good = CopyFixture("cbr_44100_stereo.mp3", "good.mp3");
-    ASSERT_TRUE(dialog->ProbeInput(good));
-    std::string shownFormat = view.texts[kInputFormatText];
-
-    EXPECT_FALSE(dialog->ProbeInput(PcmWave("pcm.wav")));
-    EXPECT_EQ(view.messages.back(), "This is not an MP3 compressed File!");
-    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kInputIsPcm);
-
-    EXPECT_FALSE(dialog->ProbeInput(Scratch("missing.mp3")));
-    EXPECT_EQ(view.messages.back(), "Invalid Input File");
-
+    const std::string stereo = "MP3: 128 kbit/sec, 44100 Hz, Stereo";
+    const std::string maybe =
+        " may not be an MP3 file.  Would you like to process the file anyway?";
     WriteFileBytes(dir / "text.wav", {'h', 'e', 'l', 'l', 'o'});
-    EXPECT_FALSE(dialog->ProbeInput(Scratch("text.wav")));
-    EXPECT_EQ(view.messages.back(), "Invalid Input File");
-
-    EXPECT_EQ(dialog->InputPath().Str(), good);
-    EXPECT_EQ(view.texts[kInputFormatText], shownFormat);
-    EXPECT_EQ(dialog->StreamSampleRate(), 44100u);
-}
-
-TEST_F(ProbeTest, AFileWithoutMpegAudioAsksWhetherToGoOn) {
-    std::vector<unsigned char> text(20000, 'x');
-    WriteFileBytes(dir / "notes.mp3", text);
-    view.answers = {false};
-    EXPECT_FALSE(dialog->ProbeInput(Scratch("notes.mp3")));
-    ASSERT_EQ(view.questions.size(), 1u);
-    EXPECT_EQ(view.questions[0], Scratch("notes.mp3") +
-                                     " may not be an MP3 file.  Would you like to process the "
-                                     "file anyway?");
-    EXPECT_TRUE(view.messages.empty());
-
-    view.answers = {true}; // going on finds no format to describe
+    WriteFileBytes(dir / "notes.mp3", std::vector<unsigned char>(20000, 'x'));
     WriteFileBytes(dir / "empty.mp3", {});
-    EXPECT_FALSE(dialog->ProbeInput(Scratch("empty.mp3")));
-    EXPECT_EQ(view.messages.back(), "Unable to get file format!");
-}
-
-TEST_F(ProbeTest, LargeId3TagsDoNotHideTheAudio) {
-    ASSERT_TRUE(dialog->ProbeInput(CopyFixture("id3v2_300k.mp3", "tagged.mp3")));
-    EXPECT_EQ(view.texts[kInputFormatText], "MP3: 128 kbit/sec, 44100 Hz, Stereo");
+    const struct {
+        std::string input;
+        std::deque<bool> answers;
+        std::string question; // asked first; the input's name precedes "maybe"
+        std::string shown;    // accepted: the format; refused: the message ("" none)
+        bool accepted;
+    } cases[] = {
+        {CopyFixture("cbr_8000_mono.mp3", "m.MP3"),
+         {},
+         "",
+         "MP3: 24 kbit/sec, 8000 Hz, Mono",
+         true},
+        {CopyFixture("riff_mp3_22050_stereo.wav", "w.wav"),
+         {},
+         "",
+         "MP3: 64 kbit/sec, 22050 Hz, Stereo",
+         true},
+        {CopyFixture("id3v2_300k.mp3", "tagged.mp3"), {}, "", stereo, true},
+        {CopyFixture("cbr_44100_stereo.mp3", "song.mp2"),
+         {false},
+         text::kAskUnknownExtension,
+         "",
+         false},
+        {Scratch("song.mp2"), {true}, text::kAskUnknownExtension, stereo, true},
+        {PcmWave("pcm.wav"), {}, "", "This is not an MP3 compressed File!", false},
+        {Scratch("missing.mp3"), {}, "", "Invalid Input File", false},
+        {Scratch("text.wav"), {}, "", "Invalid Input File", false},
+        {Scratch("notes.mp3"), {false}, Scratch("notes.mp3") + maybe, "", false},
+        {Scratch("empty.mp3"),
+         {true},
+         Scratch("empty.mp3") + maybe,
+         "Unable to get file format!",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        ASSERT_TRUE(dialog->ProbeInput(good));
+        view.questions.clear();
+        view.messages.clear();
+        view.answers = c.answers;
+        EXPECT_EQ(dialog->ProbeInput(c.input), c.accepted);
+        EXPECT_EQ(view.questions, c.question.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{c.question});
+        EXPECT_EQ(dialog->InputPath().Str(), c.accepted ? c.input : good);
+        EXPECT_EQ(view.texts[kInputFormatText], c.accepted ? c.shown : stereo);
+        EXPECT_EQ(view.messages.empty() ? "" : view.messages.back(), c.accepted ? "" : c.shown);
+    }
+    EXPECT_EQ(dialog->StreamSampleRate(), 44100u);
+    ASSERT_TRUE(dialog->ProbeInput(Scratch("m.MP3")));
+    EXPECT_EQ(view.texts[kOutputFormatText], "PCM: 8000 Hz, 16 Bit, Mono");
+    EXPECT_EQ(dialog->StreamChannels(), 1u);
+    view.answers = {false};
+    EXPECT_FALSE(dialog->ProbeInput(Scratch("song.mp2")));
+    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kDeclined);
+    EXPECT_FALSE(dialog->ProbeInput(Scratch("pcm.wav")));
+    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kInputIsPcm);
 }
 
 using ProposeTest = DialogTest;
