@@ -108,42 +108,37 @@ TEST_F(DecodeTest, PumpFailuresAreReportedAndDoNotCloseInExitMode) {
     }
 }
 
-TEST_F(DecodeTest, StartRefusalsLeaveTheDialogReady) {
-    ReadyWith(CopyFixture("cbr_44100_stereo.mp3", "in.mp3"), "/no/such/folder/out.wav");
-    dialog->OnDecode();
-    EXPECT_EQ(view.messages.back(), "Invalid file: /no/such/folder/out.wav");
-
-    view.texts[kOutputEdit] = dir.Path().string(); // a folder exists but cannot be written
-    dialog->OnDecode();
-    EXPECT_EQ(view.messages.back(), "Unable to open output file!");
-    EXPECT_EQ(dialog->Outcome(), DialogOutcome::kOutputOpenFailed);
-    EXPECT_TRUE(view.enabled[kDecodeButton] && view.enabled[kInputEdit]);
-    EXPECT_NE(view.texts[kDecodeButton], text::kCancelCaption);
-
-    view.texts[kOutputEdit] = Scratch("in.mp3"); // the input itself
-    dialog->OnDecode();
-    EXPECT_EQ(view.messages.back(), "Invalid file: " + Scratch("in.mp3"));
-
-    view.texts[kOutputEdit] = Scratch("out.wav");
-    view.texts[kInputEdit] = Scratch("gone.mp3");
-    dialog->OnDecode();
-    EXPECT_EQ(view.messages.back(), "Can not find source file!");
-    EXPECT_FALSE(dialog->IsDecoding());
-    EXPECT_FALSE(fs::exists(Scratch("out.wav")));
-}
-
-TEST_F(DecodeTest, ATypedInputIsProbedBeforeItIsDecoded) {
-    ReadyWith(CopyFixture("cbr_44100_stereo.mp3", "in.mp3"), Scratch("out.wav"));
-    view.texts[kInputEdit] = PcmWave("pcm.wav");
-    dialog->OnDecode();
-    EXPECT_EQ(view.messages.back(), "This is not an MP3 compressed File!");
-    EXPECT_FALSE(dialog->IsDecoding());
-    EXPECT_FALSE(fs::exists(Scratch("out.wav")));
-
+// A start that cannot go ahead says why, writes nothing and leaves the dialog ready; a typed
+// input is probed first, so its own format is the one written.
+TEST_F(DecodeTest, StartRefusalsLeaveTheDialogReadyAndATypedInputIsProbed) {
+    const std::string in = CopyFixture("cbr_44100_stereo.mp3", "in.mp3"), out = Scratch("out.wav");
+    ReadyWith(in, out);
+    const struct {
+        std::string input, output, message;
+    } cases[] = {
+        {in, "/no/such/folder/out.wav", "Invalid file: /no/such/folder/out.wav"},
+        {in, dir.Path().string(), "Unable to open output file!"}, // a folder, not a file
+        {in, in, "Invalid file: " + in},
+        {Scratch("gone.mp3"), out, "Can not find source file!"},
+        {PcmWave("pcm.wav"), out, "This is not an MP3 compressed File!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        view.texts[kInputEdit] = c.input;
+        view.texts[kOutputEdit] = c.output;
+        dialog->OnDecode();
+        EXPECT_EQ(view.messages.back(), c.message);
+        EXPECT_FALSE(dialog->IsDecoding());
+        for (int id : {kDecodeButton, kInputEdit}) { // never disabled, or enabled again
+            EXPECT_TRUE(!view.enabled.contains(id) || view.enabled[id]) << id;
+        }
+        EXPECT_NE(view.texts[kDecodeButton], text::kCancelCaption);
+        EXPECT_FALSE(fs::exists(out));
+    }
     view.texts[kInputEdit] = CopyFixture("cbr_8000_mono.mp3", "mono.mp3");
     dialog->OnDecode();
     ASSERT_TRUE(WaitForEnd());
-    ExpectCompleteWave(Scratch("out.wav"), 8000, 1); // the typed file's format, not the old
+    ExpectCompleteWave(out, 8000, 1); // the typed file's format, not the probed one's
 }
 
 TEST_F(DecodeTest, AnExistingOutputIsReplacedOnlyWhenToldOrConfirmed) {
