@@ -75,13 +75,13 @@ void DecoderDialog::OnDecode() {
     view_.EnableControl(kOutputEdit, false);
     view_.SetProgressText("");
     view_.SetFocus(kDecodeButton);
-    saveAsConfirmedName_.clear(); // the confirmation served this conversion
+    save_as_confirmed_name_.clear(); // the confirmation served this conversion
     if (!StartDecode(options_.outputPath.Str())) {
         view_.EnableControl(kInputEdit, true);
         view_.EnableControl(kOutputEdit, true);
         EndUnattendedRun();
     }
-    extensionAcceptedFor_.clear();
+    extension_accepted_for_.clear();
 }
 
 // The checks of the names before a start; false after a refusal (its message shown) or a
@@ -112,20 +112,20 @@ bool DecoderDialog::CheckNamesBeforeStart() {
 // the Save As dialog (which asked) for this conversion. A proposed or typed name, or one
 // confirmed for an earlier conversion, is asked about: replacing it would lose a file.
 bool DecoderDialog::ConfirmedInSaveAs() const {
-    return !saveAsConfirmedName_.empty() && saveAsConfirmedName_ == options_.outputPath.Str();
+    return !save_as_confirmed_name_.empty() && save_as_confirmed_name_ == options_.outputPath.Str();
 }
 
 // The output format comes from the last successful probe. When that probe was of another
 // name (typed into the edit, or an earlier probe failed or was declined), the input is probed
 // now, and a refusal ends the start with the probe's own message.
 bool DecoderDialog::EnsureProbed() {
-    extensionAcceptedFor_.clear();
-    if (!probedInput_.empty() && probedInput_ == options_.inputPath.Str()) {
+    extension_accepted_for_.clear();
+    if (!probed_input_.empty() && probed_input_ == options_.inputPath.Str()) {
         return true;
     }
-    probingForStart_ = true;
+    probing_for_start_ = true;
     bool accepted = ProbeInput(options_.inputPath.Str());
-    probingForStart_ = false;
+    probing_for_start_ = false;
     return accepted;
 }
 
@@ -140,11 +140,11 @@ bool DecoderDialog::FailStart(const std::string& message, DialogOutcome outcome)
 }
 
 bool DecoderDialog::StartDecode(const std::string& outputName) {
-    PcmFormat format(streamSampleRate_, static_cast<uint16_t>(streamChannels_), 16);
+    PcmFormat format(stream_sample_rate_, static_cast<uint16_t>(stream_channels_), 16);
     InputFileReader& source = pipeline_.source;
     source.Assign(options_.inputPath.Str());
     source.Close();
-    std::string accepted = extensionAcceptedFor_;
+    std::string accepted = extension_accepted_for_;
     source.SetQuestion([this, accepted](const std::string& question) {
         return accepted == options_.inputPath.Str() || view_.AskYesNo(question);
     });
@@ -158,14 +158,14 @@ bool DecoderDialog::StartDecode(const std::string& outputName) {
     if (pipeline_.stage.Open() != 0) {
         return FailStart(text::kDecoderOpenFailed, DialogOutcome::kDecoderOpenFailed);
     }
-    pipeline_.stage.SetOutputFormat(streamSampleRate_, streamChannels_);
+    pipeline_.stage.SetOutputFormat(stream_sample_rate_, stream_channels_);
     if (options_.gapless) {
         pipeline_.stage.SetTrim(plan_.skip, plan_.keep);
     }
     WaveFileWriter& writer = pipeline_.writer;
     writer.Assign(outputName);
     writer.SetFormat(&format);
-    writer.SetExpectedDataBytes(plan_.DataBytes(streamChannels_), plan_.exact);
+    writer.SetExpectedDataBytes(plan_.DataBytes(stream_channels_), plan_.exact);
     const int created = writer.Open();
     if (created != 0) {
         return FailStart(created == WaveFileWriter::kOpenBusy
@@ -210,9 +210,9 @@ void DecoderDialog::OnPumpProgress() {
     percent = std::min<uint32_t>(percent, 100);
     if (percent == 100) {
         view_.SetProgressText(text::kDone);
-    } else if (queueTotal_ > 1 && view_.GetProgressText() != text::kCancelled) {
-        view_.SetProgressText(
-            FormatText(text::kQueueProgress, static_cast<int>(percent), queuePlace_, queueTotal_));
+    } else if (queue_total_ > 1 && view_.GetProgressText() != text::kCancelled) {
+        view_.SetProgressText(FormatText(text::kQueueProgress, static_cast<int>(percent),
+                                         queue_place_, queue_total_));
     }
     view_.SetProgressPosition(static_cast<int>(percent) + kProgressOffset);
     view_.ConversionProgress(static_cast<int>(percent));

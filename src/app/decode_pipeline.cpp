@@ -5,7 +5,7 @@
 namespace sonarel {
 
 DecodePipeline::DecodePipeline(std::unique_ptr<WaveFileWriter> ownWriter)
-    : ownedWriter_(std::move(ownWriter)), writer(*ownedWriter_) {
+    : owned_writer_(std::move(ownWriter)), writer(*owned_writer_) {
 }
 
 DecodePipeline::~DecodePipeline() {

@@ -27,7 +27,7 @@ struct DecodePipeline {
     DecodingStage stage;
 
 private:
-    std::unique_ptr<WaveFileWriter> ownedWriter_;
+    std::unique_ptr<WaveFileWriter> owned_writer_;
 
 public:
     WaveFileWriter& writer;              // the owned writer, for the whole run

@@ -21,8 +21,8 @@ DecoderDialog::DecoderDialog(DialogView& view, SettingsStore& settings, DecodePi
     RegisterMessage(kMsgMp3FramerStatusChange);
     RegisterMessage(kMsgAudioPlayerTime);
     RegisterMessage(kMsgPcmPumpThreadStart);
-    msgStop_ = RegisterMessage(kMsgPcmPumpThreadStop);
-    msgProgress_ = RegisterMessage(kMsgPcmPumpThreadProgress);
+    msg_stop_ = RegisterMessage(kMsgPcmPumpThreadStop);
+    msg_progress_ = RegisterMessage(kMsgPcmPumpThreadProgress);
 }
 
 // A dialog that goes away mid-decode must not leave the pump writing into the pipeline.
@@ -92,9 +92,9 @@ intptr_t DecoderDialog::HandleMessage(MessageId id, WParam wparam, LParam /*lpar
     if (ended_) {
         return 0;
     }
-    if (id == msgProgress_) {
+    if (id == msg_progress_) {
         OnPumpProgress();
-    } else if (id == msgStop_) {
+    } else if (id == msg_stop_) {
         OnPumpStop(static_cast<int>(wparam));
     } else if (id == kMsgClose) {
         OnClose();
@@ -148,7 +148,7 @@ void DecoderDialog::OnOpen() {
 }
 
 void DecoderDialog::OnSaveAs() {
-    saveAsConfirmedName_.clear();
+    save_as_confirmed_name_.clear();
     FileDialogRequest request;
     request.defaultExtension = "wav";
     request.initialFolder = options_.outputPath.Str();
@@ -164,7 +164,7 @@ void DecoderDialog::OnSaveAs() {
     view_.SetProgressText(text::kClickDecode);
     // The dialog asked about an existing file; a new one needs no confirmation.
     if (options_.outputPath.Exists()) {
-        saveAsConfirmedName_ = options_.outputPath.Str();
+        save_as_confirmed_name_ = options_.outputPath.Str();
     }
     view_.EnableControl(kDecodeButton, true);
     Display();
@@ -215,11 +215,11 @@ void DecoderDialog::EndUnattendedRun() {
 
 void DecoderDialog::Display() {
     view_.SetControlText(kInputEdit, options_.inputPath.Str());
-    view_.SetControlText(kInputFormatText, inputFormatText_);
-    view_.SetControlText(kInputFormatLabel, inputFormatLabel_);
+    view_.SetControlText(kInputFormatText, input_format_text_);
+    view_.SetControlText(kInputFormatLabel, input_format_label_);
     view_.SetControlText(kOutputEdit, options_.outputPath.Str());
-    view_.SetControlText(kOutputFormatText, outputFormatText_);
-    view_.SetControlText(kOutputFormatLabel, outputFormatLabel_);
+    view_.SetControlText(kOutputFormatText, output_format_text_);
+    view_.SetControlText(kOutputFormatLabel, output_format_label_);
 }
 
 // The statics are display-only, so only the two edits come back.

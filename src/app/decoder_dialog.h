@@ -79,9 +79,9 @@ public:
 
     const PathName& InputPath() const { return options_.inputPath; }
     const PathName& OutputPath() const { return options_.outputPath; }
-    uint32_t StreamSampleRate() const { return streamSampleRate_; }
-    uint32_t StreamChannels() const { return streamChannels_; }
-    bool SaveAsConfirmed() const { return !saveAsConfirmedName_.empty(); }
+    uint32_t StreamSampleRate() const { return stream_sample_rate_; }
+    uint32_t StreamChannels() const { return stream_channels_; }
+    bool SaveAsConfirmed() const { return !save_as_confirmed_name_.empty(); }
 
 private:
     void SetUpControls();
@@ -120,33 +120,33 @@ private:
     DecodePipeline& pipeline_;
     CommandLineOptions options_;
 
-    std::string saveAsConfirmedName_; // the existing file Save As confirmed; empty: none
-    std::string inputFormatText_;
-    std::string inputFormatLabel_;
-    std::string outputFormatText_;
-    std::string outputFormatLabel_;
-    uint32_t streamSampleRate_ = 0;
-    uint32_t streamChannels_ = 0;
+    std::string save_as_confirmed_name_; // the existing file Save As confirmed; empty: none
+    std::string input_format_text_;
+    std::string input_format_label_;
+    std::string output_format_text_;
+    std::string output_format_label_;
+    uint32_t stream_sample_rate_ = 0;
+    uint32_t stream_channels_ = 0;
     OutputPlan plan_; // of the last successful probe
 
     // The input the current format describes; empty before the first successful probe.
-    std::string probedInput_;
+    std::string probed_input_;
     // Set while a decode start probes the input itself, so the extension question it
     // answered is not asked a second time by the same start.
-    bool probingForStart_ = false;
-    std::string extensionAcceptedFor_;
+    bool probing_for_start_ = false;
+    std::string extension_accepted_for_;
 
     // Several inputs chosen at once: those after the current one, and the current one's place
     // among all of them (1 for the first); a total of 0 or 1 means no queue.
     std::deque<std::string> queued_;
-    int queuePlace_ = 0;
-    int queueTotal_ = 0;
+    int queue_place_ = 0;
+    int queue_total_ = 0;
 
     bool ended_ = false;
     DialogOutcome outcome_ = DialogOutcome::kNone;
 
-    MessageId msgProgress_ = 0;
-    MessageId msgStop_ = 0;
+    MessageId msg_progress_ = 0;
+    MessageId msg_stop_ = 0;
 };
 
 } // namespace sonarel

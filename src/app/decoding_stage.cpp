@@ -8,25 +8,25 @@
 namespace sonarel {
 
 int DecodingStage::FitToOutput(uint8_t* pcm, int bytes, int capacity) {
-    if (outputRate_ == 0) {
+    if (output_rate_ == 0) {
         return bytes;
     }
     const mp3::FrameHeader& header = decoder_.CurrentHeader();
-    if (static_cast<uint32_t>(header.sample_rate) != outputRate_) {
+    if (static_cast<uint32_t>(header.sample_rate) != output_rate_) {
         // Decoded, so the decoder follows the stream, but not playable at this rate.
-        skippedSeconds_ += static_cast<double>(header.SamplesPerFrame()) / header.sample_rate;
+        skipped_seconds_ += static_cast<double>(header.SamplesPerFrame()) / header.sample_rate;
         return 0;
     }
-    return FitChannels(pcm, bytes, header.channels, static_cast<int>(outputChannels_), capacity);
+    return FitChannels(pcm, bytes, header.channels, static_cast<int>(output_channels_), capacity);
 }
 
 int DecodingStage::Trim(uint8_t* pcm, int bytes) {
-    const int channels = outputChannels_ != 0 ? static_cast<int>(outputChannels_)
-                                              : decoder_.CurrentHeader().channels;
+    const int channels = output_channels_ != 0 ? static_cast<int>(output_channels_)
+                                               : decoder_.CurrentHeader().channels;
     const uint64_t frameBytes = static_cast<uint64_t>(channels) * 2;
-    const uint64_t first = handedOut_;
+    const uint64_t first = handed_out_;
     const uint64_t last = first + static_cast<uint64_t>(bytes) / frameBytes;
-    handedOut_ = last;
+    handed_out_ = last;
     const uint64_t from = std::max(first, skip_);
     const uint64_t to = std::min(last, keep_ > UINT64_MAX - skip_ ? UINT64_MAX : skip_ + keep_);
     if (to <= from) {
@@ -44,8 +44,8 @@ int DecodingStage::Open() {
     chunk_ = std::make_unique<uint8_t[]>(kChunkBytes);
     pending_ = 0;
     offset_ = 0;
-    skippedSeconds_ = 0;
-    bufferTooSmall_ = false;
+    skipped_seconds_ = 0;
+    buffer_too_small_ = false;
     SetTrim(0, UINT64_MAX);
     return 0;
 }
@@ -76,7 +76,7 @@ int DecodingStage::Read(uint8_t* buffer, int32_t length, int* /*format_changed*/
     }
     int produced = 0;
     if (decoder_.DecodeFrame(buffer, length, &produced) == mp3::MP3_E_OUTPUT_TOO_SMALL) {
-        bufferTooSmall_ = true;
+        buffer_too_small_ = true;
         return -1;
     }
     if (produced > 0) {

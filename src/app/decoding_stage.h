@@ -27,15 +27,15 @@ public:
     // -1 and HasFailed set, rather than looking like "no frame yet" for ever. format_changed
     // is not used.
     int Read(uint8_t* buffer, int32_t length, int* format_changed) override;
-    bool HasFailed() const override { return bufferTooSmall_ || FilterStream::HasFailed(); }
+    bool HasFailed() const override { return buffer_too_small_ || FilterStream::HasFailed(); }
 
     // The PCM format the output was opened with. Frames of another channel count are brought
     // to it (mono spread to both channels, stereo folded); frames of another sampling rate
     // are decoded but not handed out, so the output never holds samples its header does not
     // describe. 0, 0: every frame goes out as decoded.
     void SetOutputFormat(uint32_t sampleRate, uint32_t channels) {
-        outputRate_ = sampleRate;
-        outputChannels_ = channels;
+        output_rate_ = sampleRate;
+        output_channels_ = channels;
     }
 
     // Gapless output: of the samples (per channel) that would be handed out, the first `skip`
@@ -43,12 +43,12 @@ public:
     void SetTrim(uint64_t skip, uint64_t keep) {
         skip_ = skip;
         keep_ = keep;
-        handedOut_ = 0;
+        handed_out_ = 0;
     }
 
     // Seconds of audio that were decoded but not handed out because of their sampling rate,
     // since the last Open.
-    double SkippedSeconds() const { return skippedSeconds_; }
+    double SkippedSeconds() const { return skipped_seconds_; }
 
     int IsSeekable() const override { return 0; }
     int Seek(int32_t /*position*/) override { return 0; }
@@ -66,13 +66,13 @@ private:
     std::unique_ptr<uint8_t[]> chunk_;
     int pending_ = 0; // bytes of the chunk the decoder has not taken; <= 0: read a new one
     int offset_ = 0;  // first byte of the chunk not yet taken
-    uint32_t outputRate_ = 0;
-    uint32_t outputChannels_ = 0;
-    double skippedSeconds_ = 0;
+    uint32_t output_rate_ = 0;
+    uint32_t output_channels_ = 0;
+    double skipped_seconds_ = 0;
     uint64_t skip_ = 0;
     uint64_t keep_ = UINT64_MAX;
-    uint64_t handedOut_ = 0; // samples per channel before the trim
-    bool bufferTooSmall_ = false;
+    uint64_t handed_out_ = 0; // samples per channel before the trim
+    bool buffer_too_small_ = false;
 };
 
 } // namespace sonarel

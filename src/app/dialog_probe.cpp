@@ -19,8 +19,8 @@ bool DecoderDialog::ProbeFailed(DialogOutcome outcome) {
 // also answers the same question of that start (see StartDecode).
 bool DecoderDialog::AskExtension(const std::string& question) {
     bool yes = view_.AskYesNo(question);
-    if (yes && probingForStart_) {
-        extensionAcceptedFor_ = options_.inputPath.Str();
+    if (yes && probing_for_start_) {
+        extension_accepted_for_ = options_.inputPath.Str();
     }
     return yes;
 }
@@ -53,14 +53,14 @@ bool DecoderDialog::ProbeInput(const std::string& name) {
         return false;
     }
     const StreamSurvey& survey = probe.survey;
-    streamSampleRate_ = static_cast<uint32_t>(survey.MainRate());
-    streamChannels_ = static_cast<uint32_t>(survey.MainChannels());
+    stream_sample_rate_ = static_cast<uint32_t>(survey.MainRate());
+    stream_channels_ = static_cast<uint32_t>(survey.MainChannels());
     options_.inputPath.Assign(name);
-    probedInput_ = options_.inputPath.Str();
+    probed_input_ = options_.inputPath.Str();
     plan_ = PlanOutput(probe, options_.gapless);
     const bool pipe = source.IsSeekable() == 0;
     ShowFormat(survey.MainKbps(), pipe ? text::kSizeUnknown : SizeText(source.GetSize()),
-               plan_.exact ? SizeText(OutputFileBytes(plan_.samples, streamChannels_))
+               plan_.exact ? SizeText(OutputFileBytes(plan_.samples, stream_channels_))
                            : text::kSizeUnknown);
     return true;
 }
@@ -71,12 +71,12 @@ std::string DecoderDialog::SizeText(int64_t bytes) {
 
 void DecoderDialog::ShowFormat(uint32_t kbps, const std::string& inputSize,
                                const std::string& outputSize) {
-    const char* channels = streamChannels_ == 1 ? text::kMono : text::kStereo;
-    int rate = static_cast<int>(streamSampleRate_);
-    inputFormatLabel_ = text::kFormatLabel;
-    inputFormatText_ = FormatText(text::kMp3Format, static_cast<int>(kbps), rate, channels);
-    outputFormatLabel_ = text::kFormatLabel;
-    outputFormatText_ = FormatText(text::kPcmFormat, rate, channels);
+    const char* channels = stream_channels_ == 1 ? text::kMono : text::kStereo;
+    int rate = static_cast<int>(stream_sample_rate_);
+    input_format_label_ = text::kFormatLabel;
+    input_format_text_ = FormatText(text::kMp3Format, static_cast<int>(kbps), rate, channels);
+    output_format_label_ = text::kFormatLabel;
+    output_format_text_ = FormatText(text::kPcmFormat, rate, channels);
     view_.SetControlText(kInputSizeLabel, inputSize);
     view_.SetControlText(kOutputSizeLabel, outputSize);
     view_.SetProgressText(text::kSelectOutput);

@@ -21,15 +21,15 @@ void DecoderDialog::AcceptInputs(const std::vector<std::string>& names, bool ass
     // During a conversion only the next input is chosen, as by a single name.
     const size_t queued = IsDecoding() ? 0 : names.size() - 1;
     queued_.assign(names.begin() + 1, names.begin() + 1 + static_cast<long>(queued));
-    queuePlace_ = 1;
-    queueTotal_ = static_cast<int>(queued + 1);
+    queue_place_ = 1;
+    queue_total_ = static_cast<int>(queued + 1);
     ProposeOutputName();
     ShowQueue();
 }
 
 void DecoderDialog::ShowQueue() {
-    if (queueTotal_ > 1 && !IsDecoding()) {
-        view_.SetProgressText(FormatText(text::kQueued, queueTotal_));
+    if (queue_total_ > 1 && !IsDecoding()) {
+        view_.SetProgressText(FormatText(text::kQueued, queue_total_));
     }
 }
 
@@ -40,7 +40,7 @@ void DecoderDialog::ContinueQueue(bool stopped) {
         queued_.clear();
     }
     if (queued_.empty()) {
-        queueTotal_ = 0;
+        queue_total_ = 0;
         return;
     }
     view_.GetMessageTarget()->Post(kMsgCommand, kCommandDecodeNext, 0);
@@ -51,7 +51,7 @@ void DecoderDialog::DecodeNextQueued() {
     while (!queued_.empty() && !IsDecoding()) {
         const std::string next = queued_.front();
         queued_.pop_front();
-        ++queuePlace_;
+        ++queue_place_;
         const PathName folder(options_.outputPath.GetDriveAndFolder());
         if (!ProbeInput(next)) {
             continue;
@@ -61,7 +61,7 @@ void DecoderDialog::DecodeNextQueued() {
         OnDecode();
     }
     if (!IsDecoding()) {
-        queueTotal_ = 0;
+        queue_total_ = 0;
     }
 }
 

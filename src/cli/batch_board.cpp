@@ -28,8 +28,8 @@ void BatchBoard::Finish(size_t file, BatchResult result) {
     std::lock_guard<std::mutex> hold(lock_);
     results_[file] = std::move(result);
     percent_[file] = 100;
-    newlyEnded_.push_back(file);
-    ++endedCount_;
+    newly_ended_.push_back(file);
+    ++ended_count_;
     ended_.notify_all();
 }
 
@@ -38,8 +38,8 @@ void BatchBoard::Cancel() {
     cancelled_ = true;
     for (; next_ < results_.size(); ++next_) {
         results_[next_] = {kExitCancelled, false, "cancelled before it started"};
-        newlyEnded_.push_back(next_);
-        ++endedCount_;
+        newly_ended_.push_back(next_);
+        ++ended_count_;
     }
     ended_.notify_all();
 }
@@ -51,16 +51,16 @@ bool BatchBoard::Cancelled() const {
 
 bool BatchBoard::WaitForEnd(int timeout_ms) {
     std::unique_lock<std::mutex> hold(lock_);
-    const size_t before = endedCount_;
+    const size_t before = ended_count_;
     ended_.wait_for(hold, std::chrono::milliseconds(timeout_ms),
-                    [&] { return endedCount_ != before || endedCount_ == results_.size(); });
-    return endedCount_ == results_.size();
+                    [&] { return ended_count_ != before || ended_count_ == results_.size(); });
+    return ended_count_ == results_.size();
 }
 
 std::vector<size_t> BatchBoard::TakeEnded() {
     std::lock_guard<std::mutex> hold(lock_);
     std::vector<size_t> ended;
-    ended.swap(newlyEnded_);
+    ended.swap(newly_ended_);
     return ended;
 }
 
@@ -79,7 +79,7 @@ int BatchBoard::OverallPercent() const {
 
 size_t BatchBoard::EndedCount() const {
     std::lock_guard<std::mutex> hold(lock_);
-    return endedCount_;
+    return ended_count_;
 }
 
 std::vector<std::string> BatchBoard::RunningNames() const {

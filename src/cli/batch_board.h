@@ -50,9 +50,9 @@ private:
     std::condition_variable ended_;
     std::vector<BatchResult> results_;
     std::vector<int> percent_; // -1: not started
-    std::vector<size_t> newlyEnded_;
+    std::vector<size_t> newly_ended_;
     size_t next_ = 0;
-    size_t endedCount_ = 0;
+    size_t ended_count_ = 0;
     bool cancelled_ = false;
 };
 

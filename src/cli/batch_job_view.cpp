@@ -25,10 +25,10 @@ bool BatchJobView::AskYesNo(const std::string& question) {
     const std::string output = GetControlText(kOutputEdit);
     if (RefusesToReplace(question, output)) {
         Note(NotWaveMessage(output));
-        outputRefused_ = true;
+        output_refused_ = true;
         return false;
     }
-    const bool yes = assumeYes_ && !InterruptPending();
+    const bool yes = assume_yes_ && !InterruptPending();
     Note(question + (yes ? " Yes" : " No"));
     return yes;
 }

@@ -16,7 +16,7 @@ public:
     using ProgressSink = std::function<void(int percent)>;
 
     BatchJobView(MessageTarget& target, bool assumeYes, ProgressSink progress)
-        : WindowlessView(target), assumeYes_(assumeYes), progress_(std::move(progress)) {}
+        : WindowlessView(target), assume_yes_(assumeYes), progress_(std::move(progress)) {}
 
     void ShowMessage(const std::string& text) override;
     void ShowReason(const std::string& reason) override;
@@ -37,7 +37,7 @@ public:
 private:
     void Note(const std::string& text);
 
-    bool assumeYes_;
+    bool assume_yes_;
     ProgressSink progress_;
     std::string notes_;
     bool started_ = false;

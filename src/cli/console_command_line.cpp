@@ -73,18 +73,18 @@ std::string AmbiguityMessage(const std::string& typed,
 
 void ConsoleCommandLine::Parse(int argc, const char* const* argv) {
     argv_ = argv;
-    argIndex_ = 0;
+    arg_index_ = 0;
     DecoderCommandLine::Parse(argc, argv);
-    if (jobsValueNext_) {
+    if (jobs_value_next_) {
         SetUsageError("'-jobs' needs a number: -jobs=N or -jobs N");
     }
     argv_ = nullptr;
 }
 
 void ConsoleCommandLine::ParseParam(std::string_view text, bool isSwitch, bool isLast) {
-    ++argIndex_;
-    if (jobsValueNext_) {
-        jobsValueNext_ = false;
+    ++arg_index_;
+    if (jobs_value_next_) {
+        jobs_value_next_ = false;
         if (!isSwitch) {
             return ParseJobs(text, std::string("-jobs ") + Typed(text, false));
         }
@@ -116,7 +116,7 @@ void ConsoleCommandLine::ParseConsoleSwitch(std::string_view text, bool isLast) 
         equals == std::string_view::npos ? std::string_view() : text.substr(equals + 1);
     if (entry.name == std::string_view("jobs")) {
         if (equals == std::string_view::npos) {
-            jobsValueNext_ = true;
+            jobs_value_next_ = true;
             return;
         }
         return ParseJobs(value, typed);
@@ -184,7 +184,7 @@ void ConsoleCommandLine::ParseJobs(std::string_view value, const std::string& ty
 
 std::string ConsoleCommandLine::Typed(std::string_view text, bool isSwitch) const {
     if (argv_ != nullptr) {
-        return argv_[argIndex_];
+        return argv_[arg_index_];
     }
     std::string typed = isSwitch ? "-" : "";
     typed += text;

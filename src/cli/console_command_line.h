@@ -55,8 +55,8 @@ private:
     CommandLineOptions& parsed_;
     ConsoleFlags& flags_;
     const char* const* argv_ = nullptr; // during Parse: the arguments as typed
-    int argIndex_ = 0;                  // the argument ParseParam was last called for
-    bool jobsValueNext_ = false;        // "-jobs" without "=": the next argument is its count
+    int arg_index_ = 0;                 // the argument ParseParam was last called for
+    bool jobs_value_next_ = false;      // "-jobs" without "=": the next argument is its count
 };
 
 } // namespace sonarel::cli

@@ -29,15 +29,15 @@ bool IsYes(const std::string& answer) {
 } // namespace
 
 ConsoleView::ConsoleView(MessageTarget& target, bool assumeYes, std::FILE* status)
-    : WindowlessView(target), status_(status), assumeYes_(assumeYes),
-      stdinIsTerminal_(IsTerminal(stdin)), stderrIsTerminal_(IsTerminal(stderr)),
+    : WindowlessView(target), status_(status), assume_yes_(assumeYes),
+      stdin_is_terminal_(IsTerminal(stdin)), stderr_is_terminal_(IsTerminal(stderr)),
       progress_(stderr) {
 }
 
 void ConsoleView::SetControlText(int id, const std::string& text) {
     std::string& stored = texts_[id];
     if (IsFormatControl(id) && text != stored && !text.empty()) {
-        formatPending_ = true;
+        format_pending_ = true;
     }
     stored = text;
 }
@@ -45,10 +45,10 @@ void ConsoleView::SetControlText(int id, const std::string& text) {
 // The probe fills four texts one after another; they are printed together, as soon as
 // anything else is about to be shown.
 void ConsoleView::FlushFormat() {
-    if (!formatPending_) {
+    if (!format_pending_) {
         return;
     }
-    formatPending_ = false;
+    format_pending_ = false;
     progress_.Clear();
     std::fprintf(status_, "%s (%s)\n", GetControlText(kInputFormatText).c_str(),
                  GetControlText(kInputSizeLabel).c_str());
@@ -100,9 +100,9 @@ bool ConsoleView::AskYesNo(const std::string& question) {
         std::fprintf(stderr, "%s No\n", question.c_str());
         return false;
     }
-    if (assumeYes_ || !stdinIsTerminal_) {
-        std::fprintf(stderr, "%s %s\n", question.c_str(), assumeYes_ ? "Yes" : "No");
-        return assumeYes_;
+    if (assume_yes_ || !stdin_is_terminal_) {
+        std::fprintf(stderr, "%s %s\n", question.c_str(), assume_yes_ ? "Yes" : "No");
+        return assume_yes_;
     }
     std::fprintf(stderr, "%s [y/N] ", question.c_str());
     std::fflush(stderr);
@@ -121,7 +121,7 @@ bool ConsoleView::RefusesToReplace(const std::string& question) {
         return false;
     }
     ShowMessage(NotWaveMessage(output));
-    outputRefused_ = true;
+    output_refused_ = true;
     return true;
 }
 
@@ -132,7 +132,7 @@ bool ConsoleView::ReadAnswer() {
 }
 
 void ConsoleView::Beep() {
-    if (stderrIsTerminal_) {
+    if (stderr_is_terminal_) {
         std::fputc('\a', stderr);
         std::fflush(stderr);
     }

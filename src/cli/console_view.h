@@ -43,11 +43,11 @@ private:
     bool ReadAnswer();
 
     std::FILE* status_;
-    bool assumeYes_;
-    bool stdinIsTerminal_;
-    bool stderrIsTerminal_;
+    bool assume_yes_;
+    bool stdin_is_terminal_;
+    bool stderr_is_terminal_;
     ProgressLine progress_;
-    bool formatPending_ = false;
+    bool format_pending_ = false;
     WindowPosition position_;
 };
 

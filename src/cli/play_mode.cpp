@@ -21,9 +21,9 @@ Playback::Playback(const CommandLineOptions& options, bool assumeYes, std::FILE*
     : options_(options), queue_([this](MessageId id, WParam wparam, LParam lparam) {
           return OnMessage(id, wparam, lparam);
       }),
-      view_(queue_, assumeYes, status), timeLine_(stderr),
-      timeMessage_(RegisterMessage(kMsgAudioPlayerTime)),
-      stopMessage_(RegisterMessage(kMsgPcmPumpThreadStop)) {
+      view_(queue_, assumeYes, status), time_line_(stderr),
+      time_message_(RegisterMessage(kMsgAudioPlayerTime)),
+      stop_message_(RegisterMessage(kMsgPcmPumpThreadStop)) {
 }
 
 Playback::~Playback() {
@@ -33,7 +33,7 @@ Playback::~Playback() {
 int Playback::Run() {
     if (!ProbeInput() || !ChooseOutput() || !OpenDevice() || !OpenInput() || !OpenOutput()) {
         Release();
-        return exitCode_;
+        return exit_code_;
     }
     return Play();
 }
@@ -63,19 +63,19 @@ int Playback::Play() {
         player_.Close();
     }
     queue_.DispatchPending(); // the time of the buffers that finished meanwhile
-    timeLine_.Clear();
-    const int exitCode = Outcome(stopResult_, cancelled);
+    time_line_.Clear();
+    const int exitCode = Outcome(stop_result_, cancelled);
     Release();
     return exitCode;
 }
 
 intptr_t Playback::OnMessage(MessageId id, WParam wparam, LParam lparam) {
-    if (id == timeMessage_) {
-        playedMs_ = static_cast<uint32_t>(lparam);
-        timeLine_.Show(playedMs_, static_cast<int16_t>(wparam & 0xFFFF));
-    } else if (id == stopMessage_) {
+    if (id == time_message_) {
+        played_ms_ = static_cast<uint32_t>(lparam);
+        time_line_.Show(played_ms_, static_cast<int16_t>(wparam & 0xFFFF));
+    } else if (id == stop_message_) {
         stopped_ = true;
-        stopResult_ = wparam;
+        stop_result_ = wparam;
     }
     return 0;
 }
@@ -99,7 +99,7 @@ int Playback::Outcome(WParam result, bool cancelled) {
     const char* status = cancelled               ? text::kCancelled
                          : exitCode == kExitDone ? text::kDone
                                                  : text::kFailed;
-    std::fprintf(view_.StatusStream(), "Played %s\n%s\n", FormatPlayedTime(playedMs_).c_str(),
+    std::fprintf(view_.StatusStream(), "Played %s\n%s\n", FormatPlayedTime(played_ms_).c_str(),
                  status);
     std::fflush(view_.StatusStream());
     return exitCode;

@@ -34,7 +34,7 @@ public:
     int Run();
 
 private:
-    // Set-up, in play_setup.cpp. Each returns false after a refusal, with exitCode_ set.
+    // Set-up, in play_setup.cpp. Each returns false after a refusal, with exit_code_ set.
     bool ProbeInput();
     bool ChooseOutput();
     bool OpenDevice();
@@ -50,21 +50,21 @@ private:
     CommandLineOptions options_;
     MessageQueue queue_;
     ConsoleView view_;
-    PlayTimeLine timeLine_;
+    PlayTimeLine time_line_;
     InputFileReader source_;
     DecodingStage stage_;
     WaveFileWriter writer_;
     AudioPlayer player_;
-    const MessageId timeMessage_;
-    const MessageId stopMessage_;
-    uint32_t sampleRate_ = 0;
+    const MessageId time_message_;
+    const MessageId stop_message_;
+    uint32_t sample_rate_ = 0;
     uint16_t channels_ = 0;
     bool writing_ = false;
-    bool extensionAccepted_ = false;
-    int exitCode_ = 0;
+    bool extension_accepted_ = false;
+    int exit_code_ = 0;
     bool stopped_ = false;
-    WParam stopResult_ = 0;
-    uint32_t playedMs_ = 0;
+    WParam stop_result_ = 0;
+    uint32_t played_ms_ = 0;
 };
 
 // Runs a playback for the parsed command line, with its status lines on status; returns the

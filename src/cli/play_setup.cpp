@@ -15,7 +15,7 @@ bool Playback::Refuse(const std::string& message, int exitCode) {
     if (!message.empty()) {
         view_.ShowMessage(message);
     }
-    exitCode_ = exitCode;
+    exit_code_ = exitCode;
     return false;
 }
 
@@ -29,8 +29,8 @@ bool Playback::ProbeInput() {
     InputFileReader source;
     source.Assign(input.Str());
     source.SetQuestion([this](const std::string& question) {
-        extensionAccepted_ = view_.AskYesNo(question);
-        return extensionAccepted_;
+        extension_accepted_ = view_.AskYesNo(question);
+        return extension_accepted_;
     });
     const int opened = source.Open();
     if (opened != 0) {
@@ -48,12 +48,12 @@ bool Playback::ProbeInput() {
     if (!probe.HasAudio()) {
         return Refuse(text::kNoFormat, kExitInputInvalid);
     }
-    sampleRate_ = static_cast<uint32_t>(probe.survey.MainRate());
+    sample_rate_ = static_cast<uint32_t>(probe.survey.MainRate());
     channels_ = static_cast<uint32_t>(probe.survey.MainChannels());
     const char* layout = channels_ == 1 ? text::kMono : text::kStereo;
     std::fprintf(view_.StatusStream(), "%s\n",
                  FormatText(text::kMp3Format, static_cast<int>(probe.survey.MainKbps()),
-                            static_cast<int>(sampleRate_), layout)
+                            static_cast<int>(sample_rate_), layout)
                      .c_str());
     std::fflush(view_.StatusStream());
     return true;
@@ -85,7 +85,7 @@ bool Playback::ChooseOutput() {
 }
 
 bool Playback::OpenDevice() {
-    const PcmFormat format(sampleRate_, channels_, 16);
+    const PcmFormat format(sample_rate_, channels_, 16);
     player_.SetNotifier(&queue_, 0, 0);
     if (player_.Open(&format, stage_.GetBufferSize()) != 0) {
         return Refuse("ERROR: Could not open the sound device " + player_.LastError(),
@@ -97,7 +97,7 @@ bool Playback::OpenDevice() {
 bool Playback::OpenInput() {
     source_.Assign(options_.inputPath.Str());
     source_.SetQuestion([this](const std::string& question) {
-        return extensionAccepted_ || view_.AskYesNo(question);
+        return extension_accepted_ || view_.AskYesNo(question);
     });
     const int opened = source_.Open();
     if (opened != 0) {
@@ -115,7 +115,7 @@ bool Playback::OpenOutput() {
     if (!writing_) {
         return true;
     }
-    const PcmFormat format(sampleRate_, channels_, 16);
+    const PcmFormat format(sample_rate_, channels_, 16);
     writer_.Assign(options_.outputPath.Str());
     writer_.SetFormat(&format);
     if (writer_.Open() != 0) {

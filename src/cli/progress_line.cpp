@@ -58,19 +58,19 @@ void ProgressLine::Show(int percent, const std::string& note) {
     }
     const int width = static_cast<int>(line.size());
     // A shorter line (the terminal got narrower) covers what is left of the longer one.
-    std::fprintf(stream_, "\r%s%*s", line.c_str(), std::max(shownWidth_ - width, 0), "");
+    std::fprintf(stream_, "\r%s%*s", line.c_str(), std::max(shown_width_ - width, 0), "");
     std::fflush(stream_);
-    shownWidth_ = std::max(shownWidth_, width);
+    shown_width_ = std::max(shown_width_, width);
     shown_ = line;
 }
 
 void ProgressLine::Clear() {
-    if (shownWidth_ == 0) {
+    if (shown_width_ == 0) {
         return;
     }
-    std::fprintf(stream_, "\r%*s\r", shownWidth_ + kEchoColumns, "");
+    std::fprintf(stream_, "\r%*s\r", shown_width_ + kEchoColumns, "");
     std::fflush(stream_);
-    shownWidth_ = 0;
+    shown_width_ = 0;
     shown_.clear();
 }
 

@@ -28,8 +28,8 @@ public:
 private:
     std::FILE* stream_;
     bool enabled_;
-    std::string shown_;  // the text drawn last
-    int shownWidth_ = 0; // columns the drawn line covers; 0 when none is drawn
+    std::string shown_;   // the text drawn last
+    int shown_width_ = 0; // columns the drawn line covers; 0 when none is drawn
 };
 
 } // namespace sonarel::cli

@@ -26,8 +26,8 @@ public:
 
     void SetupProgress(const ProgressSetup& /*setup*/) override {}
     void SetProgressPosition(int /*position*/) override {}
-    void SetProgressText(const std::string& text) override { progressText_ = text; }
-    std::string GetProgressText() const override { return progressText_; }
+    void SetProgressText(const std::string& text) override { progress_text_ = text; }
+    std::string GetProgressText() const override { return progress_text_; }
 
     std::optional<std::string> ShowOpenDialog(const FileDialogRequest& /*request*/) override {
         return std::nullopt;
@@ -41,15 +41,15 @@ public:
 
     bool Ended() const { return ended_; }
     // True when an existing output was kept because it is not a WAVE file.
-    bool OutputRefused() const { return outputRefused_; }
+    bool OutputRefused() const { return output_refused_; }
 
 protected:
     std::map<int, std::string> texts_;
-    bool outputRefused_ = false;
+    bool output_refused_ = false;
 
 private:
     MessageTarget& target_;
-    std::string progressText_;
+    std::string progress_text_;
     bool ended_ = false;
 };
 

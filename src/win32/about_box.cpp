@@ -30,20 +30,20 @@ INT_PTR CALLBACK AboutBox::Procedure(HWND box, UINT message, WPARAM wparam, LPAR
 }
 
 HyperlinkButton* AboutBox::Link(int id) const {
-    return id == IDC_MAKER_LINK      ? makerLink_.get()
-           : id == IDC_STANDARD_LINK ? standardLink_.get()
+    return id == IDC_MAKER_LINK      ? maker_link_.get()
+           : id == IDC_STANDARD_LINK ? standard_link_.get()
                                      : nullptr;
 }
 
 INT_PTR AboutBox::Handle(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG:
-        makerLink_ =
+        maker_link_ =
             std::make_unique<HyperlinkButton>(GetDlgItem(box, IDC_MAKER_LINK), hooks_.openLink);
-        standardLink_ =
+        standard_link_ =
             std::make_unique<HyperlinkButton>(GetDlgItem(box, IDC_STANDARD_LINK), hooks_.openLink);
-        standardLink_->SetUrl(kStandardUrl);
-        makerLink_->SetUrl(kMakerUrl);
+        standard_link_->SetUrl(kStandardUrl);
+        maker_link_->SetUrl(kMakerUrl);
         if (hooks_.boxShown) {
             hooks_.boxShown(box);
         }
@@ -63,8 +63,8 @@ INT_PTR AboutBox::Handle(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
         }
         return TRUE;
     case WM_NCDESTROY:
-        makerLink_.reset();
-        standardLink_.reset();
+        maker_link_.reset();
+        standard_link_.reset();
         return FALSE;
     default:
         return FALSE;

@@ -28,8 +28,8 @@ private:
     HyperlinkButton* Link(int id) const;
 
     const ModalHooks& hooks_;
-    std::unique_ptr<HyperlinkButton> makerLink_;
-    std::unique_ptr<HyperlinkButton> standardLink_;
+    std::unique_ptr<HyperlinkButton> maker_link_;
+    std::unique_ptr<HyperlinkButton> standard_link_;
 };
 
 } // namespace sonarel

@@ -94,13 +94,13 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         OnDropFiles(reinterpret_cast<HDROP>(wparam));
         return TRUE;
     case WM_DRAWITEM:
-        if (wparam == kDecodeButton && decodeButton_ != nullptr) {
-            decodeButton_->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        if (wparam == kDecodeButton && decode_button_ != nullptr) {
+            decode_button_->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
             return TRUE;
         }
         return FALSE;
     case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(bigIcon_);
+        return reinterpret_cast<INT_PTR>(big_icon_);
     case WM_PAINT:
         return IsIconic(window_) ? PaintIcon() : FALSE;
     case WM_CLOSE:
@@ -118,10 +118,10 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void DialogWindow::OnInitDialog() {
     AddSystemMenuAbout();
-    bigIcon_ = LoadProgramIcon(SM_CXICON, SM_CYICON);
-    smallIcon_ = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    big_icon_ = LoadProgramIcon(SM_CXICON, SM_CYICON);
+    small_icon_ = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
     AttachControls();
     AddTooltips();
     DragAcceptFiles(window_, TRUE);
@@ -142,18 +142,18 @@ INT_PTR DialogWindow::PaintIcon() {
     RECT client;
     GetClientRect(window_, &client);
     DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
-             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, bigIcon_);
+             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, big_icon_);
     EndPaint(window_, &paint);
     return TRUE;
 }
 
 void DialogWindow::AttachControls() {
     progress_ = std::make_unique<GradientProgressBar>(GetDlgItem(window_, kProgressBar));
-    decodeButton_ = std::make_unique<ImageButton>(GetDlgItem(window_, kDecodeButton));
-    normalImages_ = LoadImages(IDB_DECODE_NORMAL);
-    hotImages_ = LoadImages(IDB_DECODE_HOT);
-    disabledImages_ = LoadImages(IDB_DECODE_DISABLED);
-    decodeButton_->SetImages(kDecodeImage, normalImages_, hotImages_, disabledImages_);
+    decode_button_ = std::make_unique<ImageButton>(GetDlgItem(window_, kDecodeButton));
+    normal_images_ = LoadImages(IDB_DECODE_NORMAL);
+    hot_images_ = LoadImages(IDB_DECODE_HOT);
+    disabled_images_ = LoadImages(IDB_DECODE_DISABLED);
+    decode_button_->SetImages(kDecodeImage, normal_images_, hot_images_, disabled_images_);
 }
 
 void DialogWindow::AddSystemMenuAbout() {
@@ -215,14 +215,14 @@ void DialogWindow::OnDropFiles(HDROP drop) {
 
 void DialogWindow::ReleaseWindow() {
     progress_.reset();
-    decodeButton_.reset();
-    for (HIMAGELIST* list : {&normalImages_, &hotImages_, &disabledImages_}) {
+    decode_button_.reset();
+    for (HIMAGELIST* list : {&normal_images_, &hot_images_, &disabled_images_}) {
         if (*list != nullptr) {
             ImageList_Destroy(*list);
             *list = nullptr;
         }
     }
-    for (HICON* icon : {&bigIcon_, &smallIcon_}) {
+    for (HICON* icon : {&big_icon_, &small_icon_}) {
         if (*icon != nullptr) {
             DestroyIcon(*icon);
             *icon = nullptr;

@@ -79,13 +79,13 @@ private:
     HWND window_ = nullptr;
     bool modal_ = false;
     std::unique_ptr<GradientProgressBar> progress_;
-    std::unique_ptr<ImageButton> decodeButton_;
-    HIMAGELIST normalImages_ = nullptr;
-    HIMAGELIST hotImages_ = nullptr;
-    HIMAGELIST disabledImages_ = nullptr;
+    std::unique_ptr<ImageButton> decode_button_;
+    HIMAGELIST normal_images_ = nullptr;
+    HIMAGELIST hot_images_ = nullptr;
+    HIMAGELIST disabled_images_ = nullptr;
     HWND tooltip_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    HICON big_icon_ = nullptr;
+    HICON small_icon_ = nullptr;
 };
 
 } // namespace sonarel

@@ -13,8 +13,8 @@ constexpr size_t kNameCapacity = 32768;
 } // namespace
 
 FileDialogSetup::FileDialogSetup(HWND owner, const FileDialogRequest& request)
-    : filter_(WideFromUtf8(request.filter)), initialFolder_(WideFromUtf8(request.initialFolder)),
-      defaultExtension_(WideFromUtf8(request.defaultExtension)), file_(kNameCapacity, L'\0') {
+    : filter_(WideFromUtf8(request.filter)), initial_folder_(WideFromUtf8(request.initialFolder)),
+      default_extension_(WideFromUtf8(request.defaultExtension)), file_(kNameCapacity, L'\0') {
     // "Name|pattern|...||" becomes the system's "Name\0pattern\0...\0\0".
     std::replace(filter_.begin(), filter_.end(), L'|', L'\0');
     const std::wstring initialName = WideFromUtf8(request.initialName);
@@ -26,8 +26,8 @@ FileDialogSetup::FileDialogSetup(HWND owner, const FileDialogRequest& request)
     request_.nFilterIndex = 1;
     request_.lpstrFile = file_.data();
     request_.nMaxFile = static_cast<DWORD>(file_.size());
-    request_.lpstrInitialDir = initialFolder_.empty() ? nullptr : initialFolder_.c_str();
-    request_.lpstrDefExt = defaultExtension_.empty() ? nullptr : defaultExtension_.c_str();
+    request_.lpstrInitialDir = initial_folder_.empty() ? nullptr : initial_folder_.c_str();
+    request_.lpstrDefExt = default_extension_.empty() ? nullptr : default_extension_.c_str();
     request_.Flags = request.options | OFN_EXPLORER | OFN_NOCHANGEDIR;
 }
 

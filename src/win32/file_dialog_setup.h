@@ -26,8 +26,8 @@ public:
 
 private:
     std::wstring filter_;
-    std::wstring initialFolder_;
-    std::wstring defaultExtension_;
+    std::wstring initial_folder_;
+    std::wstring default_extension_;
     std::vector<wchar_t> file_;
     OPENFILENAMEW request_{};
 };

@@ -16,16 +16,16 @@ constexpr UINT_PTR kSubclassId = 0x5047; // "PG"
 
 GradientProgressBar::GradientProgressBar(HWND window)
     : window_(window), font_(CreateControlFont(window, false)),
-      backColour_(GetSysColor(COLOR_BTNFACE)) {
+      back_colour_(GetSysColor(COLOR_BTNFACE)) {
     SetWindowSubclass(window_, Procedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 GradientProgressBar::~GradientProgressBar() {
     RemoveWindowSubclass(window_, Procedure, kSubclassId);
-    if (imageDc_ != nullptr) {
-        SelectObject(imageDc_, previousImage_);
-        DeleteObject(barImage_);
-        DeleteDC(imageDc_);
+    if (image_dc_ != nullptr) {
+        SelectObject(image_dc_, previous_image_);
+        DeleteObject(bar_image_);
+        DeleteDC(image_dc_);
     }
     DeleteObject(font_);
 }
@@ -61,7 +61,7 @@ bool GradientProgressBar::SetStep(int step) {
 }
 
 void GradientProgressBar::ShowText(bool on) {
-    showText_ = on;
+    show_text_ = on;
     Invalidate(true);
 }
 
@@ -72,8 +72,8 @@ void GradientProgressBar::SetBordered() {
 }
 
 void GradientProgressBar::SetColours(COLORREF left, COLORREF right) {
-    leftColour_ = left;
-    rightColour_ = right;
+    left_colour_ = left;
+    right_colour_ = right;
     RenderBarImage();
     Invalidate(true);
 }
@@ -82,19 +82,19 @@ void GradientProgressBar::RenderBarImage() {
     RECT client;
     GetClientRect(window_, &client);
     HDC windowDc = GetDC(window_);
-    if (imageDc_ == nullptr) {
-        imageDc_ = CreateCompatibleDC(windowDc);
+    if (image_dc_ == nullptr) {
+        image_dc_ = CreateCompatibleDC(windowDc);
     } else {
-        SelectObject(imageDc_, previousImage_);
-        DeleteObject(barImage_);
+        SelectObject(image_dc_, previous_image_);
+        DeleteObject(bar_image_);
     }
-    barImage_ = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
-    previousImage_ = SelectObject(imageDc_, barImage_);
+    bar_image_ = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
+    previous_image_ = SelectObject(image_dc_, bar_image_);
     const bool lowColour = GetDeviceCaps(windowDc, BITSPIXEL) * GetDeviceCaps(windowDc, PLANES) < 9;
     ReleaseDC(window_, windowDc);
-    const BarShading shading{leftColour_, rightColour_, mode_, lowColour};
+    const BarShading shading{left_colour_, right_colour_, mode_, lowColour};
     shading.Render(client.right, client.bottom, [this](const RECT& rect, COLORREF colour) {
-        FillSolid(imageDc_, rect, colour);
+        FillSolid(image_dc_, rect, colour);
     });
 }
 
@@ -106,11 +106,11 @@ void GradientProgressBar::Paint() {
     OffscreenBitmap offscreen(dc, client.right, client.bottom);
     const int cx =
         upper_ == 0 ? 0 : static_cast<int>(static_cast<long long>(client.right) * pos_ / upper_);
-    FillSolid(offscreen.Dc(), {cx, 0, client.right, client.bottom}, backColour_);
-    if (imageDc_ != nullptr && cx > 0) {
-        BitBlt(offscreen.Dc(), 0, 0, cx, client.bottom, imageDc_, 0, 0, SRCCOPY);
+    FillSolid(offscreen.Dc(), {cx, 0, client.right, client.bottom}, back_colour_);
+    if (image_dc_ != nullptr && cx > 0) {
+        BitBlt(offscreen.Dc(), 0, 0, cx, client.bottom, image_dc_, 0, 0, SRCCOPY);
     }
-    if (showText_) {
+    if (show_text_) {
         PaintText(offscreen.Dc(), client);
     }
     BitBlt(dc, 0, 0, client.right, client.bottom, offscreen.Dc(), 0, 0, SRCCOPY);
@@ -126,7 +126,7 @@ void GradientProgressBar::PaintText(HDC dc, const RECT& client) {
     }
     HGDIOBJ oldFont = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, textColour_);
+    SetTextColor(dc, text_colour_);
     TEXTMETRICW metrics;
     GetTextMetricsW(dc, &metrics);
     RECT box = client;

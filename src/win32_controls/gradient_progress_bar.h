@@ -48,17 +48,17 @@ private:
     void Invalidate(bool erase) { InvalidateRect(window_, nullptr, erase ? TRUE : FALSE); }
 
     HWND window_;
-    HDC imageDc_ = nullptr;
-    HBITMAP barImage_ = nullptr;
-    HGDIOBJ previousImage_ = nullptr;
+    HDC image_dc_ = nullptr;
+    HBITMAP bar_image_ = nullptr;
+    HGDIOBJ previous_image_ = nullptr;
     int mode_ = kQuarticShading;
-    bool showText_ = false;
-    COLORREF textColour_ = RGB(0, 0, 0);
+    bool show_text_ = false;
+    COLORREF text_colour_ = RGB(0, 0, 0);
     HFONT font_;
-    COLORREF backColour_;
+    COLORREF back_colour_;
     int step_ = -1;
-    COLORREF rightColour_ = RGB(0, 0, 255);
-    COLORREF leftColour_ = RGB(255, 0, 0);
+    COLORREF right_colour_ = RGB(0, 0, 255);
+    COLORREF left_colour_ = RGB(255, 0, 0);
     int lower_ = 0;
     int upper_ = 100;
     int pos_ = 100;

@@ -52,8 +52,9 @@ LRESULT CALLBACK HyperlinkButton::Procedure(HWND window, UINT message, WPARAM wp
 
 void HyperlinkButton::DrawItem(const DRAWITEMSTRUCT& item) {
     // The font is set on the first draw; only that one asks for a redraw.
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), fontPending_ ? TRUE : FALSE);
-    fontPending_ = false;
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_),
+                 font_pending_ ? TRUE : FALSE);
+    font_pending_ = false;
     HDC dc = item.hDC;
     SelectObject(dc, font_);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;

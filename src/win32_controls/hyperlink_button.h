@@ -35,7 +35,7 @@ private:
     HWND window_;
     HFONT font_;
     std::wstring url_;
-    bool fontPending_ = true;
+    bool font_pending_ = true;
     Opener opener_;
 };
 

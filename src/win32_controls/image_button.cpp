@@ -27,10 +27,10 @@ ImageButton::~ImageButton() {
 }
 
 void ImageButton::SetImages(int index, HIMAGELIST normal, HIMAGELIST hot, HIMAGELIST disabled) {
-    imageIndex_ = index;
-    normalImages_ = normal;
-    hotImages_ = hot;
-    disabledImages_ = disabled;
+    image_index_ = index;
+    normal_images_ = normal;
+    hot_images_ = hot;
+    disabled_images_ = disabled;
     InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -123,11 +123,11 @@ void ImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
     const int offset = look == Look::kPressed                           ? 1
                        : (look == Look::kHot || look == Look::kFocused) ? -1
                                                                         : 0;
-    HIMAGELIST images = look == Look::kNormal     ? normalImages_
-                        : look == Look::kDisabled ? disabledImages_
-                                                  : hotImages_;
+    HIMAGELIST images = look == Look::kNormal     ? normal_images_
+                        : look == Look::kDisabled ? disabled_images_
+                                                  : hot_images_;
     if (images != nullptr) {
-        ImageList_Draw(images, imageIndex_, dc, item.rcItem.left + 4 + offset,
+        ImageList_Draw(images, image_index_, dc, item.rcItem.left + 4 + offset,
                        item.rcItem.top + 4 + offset, ILD_NORMAL);
     }
     RECT caption = item.rcItem;

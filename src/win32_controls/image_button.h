@@ -38,10 +38,10 @@ private:
 
     HWND window_;
     bool hover_ = false;
-    int imageIndex_ = 0;
-    HIMAGELIST normalImages_ = nullptr;
-    HIMAGELIST hotImages_ = nullptr;
-    HIMAGELIST disabledImages_ = nullptr;
+    int image_index_ = 0;
+    HIMAGELIST normal_images_ = nullptr;
+    HIMAGELIST hot_images_ = nullptr;
+    HIMAGELIST disabled_images_ = nullptr;
 };
 
 // The disabled look shared by the owner-drawn buttons: the caption in the highlight colour, then
