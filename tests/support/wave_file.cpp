@@ -17,29 +17,17 @@ uint64_t LittleEndian(const uint8_t* bytes, int count) {
     return value;
 }
 
-class ChunkWalker {
-public:
-    explicit ChunkWalker(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
-
-    bool Read(uint64_t at, uint8_t* bytes, size_t count) {
-        in_.clear();
-        in_.seekg(static_cast<std::streamoff>(at));
-        in_.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(count));
-        return in_.gcount() == static_cast<std::streamsize>(count);
-    }
-
-    std::vector<uint8_t> ReadUpTo(uint64_t at, uint64_t count) {
-        std::vector<uint8_t> bytes(count);
-        in_.clear();
-        in_.seekg(static_cast<std::streamoff>(at));
-        in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-        bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in_.gcount(), 0)));
-        return bytes;
-    }
-
-private:
-    std::ifstream in_;
-};
+// Up to `count` bytes of the file from `at` (fewer at its end).
+std::vector<uint8_t> ReadAt(std::ifstream& in, uint64_t at, uint64_t count) {
+    in.clear();
+    in.seekg(0, std::ios::end);
+    const uint64_t size = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+    std::vector<uint8_t> bytes(std::min(count, size > at ? size - at : 0));
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
+}
 
 void ReadFormat(WaveFile& wave, std::vector<uint8_t> body) {
     wave.format = std::move(body);
@@ -76,9 +64,10 @@ WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData) {
     WaveFile wave;
     std::error_code ec;
     wave.fileSize = std::filesystem::file_size(path, ec);
-    ChunkWalker file(path);
-    uint8_t header[12];
-    if (ec || !file.Read(0, header, 12)) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<uint8_t> start = ReadAt(file, 0, 12);
+    const uint8_t* header = start.data();
+    if (ec || start.size() < 12) {
         wave.error = "shorter than a RIFF header";
         return wave;
     }
@@ -91,8 +80,9 @@ WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData) {
     wave.riffSize = LittleEndian(header + 4, 4);
     uint64_t ds64DataSize = 0;
     for (uint64_t at = 12; wave.error.empty();) {
-        uint8_t chunk[8];
-        if (!file.Read(at, chunk, 8)) {
+        const std::vector<uint8_t> bytes = ReadAt(file, at, 8);
+        const uint8_t* chunk = bytes.data();
+        if (bytes.size() < 8) {
             wave.error = "no data chunk";
             break;
         }
@@ -103,11 +93,11 @@ WaveFile ReadWaveFile(const std::filesystem::path& path, bool withData) {
             wave.dataOffset = at + 8;
             wave.dataSize = (wave.form == "RF64" && size == kSizeInDs64) ? ds64DataSize : size;
             if (withData) {
-                wave.data = file.ReadUpTo(wave.dataOffset, wave.fileSize - wave.dataOffset);
+                wave.data = ReadAt(file, wave.dataOffset, wave.fileSize - wave.dataOffset);
             }
             break;
         }
-        std::vector<uint8_t> body = file.ReadUpTo(at + 8, size);
+        std::vector<uint8_t> body = ReadAt(file, at + 8, size);
         if (id == "fmt ") {
             ReadFormat(wave, std::move(body));
         } else if (id == "fact" && body.size() >= 4) {

@@ -8,7 +8,6 @@
 #include "platform/win32/wide_text.h"
 #include "support/test_paths.h"
 #include "win32/dialog_window.h"
-#include "win32/png_file.h"
 
 #include <deque>
 #include <filesystem>
@@ -296,20 +295,6 @@ TEST_F(DialogWindowTest, AboutBoxFromBothMenusOpensItsLinksThroughTheHook) {
                                                  L"https://www.iso.org/standard/22412.html",
                                                  L"https://quillon.example/sonarel",
                                                  L"https://www.iso.org/standard/22412.html"}));
-}
-
-// The documentation's pictures: a single red pixel, as zlib and PNG readers expect it.
-TEST(WindowPicture, IsAPngFileWithStoredDeflateBlocks) {
-    test::ScratchDir scratch;
-    ASSERT_TRUE(WritePng((scratch / "red.png").string(), 1, 1, {255, 0, 0}));
-    const std::string hex = "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000"
-                            "000f494441547801010400fbff00ff0000030101008d1de5820000000049454e44ae"
-                            "426082";
-    std::vector<unsigned char> expected;
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        expected.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    }
-    EXPECT_EQ(test::ReadFileBytes(scratch / "red.png"), expected);
 }
 
 // Unattended: the same bytes as the console converter and exit code 0; a conversion that
