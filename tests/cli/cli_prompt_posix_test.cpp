@@ -125,5 +125,20 @@ TEST_F(CliPrompt, LinesDrawnInPlaceFitANarrowTerminalAndCtrlCLeavesACleanLine) {
     }
 }
 
+// A batch on a terminal draws its overall progress: once the long first file is done, the bar
+// stands near its end while the short second one begins.
+TEST_F(CliPrompt, ABatchDrawsItsOverallProgress) {
+    WriteLongInput(Scratch("a.mp3"), 300);
+    WriteLongInput(Scratch("b.mp3"), 60);
+    std::string screen;
+    EXPECT_EQ(RunAtTerminal({cli, "-nobeep", "-jobs", "1", Scratch("a.mp3"), Scratch("b.mp3"),
+                             "-output=" + Scratch("out") + "/"},
+                            Options().env, "", "", screen, 80),
+              cli::kExitDone);
+    const size_t second = screen.find("%  1/2 files");
+    ASSERT_NE(second, std::string::npos) << screen;
+    EXPECT_GE(std::stoi(screen.substr(second - 3, 3)), 80) << screen;
+}
+
 } // namespace
 } // namespace sonarel::test
