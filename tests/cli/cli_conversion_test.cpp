@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace sonarel::test {
