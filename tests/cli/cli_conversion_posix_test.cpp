@@ -1,20 +1,29 @@
 // sonarel-cli end to end where only a POSIX host serves: names proposed from the settings
-// file, standard output as the output, signals, very deep folders and a reader that goes away.
+// file, playing on ALSA's "null" device (which needs no sound card) for the whole playing
+// time, and signals or a kill at any moment, after which the output is a WAVE file that
+// agrees with itself.
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sonarel::test {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A cancelled conversion's file: whole sample frames of 16-bit stereo, fewer than the input's.
+void ExpectCutShort(const std::string& path) {
+    const WaveFile wave = CheckedWave(path);
+    ASSERT_EQ(wave.error, "");
+    EXPECT_EQ(fs::file_size(path), 56u + static_cast<uintmax_t>(Frames(wave)) * 4);
+    EXPECT_LT(Frames(wave), 1800L * 47232);
 }
 
 using CliConversion = CliTest;
@@ -36,78 +45,118 @@ TEST_F(CliConversion, AnOutputIsProposedWhereTheDialogWouldPropose) {
     fs::create_directory(Scratch("saved"));
     const std::string settings = "[Settings]\nDefaultSaveAsDir=" + Scratch("saved") + "/\n";
     std::ofstream(Scratch("config/Quillon/sonarel-cli.conf")) << settings;
-    ProcessResult run = Run({input});
-    ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
+    ASSERT_EQ(Run({input}).exitCode, cli::kExitDone);
     EXPECT_TRUE(fs::exists(Scratch("saved/song.wav")));
-    EXPECT_EQ(ReadText(Scratch("config/Quillon/sonarel-cli.conf")), settings);
+    const std::vector<unsigned char> kept =
+        ReadFileBytes(Scratch("config/Quillon/sonarel-cli.conf"));
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), settings);
 }
 
-// With standard output as the output file (sonarel-cli in.mp3 /dev/stdout > out.wav), every
-// status line goes to stderr, and the file holds the same WAVE as a conversion to a name.
-TEST_F(CliConversion, AnOutputOnStandardOutputGetsNoStatusText) {
-    const std::string input = Fixture("cbr_22050_stereo.mp3");
-    ASSERT_EQ(Run({input, Scratch("named.wav")}).exitCode, cli::kExitDone);
-    const std::vector<unsigned char> named = ReadFileBytes(Scratch("named.wav"));
-    const ChildOptions options = Options({"SONAREL_AUDIO_DEVICE=null"});
-    const std::string output = Scratch("out.wav");
-    for (const std::string& name : {"/dev/stdout"s, "/proc/self/fd/1"s, output}) {
-        for (const std::string& mode : {""s, "-play "s}) {
-            SCOPED_TRACE(mode + name);
-            const std::string line = "'" + cli + "' -nobeep " + mode + "'" + input + "' '" + name +
-                                     "' > '" + output + "'";
-            ProcessResult run = RunProcess({"/bin/bash", "-c", line}, options);
-            EXPECT_EQ(run.exitCode, cli::kExitDone) << run.err;
-            EXPECT_NE(run.err.find("Writing " + name + "\n"), std::string::npos) << run.err;
-            EXPECT_NE(run.err.find("Done!\n"), std::string::npos) << run.err;
-            EXPECT_TRUE(WaveInconsistency(ReadWaveFile(output)).empty());
-            EXPECT_TRUE(ReadFileBytes(output) == named);
-        }
+TEST_F(CliConversion, FixturesPlayToTheEndWithTheirWholeTime) {
+    for (const char* name : {"cbr_44100_stereo.mp3", "cbr_8000_mono.mp3", "cbr_22050_stereo.mp3",
+                             "vbr_44100_stereo.mp3", "riff_mp3_22050_stereo.wav"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Run({"-nobeep", "-overwrite", Fixture(name), Scratch("ref.wav")}).exitCode,
+                  cli::kExitDone);
+        const WaveFile wave = CheckedWave(Scratch("ref.wav"));
+        ProcessResult run =
+            RunProcess({cli, "-play", Fixture(name)}, Options({"SONAREL_AUDIO_DEVICE=null"}));
+        ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(Contains(run.out, "Playing on \"null\"\n")) << run.out;
+        EXPECT_TRUE(Contains(run.out, "\nDone!\n")) << run.out;
+        // "Played m:ss.t": each finished buffer adds its time rounded down to the millisecond.
+        unsigned minutes = 0;
+        unsigned seconds = 0;
+        unsigned tenths = 0;
+        const char* played = run.out.c_str() + std::min(run.out.find("\nPlayed "), run.out.size());
+        ASSERT_EQ(std::sscanf(played, "\nPlayed %u:%u.%u\n", &minutes, &seconds, &tenths), 3);
+        EXPECT_NEAR(minutes * 60.0 + seconds + tenths / 10.0,
+                    static_cast<double>(Frames(wave)) / wave.rate, 0.15)
+            << run.out;
     }
 }
 
+// Each signal that ends a console program cancels a conversion or playback.
 TEST_F(CliConversion, ASignalCancelsAndLeavesACompleteWave) {
-    std::string input = Scratch("long.mp3");
+    const std::string input = Scratch("long.mp3");
     WriteLongInput(input);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        SCOPED_TRACE(signal);
-        std::string output = Scratch("cut" + std::to_string(signal) + ".wav");
-        ChildProcess child({cli, "-nobeep", input, output}, Options());
-        ASSERT_TRUE(child.WaitForOutput("Writing", 20000));
-        ASSERT_TRUE(WaitForSize(output, 500'000, 20000));
+    const std::pair<int, std::string> kCases[] = {{SIGINT, "-nobeep"},
+                                                  {SIGTERM, "-nobeep"},
+                                                  {SIGHUP, "-nobeep"},
+                                                  {SIGQUIT, "-nobeep"},
+                                                  {SIGINT, "-play"}};
+    for (const auto& [signal, mode] : kCases) {
+        SCOPED_TRACE(mode + " " + std::to_string(signal));
+        const std::string output = Scratch("cut" + std::to_string(signal) + mode + ".wav");
+        ChildProcess child({cli, mode, input, output}, Options({"SONAREL_AUDIO_DEVICE=null"}));
+        ASSERT_TRUE(child.WaitForOutput(mode == "-play" ? "Playing on" : "Writing", 20000));
+        ASSERT_TRUE(mode == "-play" || WaitForSize(output, 500'000, 20000));
         child.Signal(signal);
         ProcessResult run = child.Finish();
         EXPECT_EQ(run.exitCode, cli::kExitCancelled) << run.err;
-        EXPECT_NE(run.out.find("Cancelled!"), std::string::npos) << run.out;
-
-        WaveFile wave = CheckedWave(output);
-        ASSERT_EQ(wave.error, "");
-        EXPECT_EQ(fs::file_size(output), 56u + static_cast<uintmax_t>(Frames(wave)) * 4);
-        EXPECT_LT(Frames(wave), 1800L * 47232); // stopped before the end
+        EXPECT_TRUE(Contains(run.out, "Cancelled!\n")) << run.out;
+        ExpectCutShort(output);
     }
 }
 
-// A current folder deeper than the system's longest path: relative names still work.
-TEST_F(CliConversion, RelativeNamesWorkInAVeryDeepFolder) {
-    const std::string level(200, 'd');
-    std::string script = "set -e; cd '" + dir.Path().string() + "'; for i in $(seq 25); do mkdir " +
-                         level + "; cd " + level + "; done; cp '" + Fixture("cbr_8000_mono.mp3") +
-                         "' in.mp3; '" + cli +
-                         "' -nobeep in.mp3 out.wav; test $(pwd | wc -c) -gt 4096; test -s out.wav";
-    ProcessResult run = Shell(script);
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+// A batch: the finished file stays, each running conversion ends with a complete WAVE file,
+// and a file not begun is not touched.
+TEST_F(CliConversion, ASignalCancelsABatchAndKeepsItsFiles) {
+    fs::create_directory(dir / "in");
+    fs::copy_file(Fixture("cbr_8000_mono.mp3"), dir / "in" / "a.mp3");
+    WriteLongInput(Scratch("in/b.mp3"));
+    WriteLongInput(Scratch("in/c.mp3"));
+    fs::copy_file(Fixture("cbr_8000_mono.mp3"), dir / "in" / "d.mp3");
+    ChildProcess child({cli, "-nobeep", "-jobs", "2", "in", "-output=out/"}, Options());
+    ASSERT_TRUE(WaitForSize(Scratch("out/c.wav"), 500'000, 20000)); // b and c run
+    child.Signal(SIGINT);
+    ProcessResult run = child.Finish();
+    EXPECT_EQ(run.exitCode, cli::kExitCancelled) << run.err;
+    EXPECT_TRUE(Contains(run.out, "in/a.mp3 -> out/a.wav: Done!")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "in/d.mp3 (status 3): cancelled before it started")) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out" / "d.wav"));
+    for (const std::string name : {"b.wav", "c.wav"}) {
+        EXPECT_TRUE(Contains(run.out, "out/" + name + ": Cancelled!")) << run.out;
+        ExpectCutShort(Scratch("out/" + name));
+    }
 }
 
-TEST_F(CliConversion, AReaderThatGoesAwayDoesNotCutTheFile) {
-    std::string input = Scratch("two_minutes.mp3");
-    WriteLongInput(input, 120);
-    std::string output = Scratch("out.wav");
-    std::string line = "'" + cli + "' -nobeep '" + input + "' '" + output + "'";
-    ProcessResult run = Shell(line + " | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}");
-    EXPECT_EQ(run.exitCode, cli::kExitDone) << run.err;
-    WaveFile wave = CheckedWave(output);
-    ASSERT_EQ(wave.error, "");
-    // 41 frames per copy; the information frame that opens the stream is not audio.
-    EXPECT_EQ(Frames(wave), 120L * 47232 - 1152);
+// Ctrl-C ends a conversion that waits for more input on standard input.
+TEST_F(CliConversion, CtrlCEndsAWaitForStandardInput) {
+    const std::string fifo = Scratch("stdin.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int feed = open(fifo.c_str(), O_RDWR); // holds the pipe open: the input never ends
+    ASSERT_GE(feed, 0);
+    ChildOptions options = Options();
+    options.stdinPath = fifo;
+    ChildProcess child({cli, "-nobeep", "-", Scratch("cut.wav")}, options);
+    WriteLongInput(Scratch("long.mp3"), 30);
+    const std::vector<unsigned char> bytes = ReadFileBytes(Scratch("long.mp3"));
+    ASSERT_EQ(write(feed, bytes.data(), 400'000), 400'000);
+    ASSERT_TRUE(child.WaitForOutput("Writing", 20000));
+    child.Signal(SIGINT);
+    ProcessResult run = child.Finish(20000);
+    close(feed);
+    EXPECT_EQ(run.exitCode, cli::kExitCancelled) << run.err;
+    EXPECT_GT(Frames(CheckedWave(Scratch("cut.wav"))), 0);
+}
+
+// Killed at any moment (SIGKILL: no handler runs), a conversion leaves a WAVE file whose header
+// describes whole sample frames within the bytes it holds: the header is kept up to date.
+TEST_F(CliConversion, AKillAtTwentyRandomMomentsLeavesAReadableFile) {
+    const std::string input = Scratch("long.mp3");
+    WriteLongInput(input); // longer than the latest kill
+    const std::string output = Scratch("out.wav");
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> moment_ms(50, 1600);
+    int cut_short = 0;
+    for (int round = 0; round < 20; ++round) {
+        ChildProcess child({cli, "-overwrite", "-nobeep", input, output}, Options());
+        cut_short += child.Finish(moment_ms(rng)).timedOut ? 1 : 0;
+        EXPECT_EQ(WaveInconsistency(ReadWaveFile(output, false), WaveEnd::kInterrupted), "");
+    }
+    EXPECT_GT(cut_short, 10) << "the conversions ended before the kills";
 }
 
 } // namespace

@@ -6,9 +6,9 @@
 #include "support/test_paths.h"
 #include "support/wave_file.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +29,24 @@ inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// What the output {out.wav} holds after a run: nothing, what it held before, the WAVE file a
+// plain conversion of {in} writes, or (0 and up) a file of that many bytes.
+constexpr long long kAbsent = -1;
+constexpr long long kKept = -2;
+constexpr long long kWave = -3;
+
+// One run of the converter and its answer. The line is its arguments, split at spaces, or (on
+// POSIX hosts) a bash line when it names {cli}; "{in}" is a small stream and any other
+// "{name}" a file of the scratch folder. The text must be on stderr, or after status 0 on
+// either stream.
+struct Answer {
+    std::string line;
+    int exitCode;
+    std::string text;
+    std::optional<std::string> before = std::nullopt; // {out.wav}'s bytes before the run
+    long long after = kAbsent;
+};
+
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -39,6 +57,10 @@ protected:
     ProcessResult Shell(const std::string& line) const; // bash -c line
     std::string Fixture(const std::string& name) const;
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
+    // The text with its {names} replaced by full names, quoted for bash when asked.
+    std::string Expand(std::string text, bool quoted = false) const;
+    // Runs each case on the null sound device and checks its answer and output.
+    void ExpectAnswers(const std::vector<Answer>& answers) const;
 
     ScratchDir dir;
     std::string cli;

@@ -10,12 +10,11 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace sonarel::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Runs the converter on a pseudo-terminal of the given width (0: the terminal does not tell),
 // types `typed` once the terminal shows `cue`, and returns the exit status and everything the
@@ -78,28 +77,27 @@ std::vector<std::string> ShownLines(const std::string& screen, size_t columns, b
 
 using CliPrompt = CliTest;
 
+// What the output held, what is typed at the prompt, the status, what the terminal must show
+// (the question, and the bar a terminal gets) or not show, and the output's size after.
+const std::tuple<std::string, const char*, int, std::string, bool, size_t> kPrompts[] = {
+    // Not a WAVE file: kept without asking, whatever is typed.
+    {"k", "y\n", cli::kExitOutputNotWave, "[y/N]", false, 1},
+    {std::string("RIFF\x04\0\0\0WAVE", 12), "n\n", cli::kExitDeclined, "? [y/N] ", true, 12},
+    {std::string("RIFF\x04\0\0\0WAVE", 12), "Yes\n", cli::kExitDone, "100%", true, 18488},
+};
+
 TEST_F(CliPrompt, TheTypedAnswerDecides) {
-    std::string output = Scratch("out.wav");
-    std::vector<std::string> args = {cli, "-nobeep", Fixture("cbr_8000_mono.mp3"), output};
-    std::string screen;
-
-    WriteFileBytes(output, {'k'}); // not a WAVE file: kept without asking, whatever is typed
-    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "y\n", screen), cli::kExitOutputNotWave);
-    EXPECT_EQ(screen.find("[y/N]"), std::string::npos) << screen;
-    EXPECT_EQ(fs::file_size(output), 1u);
-
-    const std::string wave("RIFF\x04\0\0\0WAVE", 12);
-    WriteFileBytes(output, std::vector<unsigned char>(wave.begin(), wave.end()));
-    screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "n\n", screen), cli::kExitDeclined);
-    EXPECT_NE(screen.find("Overwrite " + output + "? [y/N] "), std::string::npos) << screen;
-    EXPECT_EQ(fs::file_size(output), wave.size());
-
-    screen.clear();
-    EXPECT_EQ(RunAtTerminal(args, Options().env, "[y/N] ", "Yes\n", screen), cli::kExitDone)
-        << screen;
-    EXPECT_NE(screen.find("100%"), std::string::npos) << screen; // the bar on a terminal
-    EXPECT_GT(fs::file_size(output), 56u);
+    const std::string output = Scratch("out.wav");
+    for (const auto& [before, typed, status, shown, isShown, size] : kPrompts) {
+        SCOPED_TRACE(typed);
+        WriteFileBytes(output, std::vector<unsigned char>(before.begin(), before.end()));
+        std::string screen;
+        EXPECT_EQ(RunAtTerminal({cli, "-nobeep", Fixture("cbr_8000_mono.mp3"), output},
+                                Options().env, "[y/N] ", typed, screen),
+                  status);
+        EXPECT_EQ(Contains(screen, shown), isShown) << screen;
+        EXPECT_EQ(std::filesystem::file_size(output), size);
+    }
 }
 
 TEST_F(CliPrompt, LinesDrawnInPlaceFitANarrowTerminalAndCtrlCLeavesACleanLine) {
@@ -125,6 +123,21 @@ TEST_F(CliPrompt, LinesDrawnInPlaceFitANarrowTerminalAndCtrlCLeavesACleanLine) {
         ASSERT_NE(cancelled, lines.end()) << screen;
         EXPECT_EQ(cancelled->substr(0, cancelled->find_last_not_of(' ') + 1), "Cancelled!");
     }
+}
+
+// A batch on a terminal draws its overall progress: once the long first file is done, the bar
+// stands near its end while the short second one begins.
+TEST_F(CliPrompt, ABatchDrawsItsOverallProgress) {
+    WriteLongInput(Scratch("a.mp3"), 300);
+    WriteLongInput(Scratch("b.mp3"), 60);
+    std::string screen;
+    EXPECT_EQ(RunAtTerminal({cli, "-nobeep", "-jobs", "1", Scratch("a.mp3"), Scratch("b.mp3"),
+                             "-output=" + Scratch("out") + "/"},
+                            Options().env, "", "", screen, 80),
+              cli::kExitDone);
+    const size_t second = screen.find("%  1/2 files");
+    ASSERT_NE(second, std::string::npos) << screen;
+    EXPECT_GE(std::stoi(screen.substr(second - 3, 3)), 80) << screen;
 }
 
 } // namespace

@@ -23,6 +23,7 @@ const std::tuple<char, int, int, bool, int> kCalls[] = {
 };
 
 TEST(GradientProgressBar, PositionRangeAndStepRules) {
+    EXPECT_TRUE(GradientProgressBar().SetPos(0)); // the range starts at 0
     GradientProgressBar bar;
     for (const auto& [op, a, b, accepted, pos] : kCalls) {
         EXPECT_EQ(op == 'r'   ? bar.SetRange(a, b)
@@ -65,7 +66,9 @@ TEST(GradientProgressBar, PaintsRampBackgroundBorderAndText) {
     GradientProgressBar bar;
     bar.resize(202, 22);
     // Never positioned nor coloured: full, quartic, red to blue.
-    EXPECT_EQ(bar.grab().toImage().pixelColor(0, 11), kRed);
+    const QImage plain = bar.grab().toImage();
+    EXPECT_EQ(plain.pixelColor(0, 11), kRed);
+    EXPECT_TRUE(plain.pixelColor(201, 11).blue() > 200 && plain.pixelColor(201, 11).red() < 30);
     // The main window's set-up: a sunken frame around a linear yellow to red ramp.
     bar.SetColours(kYellow, kRed);
     bar.SetMode(kLinearShading);

@@ -239,26 +239,35 @@ TEST(WindowTest, OpenProbesTheInputAndProposesTheOutput) {
     }
 }
 
-TEST(WindowTest, SaveAsThenDecodeRunsToDoneAndAgainAsksBeforeReplacing) {
+// Escape with no decode running does nothing; Enter takes the input edit's text, on a focused
+// button it clicks it, in the output edit it decodes; neither key closes the window. Save As
+// names the output, the decode runs to "Done!", and a second one asks before replacing it.
+TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
     Harness h;
+    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
     h.Start();
     EXPECT_EQ(h.Shows(), kReady);
     EXPECT_EQ(h.window.pos(), QPoint(300, 300)); // nothing stored yet
-    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
-    h.Open(h.scratch / "song.mp3");
-    h.files.push_back(h.scratch / "chosen.wav");
+    QTest::keyClick(&h.window, Qt::Key_Escape);
+    h.window.SetControlText(kInputEdit, (h.scratch / "song.mp3").string());
+    h.Key(kInputEdit, Qt::Key_Return);
+    EXPECT_EQ(h.dialog.InputPath().Str(), (h.scratch / "song.mp3").string());
+    h.files = {h.scratch / "song.mp3", h.scratch / "chosen.wav"};
+    h.Key(kInputBrowse, Qt::Key_Enter);
+    EXPECT_EQ(h.Probe(), kSongProbe);
     h.Click(kOutputBrowse);
     EXPECT_EQ(h.dialogs.value(1), "save .wav confirm: WAV Files (*.wav);;All Files (*)");
     EXPECT_EQ(h.Text(kOutputEdit), (h.scratch / "chosen.wav").string());
     EXPECT_EQ(h.Shows(), text::kClickDecode + kProbed);
 
-    h.Click(kDecodeButton);
+    h.Key(kOutputEdit, Qt::Key_Return);
     EXPECT_EQ(h.Shows(), " 5 [decode Open ] &Cancel");
     ASSERT_TRUE(h.DecodeEnds());
     EXPECT_EQ(h.Shows(), text::kDone + std::string(" 105") + kProbed.substr(2));
     EXPECT_EQ(h.beeps, 1);
-    const WaveFile wave = ReadWaveFile(h.scratch / "chosen.wav");
-    EXPECT_EQ(WaveInconsistency(wave), "");
+    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_TRUE(h.window.isVisible());
+    const WaveFile wave = CheckedWave(h.scratch / "chosen.wav");
     EXPECT_EQ(wave.fileSize, 184376u); // as the size label said
     EXPECT_EQ(wave.rate, 44100u);
 
@@ -303,28 +312,6 @@ TEST(WindowTest, ALongDecodeRisesAndCancelsOrClosesWithACompleteFile) {
     EXPECT_TRUE(h.dialog.HasEnded());
     EXPECT_FALSE(h.window.isVisible());
     EXPECT_EQ(WaveInconsistency(ReadWaveFile(h.scratch / "long.wav")), "");
-}
-
-// Enter takes the input edit's text; on a focused button it clicks it; in the output edit it
-// decodes. Escape with no decode running does nothing, and neither key closes the window.
-TEST(WindowTest, EnterAndEscapeKeys) {
-    Harness h;
-    fs::copy_file(Mp3("cbr_44100_stereo.mp3"), h.scratch / "song.mp3");
-    h.Start();
-    QTest::keyClick(&h.window, Qt::Key_Escape);
-    h.window.SetControlText(kInputEdit, (h.scratch / "song.mp3").string());
-    h.Key(kInputEdit, Qt::Key_Return);
-    EXPECT_EQ(h.dialog.InputPath().Str(), (h.scratch / "song.mp3").string());
-    EXPECT_FALSE(h.dialog.IsDecoding());
-    h.files.push_back(h.scratch / "song.mp3");
-    h.Key(kInputBrowse, Qt::Key_Enter);
-    EXPECT_EQ(h.Probe(), kSongProbe);
-    h.Key(kOutputEdit, Qt::Key_Return);
-    EXPECT_TRUE(h.dialog.IsDecoding());
-    ASSERT_TRUE(h.DecodeEnds());
-    EXPECT_EQ(h.window.GetProgressText(), text::kDone);
-    EXPECT_TRUE(h.boxes.empty());
-    EXPECT_TRUE(h.window.isVisible());
 }
 
 // Files dropped together are converted one after another into the output's folder; a file
