@@ -13,6 +13,7 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <random>
@@ -166,24 +167,17 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
     }
 }
 
-// The scale factor band boundaries of every sampling rate against the standard's tables.
 // An MPEG-2 mixed block of the intensity channel (compress 511: lengths 3 and 2 from row two)
 // reads 15 and 18 scale factors, the mixed counts; no conformance stream has such a block.
 TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
-    std::vector<uint8_t> bytes(32, 0);
-    int bits = 0;
-    auto put = [&](uint32_t value, int width, int count) {
+    std::string codes;
+    for (auto [code, count] : {std::pair{"101", 6}, {"110", 9}, {"10", 18}}) {
         for (int n = 0; n < count; ++n) {
-            for (int i = width - 1; i >= 0; --i, ++bits) {
-                bytes[bits / 8] |= static_cast<uint8_t>(((value >> i) & 1) << (7 - bits % 8));
-            }
+            codes += code; // long bands 0..5, short bands 3..5 and 6..11 (three windows each)
         }
-    };
-    put(5, 3, 6);  // long bands 0..5
-    put(6, 3, 9);  // short bands 3..5, three windows each
-    put(2, 2, 18); // short bands 6..11
+    }
     BitRingBuffer reservoir(2048);
-    reservoir.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
+    Load(reservoir, codes);
     GranuleInfo gi{};
     gi.scalefac_compress = 511;
     gi.window_switching_flag = 1;
@@ -197,7 +191,7 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     int32_t scfsi[4] = {0, 0, 0, 0};
     ReadScaleFactors(reservoir, gi, sf, params, scfsi, 0, 0);
     EXPECT_EQ(gi.preflag, 1);
-    EXPECT_EQ(reservoir.ConsumedBits(), bits);
+    EXPECT_EQ(reservoir.ConsumedBits(), int(codes.size()));
     EXPECT_EQ(sf.Long(5), 5);
     EXPECT_EQ(sf.Short(2, 3), 6);
     EXPECT_EQ(sf.Short(0, 5), 6);
@@ -207,6 +201,7 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     EXPECT_EQ(sf.ShortLimit(12), 1);
 }
 
+// The scale factor band boundaries of every sampling rate against the standard's tables.
 TEST(ScaleFactorBands, MatchTheStandard) {
     if (test::VectorsDir().empty()) {
         GTEST_SKIP() << "band tables skipped: ../shared is not present beside the checkout";
