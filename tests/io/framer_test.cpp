@@ -1,116 +1,153 @@
-// The MPEG audio framer: locking onto a stream, the bitrate history and format record,
-// delivery of whole frames, and its failure results; on synthetic frame streams and on
-// the encoder fixtures.
-#include "io/frame_stream.h"
-#include "io/memory_source.h"
+// The MPEG audio framer: locking onto a stream, the format record from the average bitrate,
+// delivery of whole frames, format changes and its failure results; on synthetic frame
+// streams and on the encoder fixtures.
 #include "io/mp3_framer.h"
+#include "io/mpeg_header.h"
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 #include "support/test_paths.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace sonarel {
 namespace {
 
-using test::Bytes;
-using test::Concat;
-using test::Frame;
-using test::Frames;
-using test::k128;
-using test::k160;
-using test::MemorySource;
+using Bytes = std::vector<uint8_t>;
 
-// Everything the framer delivers until it reports the end (format changes counted).
-struct Delivery {
-    Bytes bytes;
-    int changes = 0;
-};
+// MPEG-1 Layer III, 44.1 kHz, joint stereo, no CRC; the bitrate index is or-ed in.
+constexpr uint32_t kMpeg1Layer3 = 0xFFFB0044;
+constexpr uint32_t k128 = kMpeg1Layer3 | 9u << 12;  // 417-byte frames
+constexpr uint32_t k160 = kMpeg1Layer3 | 10u << 12; // 522-byte frames
 
-Delivery ReadAll(Mp3Framer& framer, int32_t chunk, bool want_changes) {
-    Delivery d;
-    Bytes buffer(static_cast<size_t>(chunk));
-    for (int got = 0; got >= 0;) {
-        int changed = 0;
-        got = framer.Read(buffer.data(), chunk, want_changes ? &changed : nullptr);
-        d.changes += changed;
-        d.bytes.insert(d.bytes.end(), buffer.begin(), buffer.begin() + std::max(got, 0));
-    }
-    return d;
+Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
-struct FramerOn {
-    explicit FramerOn(Bytes bytes) : source(std::move(bytes)) { framer.Attach(&source, false); }
-    MemorySource source;
-    Mp3Framer framer;
-};
-
-// The bytes delayed by three zero bits (the last byte padded with zeros).
-Bytes ShiftedByThreeBits(const Bytes& in) {
-    Bytes out(in.size() + 1, 0);
-    for (size_t i = 0; i < in.size(); ++i) {
-        out[i] |= static_cast<uint8_t>(in[i] >> 3);
-        out[i + 1] |= static_cast<uint8_t>(in[i] << 5);
+// The headers' frames in order, each with a silent payload, the whole sequence `repeat` times.
+Bytes Frames(std::initializer_list<uint32_t> headers, int repeat = 1) {
+    Bytes out;
+    for (int r = 0; r < repeat; ++r) {
+        for (const uint32_t word : headers) {
+            MpegHeader parsed;
+            EXPECT_EQ(ParseMpegHeader(word, parsed), 0);
+            Bytes frame(static_cast<size_t>(parsed.frame_bits / 8), 0);
+            for (size_t i = 0; i < 4; ++i) {
+                frame[i] = static_cast<uint8_t>(word >> (24 - 8 * i));
+            }
+            out = Concat(std::move(out), frame);
+        }
     }
     return out;
 }
 
+// Everything the framer delivers until it reports the end; a format change sets *changed.
+Bytes ReadAll(Mp3Framer& framer, int32_t chunk, int* changed = nullptr) {
+    Bytes all, buffer(static_cast<size_t>(chunk));
+    for (int got = 0; got >= 0;) {
+        got = framer.Read(buffer.data(), chunk, changed);
+        all.insert(all.end(), buffer.begin(), buffer.begin() + std::max(got, 0));
+    }
+    return all;
+}
+
+// Bytes in memory, read like a raw file: in order, 0 at the end.
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(Bytes bytes) : bytes_(std::move(bytes)) {}
+    void Close() override { open_ = false; }
+    int Open() override {
+        open_ = open_result_ == 0;
+        return open_result_;
+    }
+    int IsOpen() const override { return open_ ? 1 : 0; }
+    int Read(uint8_t* buffer, int32_t length, int*) override {
+        const size_t n = std::min(bytes_.size() - position_, size_t(std::max(length, 0)));
+        std::copy_n(bytes_.begin() + long(position_), n, buffer);
+        position_ += n;
+        return static_cast<int>(n);
+    }
+    void SetOpenResult(int result) { open_result_ = result; }
+    size_t Position() const { return position_; }
+
+private:
+    Bytes bytes_;
+    size_t position_ = 0;
+    int open_result_ = 0;
+    bool open_ = false;
+};
+
+struct FramerOn {
+    explicit FramerOn(Bytes bytes, uint32_t ring = Mp3Framer::kDefaultRingBytes)
+        : source(std::move(bytes)), framer(ring) {
+        framer.Attach(&source, false);
+    }
+    MemorySource source;
+    Mp3Framer framer;
+};
+
+// Also with the smallest ring the bit reader may have (a frame, the next header and the
+// refill slack), which it wraps and moves back in at every frame.
 TEST(Framer, OpensOnFourConfirmedFramesAndDeliversTheFramesOnly) {
-    constexpr uint32_t k32 = test::kMpeg1Layer3 | 1u << 12;
-    constexpr uint32_t k40 = test::kMpeg1Layer3 | 2u << 12;
+    constexpr uint32_t k32 = kMpeg1Layer3 | 1u << 12;
+    constexpr uint32_t k40 = kMpeg1Layer3 | 2u << 12;
     const Bytes five = Frames({k128}, 5);
+    Bytes shifted(five.size() + 1, 0); // three bits late
+    for (size_t i = 0; i < five.size(); ++i) {
+        shifted[i] |= static_cast<uint8_t>(five[i] >> 3);
+        shifted[i + 1] |= static_cast<uint8_t>(five[i] << 5);
+    }
     const struct Case {
         const char* what;
         Bytes stream;
         int result;
-        int kbps = 0;               // the average of the first four frames
         uint32_t bytes_per_sec = 0; // in the format record: a bitrate a record can carry
-        uint64_t bit_position = 0;  // of the fourth frame
-        size_t held = 0;            // bytes of the four frames
+        size_t held = 0;            // bytes of the four frames that opened it
         Bytes frames = {};          // delivered
     } cases[] = {
-        {"constant bitrate", Frames({k128}, 10), 0, 128, 16000, 3 * 3336, 1668, Frames({k128}, 10)},
-        {"leading zeros", Concat(Bytes(100, 0), five), 0, 128, 16000, 800 + 3 * 3336, 1668, five},
+        {"constant bitrate", Frames({k128}, 10), 0, 16000, 1668, Frames({k128}, 10)},
+        {"leading zeros", Concat(Bytes(100, 0), five), 0, 16000, 1668, five},
         {"a header not followed by a frame",
-         Concat(Concat(Frame(k128), Bytes(50, 0x55)), Frames({k160}, 6)), 0, 160, 20000,
-         8 * (417 + 50) + 3 * 4176, 2088, Frames({k160}, 6)},
-        {"four frames", Frames({k128}, 4), 0, 128, 16000, 3 * 3336, 1668, Frames({k128}, 4)},
-        {"alternating bitrates", Frames({k128, k160}, 4), 0, 144, 18000, 3336 + 4176 + 3336, 1878,
-         Frames({k128, k160}, 4)},
-        {"an average no record carries", Frames({k32, k32, k32, k40}, 2), 0, 34, 4000, 3 * 832, 442,
+         Concat(Concat(Frames({k128}), Bytes(50, 0x55)), Frames({k160}, 6)), 0, 20000, 2088,
+         Frames({k160}, 6)},
+        {"four frames", Frames({k128}, 4), 0, 16000, 1668, Frames({k128}, 4)},
+        {"alternating bitrates", Frames({k128, k160}, 4), 0, 18000, 1878, Frames({k128, k160}, 4)},
+        {"an average no record carries", Frames({k32, k32, k32, k40}, 2), 0, 4000, 442,
          Frames({k32, k32, k32, k40}, 2)},
-        {"an odd bit offset", ShiftedByThreeBits(five), 0, 128, 16000, 3 + 3 * 3336, 1668, five},
+        {"an odd bit offset", shifted, 0, 16000, 1668, five},
         {"three frames", Frames({k128}, 3), kFramerEndOfInput},
         {"empty", Bytes{}, kFramerEndOfInput},
         {"a header only", Bytes{0xFF, 0xFB, 0x90}, kFramerEndOfInput},
         {"less than 16 KB of non-audio", Bytes(10000, 0), kFramerEndOfInput},
         {"more than 16 KB of non-audio", Bytes(20000, 0), kFramerNoSync},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FramerOn f(c.stream);
-        ASSERT_EQ(f.framer.Open(), c.result);
-        EXPECT_EQ(f.framer.IsOpen(), c.result == 0 ? 1 : 0);
-        if (c.result != 0) {
-            EXPECT_EQ(f.framer.GetFormat(), nullptr);
-            EXPECT_LT(f.source.Position(), 16384u + 2048u);
-            continue;
+    for (uint32_t ring : {Mp3Framer::kDefaultRingBytes, 522u + 69u}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << " ring " << ring);
+            FramerOn f(c.stream, ring);
+            ASSERT_EQ(f.framer.Open(), c.result);
+            EXPECT_EQ(f.framer.IsOpen(), c.result == 0 ? 1 : 0);
+            if (c.result != 0) {
+                EXPECT_EQ(f.framer.GetFormat(), nullptr);
+                EXPECT_LT(f.source.Position(), 16384u + 2048u);
+                continue;
+            }
+            ASSERT_NE(f.framer.GetFormat(), nullptr);
+            EXPECT_EQ(f.framer.GetFormat()->Header().format_tag, kWaveFormatMpegLayer3);
+            EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, c.bytes_per_sec);
+            // The frames that opened it are held: reading them needs no further input.
+            const size_t consumed = f.source.Position();
+            Bytes start(c.held);
+            ASSERT_EQ(f.framer.Read(start.data(), int32_t(c.held), nullptr), int(c.held));
+            EXPECT_EQ(f.source.Position(), consumed);
+            int changes = 0;
+            EXPECT_EQ(Concat(start, ReadAll(f.framer, 700, &changes)), c.frames);
+            EXPECT_EQ(changes, 0);
         }
-        EXPECT_EQ(f.framer.AverageBitrate(), c.kbps);
-        EXPECT_EQ(f.framer.CurrentFrame().bit_position, c.bit_position);
-        const WaveFormatHolder* format = f.framer.GetFormat();
-        ASSERT_NE(format, nullptr);
-        EXPECT_EQ(format->Header().format_tag, kWaveFormatMpegLayer3);
-        EXPECT_EQ(format->Header().avg_bytes_per_sec, c.bytes_per_sec);
-        // The frames that opened it are held: reading them needs no further input.
-        const size_t consumed = f.source.Position();
-        Bytes start(c.held);
-        ASSERT_EQ(f.framer.Read(start.data(), int32_t(c.held), nullptr), int(c.held));
-        EXPECT_EQ(f.source.Position(), consumed);
-        const Delivery rest = ReadAll(f.framer, 700, true);
-        EXPECT_EQ(Concat(start, rest.bytes), c.frames);
-        EXPECT_EQ(rest.changes, 0);
     }
 }
 
@@ -122,27 +159,21 @@ TEST(Framer, AFormatChangeIsReportedOnceAndItsFrameDropped) {
     FramerOn f(stream);
     ASSERT_EQ(f.framer.Open(), 0);
     Bytes buffer(100000);
-    int changed = 0;
-    EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), 8 * 417 + 3 * 522);
-    EXPECT_EQ(changed, 0);
-    EXPECT_EQ(f.framer.CurrentFrame().format_changed, 1); // reported with the next call
-    EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), 0);
-    EXPECT_EQ(changed, 1);
-    EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, 20000u);
-    changed = 0;
-    EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), 4 * 522);
-    EXPECT_EQ(changed, 0);
-    EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), -1);
-
+    const int expected[][3] = {
+        {8 * 417 + 3 * 522, 0, 16000}, {0, 1, 20000}, {4 * 522, 0, 20000}, {-1, 0, 20000}};
+    for (const auto& [bytes, change, record] : expected) {
+        int changed = 0;
+        EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), bytes);
+        EXPECT_EQ(changed, change);
+        EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, uint32_t(record));
+    }
     FramerOn unflagged(stream);
     ASSERT_EQ(unflagged.framer.Open(), 0);
-    EXPECT_EQ(ReadAll(unflagged.framer, 4096, false).bytes, stream);
+    EXPECT_EQ(ReadAll(unflagged.framer, 4096), stream);
 }
 
 TEST(Framer, FailuresOfItsSourceAndBuffer) {
-    Mp3Framer alone;
-    EXPECT_EQ(alone.Open(), kFramerNoSource);
-
+    EXPECT_EQ(Mp3Framer().Open(), kFramerNoSource);
     // A source its owner opened stays open when a filter on it closes; one the framer
     // opened is closed with it, and a failure to open is passed on.
     struct Pass : FilterStream {
@@ -160,19 +191,16 @@ TEST(Framer, FailuresOfItsSourceAndBuffer) {
     ASSERT_EQ(opening.framer.Open(), 0);
     opening.framer.Close();
     EXPECT_EQ(opening.source.IsOpen(), 0);
-    FramerOn refusing(Frames({k128}, 5));
-    refusing.source.SetOpenResult(7);
-    EXPECT_EQ(refusing.framer.Open(), 7);
+    opening.source.SetOpenResult(7);
+    EXPECT_EQ(opening.framer.Open(), 7);
 
     // Each reopen adds one frame to the buffer (the history is kept); nothing is read.
     FramerOn undrained(Frames({k128}, 200));
-    ASSERT_EQ(undrained.framer.Open(), 0);
-    int result = 0;
+    int result = undrained.framer.Open();
     int reopens = 0;
-    while (result == 0 && reopens < 100) {
+    for (; result == 0 && reopens < 100; ++reopens) {
         undrained.framer.Close();
         result = undrained.framer.Open();
-        ++reopens;
     }
     EXPECT_EQ(result, kFramerFrameTooLarge);
     EXPECT_EQ(4 + reopens - 1, Mp3Framer::kFrameBufferBytes / 417);
@@ -198,27 +226,19 @@ TEST(Framer, ProbesEveryFixture) {
         std::string name;
         uint16_t rate;
         uint16_t channels;
-        uint16_t kbps;            // 0: not checked
-        uint16_t record_kbps = 0; // in the format record, when other than kbps
+        uint16_t kbps; // in the format record; 0: not checked
     };
     std::vector<Fixture> fixtures = {
-        {"crc_44100_stereo.mp3", 44100, 2, 128},  {"crc_22050_mono.mp3", 22050, 1, 48},
-        {"vbr_16000_mono.mp3", 16000, 1, 58, 56}, // frames of 64, 64, 80 and 24 kbit/s
-        {"vbr_44100_stereo.mp3", 44100, 2, 0},    {"id3v2_300k.mp3", 44100, 2, 128},
-        {"id3v2_footer.mp3", 44100, 2, 128},      {"riff_mp3_22050_stereo.wav", 22050, 2, 64}};
-    for (auto [rate, kbps] : {std::pair{8000, 24},
-                              {11025, 32},
-                              {12000, 32},
-                              {16000, 48},
-                              {22050, 64},
-                              {24000, 64},
-                              {32000, 96},
-                              {44100, 128},
-                              {48000, 128}}) {
-        for (uint16_t channels : {1, 2}) {
-            fixtures.push_back(
-                {"cbr_" + std::to_string(rate) + (channels == 1 ? "_mono.mp3" : "_stereo.mp3"),
-                 uint16_t(rate), channels, uint16_t(kbps)});
+        {"crc_44100_stereo.mp3", 44100, 2, 128}, {"crc_22050_mono.mp3", 22050, 1, 48},
+        {"vbr_16000_mono.mp3", 16000, 1, 56}, // frames of 64, 64, 80 and 24 kbit/s: 58
+        {"vbr_44100_stereo.mp3", 44100, 2, 0},   {"id3v2_300k.mp3", 44100, 2, 128},
+        {"id3v2_footer.mp3", 44100, 2, 128},     {"riff_mp3_22050_stereo.wav", 22050, 2, 64}};
+    const int cbr[][2] = {{8000, 24},  {11025, 32}, {12000, 32},  {16000, 48}, {22050, 64},
+                          {24000, 64}, {32000, 96}, {44100, 128}, {48000, 128}};
+    for (const auto& [rate, kbps] : cbr) {
+        for (const char* channels : {"_mono.mp3", "_stereo.mp3"}) {
+            fixtures.push_back({"cbr_" + std::to_string(rate) + channels, uint16_t(rate),
+                                uint16_t(channels[1] == 'm' ? 1 : 2), uint16_t(kbps)});
         }
     }
     for (const Fixture& fx : fixtures) {
@@ -230,16 +250,12 @@ TEST(Framer, ProbesEveryFixture) {
         Mp3Framer framer;
         framer.Attach(&reader, false);
         ASSERT_EQ(framer.Open(), 0);
-        EXPECT_EQ(framer.CurrentFrame().layer, 3);
         ASSERT_NE(framer.GetFormat(), nullptr);
-        EXPECT_EQ(framer.GetFormat()->Header().samples_per_sec, fx.rate);
-        EXPECT_EQ(framer.GetFormat()->Header().channels, fx.channels);
-        if (fx.kbps != 0) {
-            EXPECT_EQ(framer.AverageBitrate(), fx.kbps);
-            EXPECT_EQ(framer.GetFormat()->Header().avg_bytes_per_sec,
-                      125u * (fx.record_kbps != 0 ? fx.record_kbps : fx.kbps));
-        }
-        EXPECT_GT(ReadAll(framer, 4608, false).bytes.size(), 0u);
+        const WaveFormatEx& format = framer.GetFormat()->Header();
+        EXPECT_EQ(format.samples_per_sec, fx.rate);
+        EXPECT_EQ(format.channels, fx.channels);
+        EXPECT_TRUE(fx.kbps == 0 || format.avg_bytes_per_sec == 125u * fx.kbps);
+        EXPECT_GT(ReadAll(framer, 4608).size(), 0u);
         EXPECT_EQ(reader.GetPosition(), reader.GetSize());
     }
 }

@@ -12,19 +12,6 @@ std::vector<uint8_t> Bytes(const WaveFormatHolder& holder) {
     return std::vector<uint8_t>(holder.Get(), holder.Get() + holder.Size());
 }
 
-TEST(WaveFormat, PcmRecordsAreSixteenBytes) {
-    EXPECT_EQ(Bytes(PcmFormat(8000, 1, 16)),
-              (std::vector<uint8_t>{1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0}));
-    EXPECT_EQ(Bytes(PcmFormat(44100, 2, 16)),
-              (std::vector<uint8_t>{1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0}));
-    std::vector<uint8_t> record = EncodeWaveFormat({1, 2, 48000, 192000, 4, 16, 0});
-    record.push_back(0x77); // bytes beyond the size rule are ignored
-    WaveFormatHolder holder;
-    holder.Set(record);
-    EXPECT_EQ(holder.Size(), 16u);
-    EXPECT_EQ(holder.Header().samples_per_sec, 48000u);
-}
-
 // Layer-3 records: 30 bytes; at low bitrates a block holds several frames of
 // alternating lengths.
 TEST(WaveFormat, Mp3RecordsForEveryRateAndBitrate) {
@@ -59,10 +46,16 @@ TEST(WaveFormat, Mp3RecordsForEveryRateAndBitrate) {
     EXPECT_EQ(Bytes(format), before);
 }
 
-// A record keeps 18 bytes and cbSize more, never more than it was given; one without
-// cbSize is completed, and a shorter one is none.
+// A PCM record is 16 bytes; any other keeps 18 bytes and cbSize more, never more than it was
+// given; one without cbSize is completed, and a shorter one is none.
 TEST(WaveFormat, HoldersKeepWhatTheRecordSays) {
+    EXPECT_EQ(Bytes(PcmFormat(44100, 2, 16)),
+              (std::vector<uint8_t>{1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0}));
+    std::vector<uint8_t> pcm = EncodeWaveFormat({1, 2, 48000, 192000, 4, 16, 0});
+    pcm.push_back(0x77); // bytes beyond the size rule are ignored
     WaveFormatHolder holder;
+    holder.Set(pcm);
+    EXPECT_EQ(holder.Size(), 16u);
     holder.Set(EncodeWaveFormat({0x55, 2, 44100, 0x12345678, 1, 0, 40}, {1, 2, 417, 1, 0}));
     EXPECT_EQ(holder.Size(), 30u);
     EXPECT_EQ(holder.Header().avg_bytes_per_sec, 0x12345678u);

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 void ExpectMatchesReference(const std::string& label, const DecodedStream& decoded,
                             const fs::path& reference_path) {
     ASSERT_FALSE(decoded.hung);
-    const std::vector<int16_t> reference = AsSamples(LoadFile(reference_path));
+    const std::vector<int16_t> reference = AsSamples(ReadFileBytes(reference_path));
     ASSERT_FALSE(reference.empty()) << reference_path;
     size_t skip = 0;
     size_t dropped = 0;
@@ -58,15 +58,17 @@ class ConformanceTest : public ::testing::TestWithParam<std::string> {};
 
 // Every vector path gives exactly the portable path's PCM, with the standard window and
 // with the shortened one of the mono downmix; every option gives the same frames, each
-// of the size the option asks for.
+// of the size the option asks for. 8-bit samples are the 16-bit ones shifted into unsigned
+// bytes, and the mono downmix of two channels is close to their mean.
 TEST_P(ConformanceTest, MatchesTheReferenceInEveryOutputForm) {
     SKIP_WITHOUT_VECTORS();
     const std::string name = GetParam();
-    const std::vector<uint8_t> stream = LoadFile(VectorsDir() / (name + ".bit"));
+    const std::vector<uint8_t> stream = ReadFileBytes(VectorsDir() / (name + ".bit"));
     const mp3::DecoderOptions options[] = {{0, false, false}, {1, false, false}, {2, false, false},
                                            {0, true, false},  {0, false, true},  {1, true, true},
                                            {2, false, true}};
     DecodedStream full;
+    std::vector<int16_t> wide;
     for (mp3::DecoderOptions option : options) {
         SCOPED_TRACE("shift " + std::to_string(option.downsample_shift) +
                      (option.eight_bit ? " 8-bit" : "") + (option.mono ? " mono" : ""));
@@ -75,6 +77,7 @@ TEST_P(ConformanceTest, MatchesTheReferenceInEveryOutputForm) {
         ASSERT_FALSE(decoded.hung);
         if (full.pcm.empty()) {
             full = decoded;
+            wide = AsSamples(full.pcm);
             ExpectMatchesReference(name, full, VectorsDir() / (name + ".pcm"));
         }
         ASSERT_EQ(decoded.frame_statuses, full.frame_statuses);
@@ -82,6 +85,21 @@ TEST_P(ConformanceTest, MatchesTheReferenceInEveryOutputForm) {
             int expected = full.frame_bytes[f] >> option.downsample_shift >> option.eight_bit;
             expected /= option.mono && full.frame_channels[f] == 2 ? 2 : 1;
             ASSERT_EQ(decoded.frame_bytes[f], expected) << "frame " << f;
+        }
+        const bool stereo = full.frame_channels[0] == 2;
+        for (size_t i = 0; option.eight_bit && option.downsample_shift == 0 && i < wide.size();
+             ++i) {
+            ASSERT_EQ(decoded.pcm[i], (wide[i] + 32768) >> 8) << i;
+        }
+        if (option.mono && option.downsample_shift == 0 && stereo) {
+            const std::vector<int16_t> mono = AsSamples(decoded.pcm);
+            double signal = 0, error = 0;
+            for (size_t i = 0; i < mono.size(); ++i) {
+                const double mean = (double(wide[2 * i]) + wide[2 * i + 1]) / 2;
+                signal += mean * mean;
+                error += (mono[i] - mean) * (mono[i] - mean);
+            }
+            EXPECT_GT(10 * std::log10(signal / error), 20.0);
         }
         for (mp3::VectorPath path : {mp3::VectorPath::kSse2, mp3::VectorPath::kAvx2}) {
             if (mp3::ResolveVectorPath(path) == path && option.downsample_shift == 0 &&
@@ -111,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Layer3, ConformanceTest,
 // as concealment of full length, silent while there is nothing to conceal from.
 TEST(Conformance, StreamCutInTheMiddleOfAFrame) {
     SKIP_WITHOUT_VECTORS();
-    const std::vector<uint8_t> whole = LoadFile(VectorsDir() / "l3-sin1k0db.bit");
+    const std::vector<uint8_t> whole = ReadFileBytes(VectorsDir() / "l3-sin1k0db.bit");
     const DecodedStream decoded = DecodeStream({whole.begin() + 633, whole.end()});
     ASSERT_GE(decoded.frame_statuses.size(), 3u);
     EXPECT_EQ(decoded.frame_statuses[0], mp3::MP3_I_RESERVOIR_CONCEALED);
@@ -140,7 +158,7 @@ std::pair<double, double> ToneAt1kHz(const std::vector<int16_t>& x, size_t first
 // its clipping residue must not grow at the lower rates.
 TEST(Conformance, ReducedRatesKeepTheToneOfTheSineStream) {
     SKIP_WITHOUT_VECTORS();
-    const std::vector<uint8_t> stream = LoadFile(VectorsDir() / "l3-sin1k0db.bit");
+    const std::vector<uint8_t> stream = ReadFileBytes(VectorsDir() / "l3-sin1k0db.bit");
     const std::vector<int16_t> full = AsSamples(DecodeStream(stream).pcm);
     const auto [amplitude, residual] = ToneAt1kHz(full, 20000, 44100);
     ASSERT_LT(residual, -25.0);
@@ -170,7 +188,7 @@ TEST(Conformance, OtherVectorsDoNoHarm) {
         }
         SCOPED_TRACE(name);
         ++files;
-        const DecodedStream decoded = DecodeStream(LoadFile(entry.path()));
+        const DecodedStream decoded = DecodeStream(ReadFileBytes(entry.path()));
         ExpectWholeFrames(decoded);
         const bool no_layer3 = name == "l3-he_free.bit" || name == "l1-fl1.bit" ||
                                name == "l2-fl10.bit" || name == "ILL2_layer1.bit" ||

@@ -1,7 +1,5 @@
 #include "decode_helpers.h"
 
-#include "support/test_paths.h"
-
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -66,15 +64,6 @@ void ExpectWholeFrames(const DecodedStream& decoded) {
     for (mp3::Mp3Status status : decoded.other_statuses) {
         EXPECT_EQ(mp3::Severity(status), 2u) << std::hex << status;
     }
-}
-
-std::vector<uint8_t> LoadFile(const std::filesystem::path& path) {
-    const std::vector<unsigned char> bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-std::vector<uint8_t> LoadFixture(const std::string& name) {
-    return LoadFile(FixturesDir() / "mp3" / name);
 }
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm) {

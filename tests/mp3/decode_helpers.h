@@ -1,14 +1,15 @@
 // Helpers of the decoder tests: run a whole stream through Mp3Decoder the way the
-// decoding stage does, and compare PCM with a reference.
+// decoding stage does, and read its PCM as samples.
 #pragma once
 
 #include "mp3/decoder_options.h"
 #include "mp3/mp3_decoder.h"
 #include "mp3/mp3_status.h"
+#include "support/test_paths.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace sonarel::test {
@@ -37,10 +38,10 @@ DecodedStream DecodeStream(const std::vector<uint8_t>& stream,
 // decoder did not hang.
 void ExpectWholeFrames(const DecodedStream& decoded);
 
-std::vector<uint8_t> LoadFile(const std::filesystem::path& path);
-
 // A file of tests/fixtures/mp3.
-std::vector<uint8_t> LoadFixture(const std::string& name);
+inline std::vector<uint8_t> LoadFixture(const std::string& name) {
+    return ReadFileBytes(FixturesDir() / "mp3" / name);
+}
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm);
 

@@ -1,18 +1,22 @@
 // The spectrum stages at the edges the conformance streams do not reach: Huffman data at
-// the ends of a granule's bits, requantisation gains beyond the gain table, the
-// alias-reduction seams of mixed blocks at 8 kHz and of the reduced output rates, and the
-// scale factor bands of every rate.
+// the ends of a granule's bits, the band counts of each window of a short block,
+// requantisation gains beyond the gain table, the alias-reduction seams of mixed blocks at
+// 8 kHz and of the reduced output rates, the scale factor bands of every rate, and side
+// information that claims more lines than a granule has.
 #include "mp3/huffman_decoder.h"
 #include "mp3/layer3_types.h"
 #include "mp3/reorder_antialias.h"
 #include "mp3/requantize.h"
 #include "mp3/scale_factors.h"
 #include "mp3/sf_band_table.h"
+#include "mp3/side_info.h"
 #include "support/test_paths.h"
 
+#include <bitset>
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <random>
@@ -81,6 +85,25 @@ TEST(Huffman, GranuleEdges) {
             ASSERT_EQ(ix[i], line == c.lines.end() ? 0 : line->second) << i;
         }
     }
+}
+
+// A short block counts the bands of each window up to the last one holding a line of that
+// window: here line 12 (band 1 of window 0) and line 4 (band 0 of window 1), as count-one
+// quadruples of table B.
+TEST(Huffman, ShortBlocksCountTheBandsOfEachWindow) {
+    BitRingBuffer reservoir(2048);
+    Load(reservoir, "1111 0111 0 1111 0111 0");
+    GranuleInfo gi{};
+    gi.window_switching_flag = 1;
+    gi.block_type = 2;
+    gi.count1table_select = 1;
+    gi.part2_3_length = 18;
+    int32_t ix[576];
+    DecodeSpectrum(reservoir, ix, gi, FrameParams{2, 0, 0, 0, 0, 32, 1, 1, 0});
+    EXPECT_EQ(gi.nonzero_count, 13);
+    EXPECT_EQ(gi.short_band_count, 2);
+    EXPECT_EQ(gi.window_band_count[0], 2);
+    EXPECT_EQ(gi.window_band_count[1], 1);
 }
 
 // A global gain above 210 is loud, and one far below keeps the formula's gain, so that a
@@ -166,24 +189,17 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
     }
 }
 
-// The scale factor band boundaries of every sampling rate against the standard's tables.
 // An MPEG-2 mixed block of the intensity channel (compress 511: lengths 3 and 2 from row two)
 // reads 15 and 18 scale factors, the mixed counts; no conformance stream has such a block.
 TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
-    std::vector<uint8_t> bytes(32, 0);
-    int bits = 0;
-    auto put = [&](uint32_t value, int width, int count) {
+    std::string codes;
+    for (auto [code, count] : {std::pair{"101", 6}, {"110", 9}, {"10", 18}}) {
         for (int n = 0; n < count; ++n) {
-            for (int i = width - 1; i >= 0; --i, ++bits) {
-                bytes[bits / 8] |= static_cast<uint8_t>(((value >> i) & 1) << (7 - bits % 8));
-            }
+            codes += code; // long bands 0..5, short bands 3..5 and 6..11 (three windows each)
         }
-    };
-    put(5, 3, 6);  // long bands 0..5
-    put(6, 3, 9);  // short bands 3..5, three windows each
-    put(2, 2, 18); // short bands 6..11
+    }
     BitRingBuffer reservoir(2048);
-    reservoir.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
+    Load(reservoir, codes);
     GranuleInfo gi{};
     gi.scalefac_compress = 511;
     gi.window_switching_flag = 1;
@@ -197,7 +213,7 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     int32_t scfsi[4] = {0, 0, 0, 0};
     ReadScaleFactors(reservoir, gi, sf, params, scfsi, 0, 0);
     EXPECT_EQ(gi.preflag, 1);
-    EXPECT_EQ(reservoir.ConsumedBits(), bits);
+    EXPECT_EQ(reservoir.ConsumedBits(), int(codes.size()));
     EXPECT_EQ(sf.Long(5), 5);
     EXPECT_EQ(sf.Short(2, 3), 6);
     EXPECT_EQ(sf.Short(0, 5), 6);
@@ -207,6 +223,7 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     EXPECT_EQ(sf.ShortLimit(12), 1);
 }
 
+// The scale factor band boundaries of every sampling rate against the standard's tables.
 TEST(ScaleFactorBands, MatchTheStandard) {
     if (test::VectorsDir().empty()) {
         GTEST_SKIP() << "band tables skipped: ../shared is not present beside the checkout";
@@ -236,6 +253,24 @@ TEST(ScaleFactorBands, MatchTheStandard) {
         }
     }
     EXPECT_EQ(checked, 18);
+}
+
+// Side information that gives a granule more big values than it has lines (288 pairs) is
+// damaged: the granule is read as empty, so no stage reads or writes past its 576 lines.
+TEST(SideInfo, MoreBigValuesThanAGranuleHasLinesEmptyIt) {
+    for (int big_values : {288, 289}) {
+        BitRingBuffer reservoir(2048);
+        // MPEG-2 mono: main_data_begin and the private bit, then the granule.
+        Load(reservoir, std::string(9, '0') + std::bitset<12>(100).to_string() +
+                            std::bitset<9>(uint32_t(big_values)).to_string() +
+                            std::string(60, '0'));
+        FrameParams params;
+        params.channels = 1;
+        SideInfo side{};
+        ASSERT_TRUE(ReadSideInfo(reservoir, side, params));
+        EXPECT_EQ(side.Granule(0, 0).big_values, big_values == 288 ? 288 : 0);
+        EXPECT_EQ(side.Granule(0, 0).part2_3_length, big_values == 288 ? 100 : 0);
+    }
 }
 
 } // namespace

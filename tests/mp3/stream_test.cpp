@@ -1,9 +1,8 @@
-// The push interface on the committed encoder fixtures: pieces of any size, every output
-// option, a too-small output buffer, the end, Reset, and the encoder's information frame.
+// The push interface on the committed encoder fixtures: pieces of any size, every rate, a
+// too-small output buffer, the end, Reset, and the encoder's information frame.
 #include "decode_helpers.h"
 
 #include <algorithm>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -12,87 +11,46 @@
 namespace sonarel::test {
 namespace {
 
-using mp3::DecoderOptions;
-
-// Every fixture, fed in pieces of any size, decodes to whole frames of the size its rate,
-// channels and options give; the information frame in front is skipped, and the frames
-// decoded are the ones it counts.
+// Every fixture (named kind_rate_channels.mp3), fed in pieces of any size, decodes to whole
+// frames of the size its rate, channels and options give; the information frame in front
+// (all but crc_22050_mono) is skipped, and the frames decoded are the ones it counts.
 TEST(Stream, EveryFixtureGivesTheFramesItsInformationFrameCounts) {
-    struct Case {
-        std::string name;
-        int sample_rate;
-        int channels;
-        bool info = true; // an information frame leads the stream
-    };
-    std::vector<Case> cases = {{"crc_22050_mono.mp3", 22050, 1, false},
-                               {"crc_44100_stereo.mp3", 44100, 2},
-                               {"vbr_16000_mono.mp3", 16000, 1},
-                               {"vbr_44100_stereo.mp3", 44100, 2}};
+    std::vector<std::string> names = {"crc_22050_mono.mp3", "crc_44100_stereo.mp3",
+                                      "vbr_16000_mono.mp3", "vbr_44100_stereo.mp3"};
     for (int rate : {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}) {
-        cases.push_back({"cbr_" + std::to_string(rate) + "_mono.mp3", rate, 1});
-        cases.push_back({"cbr_" + std::to_string(rate) + "_stereo.mp3", rate, 2});
+        names.push_back("cbr_" + std::to_string(rate) + "_mono.mp3");
+        names.push_back("cbr_" + std::to_string(rate) + "_stereo.mp3");
     }
-    const DecoderOptions options[] = {
-        {0, false, false}, {1, false, false}, {2, true, false}, {0, false, true}, {2, true, true}};
-    for (const Case& c : cases) {
-        const int samples = c.sample_rate >= 32000 ? 1152 : 576;
-        for (const DecoderOptions& option : options) {
-            SCOPED_TRACE(c.name + " shift " + std::to_string(option.downsample_shift) +
-                         (option.eight_bit ? " 8-bit" : "") + (option.mono ? " mono" : ""));
-            const std::vector<uint8_t> stream = LoadFixture(c.name);
+    for (const std::string& name : names) {
+        const std::vector<uint8_t> stream = LoadFixture(name);
+        const int samples = std::stoi(name.substr(4)) >= 32000 ? 1152 : 576;
+        const int channels = name.find("mono") != std::string::npos ? 1 : 2;
+        std::mt19937 rng(static_cast<unsigned>(stream.size()));
+        const mp3::DecoderOptions options[] = {{}, {2, true, true}};
+        for (const mp3::DecoderOptions& option : options) {
+            SCOPED_TRACE(name + (option.mono ? " shift 2 8-bit mono" : ""));
             mp3::Mp3Decoder decoder(option);
             const DecodedStream decoded = DecodeStream(decoder, stream, [] { return 3000; });
             ASSERT_FALSE(decoded.hung);
-            // Pieces of any size give the same frames.
-            std::mt19937 rng(static_cast<unsigned>(stream.size()));
+            const int bytes = option.mono ? samples / 4 : samples * channels * 2;
+            EXPECT_EQ(decoded.frame_bytes, std::vector<int>(decoded.frame_bytes.size(), bytes));
+            EXPECT_EQ(decoded.frame_statuses,
+                      std::vector<mp3::Mp3Status>(decoded.frame_statuses.size(), mp3::MP3_OK));
             for (const ChunkSizer& sizer : {ChunkSizer([] { return 1; }),
-                                            ChunkSizer([&rng] { return 1 + int(rng() % 5000); }),
-                                            ChunkSizer([] { return 1 << 20; })}) {
+                                            ChunkSizer([&rng] { return 1 + int(rng() % 5000); })}) {
                 mp3::Mp3Decoder other(option);
                 const DecodedStream again = DecodeStream(other, stream, sizer);
                 EXPECT_EQ(again.frame_statuses, decoded.frame_statuses);
                 EXPECT_TRUE(again.pcm == decoded.pcm);
             }
-            const int channels = option.mono ? 1 : c.channels;
-            const int bytes =
-                (samples >> option.downsample_shift) * channels * (option.eight_bit ? 1 : 2);
-            EXPECT_EQ(std::count(decoded.frame_bytes.begin(), decoded.frame_bytes.end(), bytes),
-                      long(decoded.frame_bytes.size()));
-            EXPECT_EQ(std::count(decoded.frame_statuses.begin(), decoded.frame_statuses.end(),
-                                 mp3::MP3_OK),
-                      long(decoded.frame_statuses.size()));
             const mp3::EncoderInfo& info = decoder.GetEncoderInfo();
-            ASSERT_EQ(info.present, c.info);
-            if (!c.info) {
-                continue;
-            }
-            EXPECT_EQ(decoded.frame_statuses.size(), info.frame_count);
-            EXPECT_EQ(info.encoder_delay, 576);
+            ASSERT_EQ(info.present, name != "crc_22050_mono.mp3");
+            EXPECT_TRUE(!info.present || decoded.frame_statuses.size() == info.frame_count);
+            EXPECT_TRUE(!info.present || info.encoder_delay == 576);
             decoder.Reset();
             EXPECT_FALSE(decoder.GetEncoderInfo().present);
         }
     }
-}
-
-// 8-bit samples are the 16-bit ones shifted into unsigned bytes; the mono downmix of a
-// stereo stream is close to the mean of the two decoded channels.
-TEST(Stream, EightBitAndMonoFollowTheSixteenBitStereoOutput) {
-    const std::vector<uint8_t> stream = LoadFixture("vbr_44100_stereo.mp3");
-    const std::vector<int16_t> wide = AsSamples(DecodeStream(stream).pcm);
-    const std::vector<uint8_t> narrow = DecodeStream(stream, {0, true, false}).pcm;
-    ASSERT_EQ(narrow.size(), wide.size());
-    for (size_t i = 0; i < wide.size(); ++i) {
-        ASSERT_EQ(narrow[i], (wide[i] + 32768) >> 8) << i;
-    }
-    const std::vector<int16_t> mono = AsSamples(DecodeStream(stream, {0, false, true}).pcm);
-    ASSERT_EQ(mono.size() * 2, wide.size());
-    double signal = 0, error = 0;
-    for (size_t i = 0; i < mono.size(); ++i) {
-        const double mean = (double(wide[2 * i]) + wide[2 * i + 1]) / 2;
-        signal += mean * mean;
-        error += (mono[i] - mean) * (mono[i] - mean);
-    }
-    EXPECT_GT(10 * std::log10(signal / error), 20.0);
 }
 
 TEST(Stream, FeedTakesWhatTheRingHoldsAndTooSmallAnOutputLeavesTheFrame) {
@@ -117,7 +75,6 @@ TEST(Stream, FeedTakesWhatTheRingHoldsAndTooSmallAnOutputLeavesTheFrame) {
 TEST(Stream, EndIsStickyAndResetForgetsEverything) {
     const std::vector<uint8_t> a = LoadFixture("vbr_44100_stereo.mp3");
     const std::vector<uint8_t> b = LoadFixture("cbr_44100_stereo.mp3");
-    const DecodedStream fresh = DecodeStream(a);
     mp3::Mp3Decoder decoder;
     DecodeStream(decoder, b, [] { return 2048; });
     ASSERT_TRUE(decoder.IsFinished());
@@ -137,6 +94,7 @@ TEST(Stream, EndIsStickyAndResetForgetsEverything) {
     ASSERT_LT(offset, b.size()) << "the reset must come in the middle of the stream";
     decoder.Reset();
     const DecodedStream again = DecodeStream(decoder, a, [] { return 2048; });
+    const DecodedStream fresh = DecodeStream(a);
     EXPECT_EQ(again.frame_statuses, fresh.frame_statuses);
     EXPECT_TRUE(again.pcm == fresh.pcm);
 }
