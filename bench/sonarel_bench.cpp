@@ -130,8 +130,8 @@ void ReportConcealed(const char* path, const RunResult& result) {
                                               sonarel::mp3::MP3_I_RESERVOIR_CONCEALED};
     for (int i = 0; i < 2; ++i) {
         if (result.concealed[i] > 0) {
-            std::fprintf(stderr, "%s: %ld frames %s\n", path, result.concealed[i],
-                         sonarel::mp3::Mp3StatusName(codes[i]));
+            std::fprintf(stderr, "%s: %s in %ld frames\n", path,
+                         sonarel::mp3::Mp3StatusName(codes[i]), result.concealed[i]);
         }
     }
 }
