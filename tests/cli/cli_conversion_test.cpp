@@ -51,7 +51,8 @@ TEST_F(CliConversion, EveryFixtureConvertsToTheDecodersPcmOneAtATimeOrAtOnce) {
     ASSERT_EQ(batch.exitCode, cli::kExitDone) << batch.err;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir / "two")) {
         SCOPED_TRACE(entry.path().filename());
-        EXPECT_TRUE(ReadFileBytes(entry.path()) == ReadFileBytes(dir / entry.path().filename()));
+        EXPECT_TRUE(ReadFileBytes(entry.path()) ==
+                    ReadFileBytes(dir.Path() / entry.path().filename()));
         --converted;
     }
     EXPECT_EQ(converted, 0);
