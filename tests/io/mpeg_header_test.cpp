@@ -17,6 +17,7 @@ TEST(MpegHeader, FrameLengthsRatesAndChannelsOfEveryVersionAndLayer) {
     } cases[] = {
         {0xFFFB9244, 418, 128, 44100, 2},  // 417.96 slots and the padding slot
         {0xFFFBE4C0, 960, 320, 48000, 1},  //
+        {0xFFFB1044, 104, 32, 44100, 2},   // the lowest Layer III rate: 104.49 bytes
         {0xFFFFEA00, 676, 448, 32000, 2},  // Layer I slots are four bytes
         {0xFFFF2000, 68, 64, 44100, 2},    // 17.4 slots
         {0xFFFDA400, 576, 192, 48000, 2},  //
