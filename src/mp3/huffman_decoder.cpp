@@ -157,8 +157,10 @@ bool WindowBandHasLines(const int32_t* ix, const int16_t* s, int band, int windo
 void ShortBandCounts(const int32_t* ix, GranuleInfo& gi, const SfBandTable& bands) {
     const int16_t* s = bands.short_bounds;
     gi.short_band_count = FirstBandReaching(gi.nonzero_count, 13, [s](int k) { return 3 * s[k]; });
+    // A window whose lines are all zero has every band free for intensity stereo, so its
+    // count is 0, not the granule's.
     for (int window = 0; window < 3; ++window) {
-        gi.window_band_count[window] = gi.short_band_count;
+        gi.window_band_count[window] = 0;
         for (int band = gi.short_band_count - 1; band >= 0; --band) {
             if (WindowBandHasLines(ix, s, band, window)) {
                 gi.window_band_count[window] = band + 1;

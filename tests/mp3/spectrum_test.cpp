@@ -89,7 +89,7 @@ TEST(Huffman, GranuleEdges) {
 
 // A short block counts the bands of each window up to the last one holding a line of that
 // window: here line 12 (band 1 of window 0) and line 4 (band 0 of window 1), as count-one
-// quadruples of table B.
+// quadruples of table B. Window 2 holds no line, so all its bands are open to intensity stereo.
 TEST(Huffman, ShortBlocksCountTheBandsOfEachWindow) {
     BitRingBuffer reservoir(2048);
     Load(reservoir, "1111 0111 0 1111 0111 0");
@@ -104,6 +104,7 @@ TEST(Huffman, ShortBlocksCountTheBandsOfEachWindow) {
     EXPECT_EQ(gi.short_band_count, 2);
     EXPECT_EQ(gi.window_band_count[0], 2);
     EXPECT_EQ(gi.window_band_count[1], 1);
+    EXPECT_EQ(gi.window_band_count[2], 0);
 }
 
 // A global gain above 210 is loud, and one far below keeps the formula's gain, so that a
