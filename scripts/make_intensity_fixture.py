@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a hand-built MPEG-1 stream that LAME cannot make: joint stereo with intensity
-stereo in short blocks, where the right channel holds one line in window 0 and none in
-windows 1 and 2. The standard opens every band of an empty window to intensity stereo;
+stereo in short blocks (plain and mixed), where the right channel holds one line in
+window 0 and none in windows 1 and 2. The standard opens every band of an empty window to intensity stereo;
 scripts/compare_decoders.py --fixtures checks us against mpg123 and ffmpeg on it.
 
 Each frame: 44.1 kHz, 128 kbit/s, no CRC, mode extension 1 (intensity on, mid/side off),
@@ -11,7 +11,7 @@ in the right channel), the spectrum as count-one quadruples of table B.
 import os
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-OUT = os.path.join(ROOT, "tests", "fixtures", "mp3", "differential", "short-block-intensity")
+OUT = os.path.join(ROOT, "tests", "fixtures", "mp3", "differential")
 FRAME_BYTES = 417
 
 
@@ -40,7 +40,7 @@ def table_b(lines):
     return out.bits
 
 
-def frame(left, right, global_gain):
+def frame(left, right, global_gain, mixed):
     spectra = [table_b(left), table_b(right)]
     side = Bits()
     side.put(0, 9)  # main_data_begin
@@ -53,7 +53,8 @@ def frame(left, right, global_gain):
             side.put(0, 4)  # scalefac_compress
             side.put(1, 1)  # window_switching_flag
             side.put(2, 2)  # block_type: short
-            side.put(0, 1 + 5 + 5 + 3 * 3)  # mixed flag, two tables, subblock gains
+            side.put(mixed, 1)  # mixed_block_flag
+            side.put(0, 5 + 5 + 3 * 3)  # two tables, subblock gains
             side.put(0b001, 3)  # preflag, scalefac_scale, count1table_select = B
     main = Bits()
     main.bits = (spectra[0] + spectra[1]) * 2
@@ -62,15 +63,21 @@ def frame(left, right, global_gain):
     return body + bytes(FRAME_BYTES - len(body))
 
 
-def main():
+def write(name, mixed, right_line):
     left = [1, 0, 0, 0] * 48  # one line in every quadruple of the first 192 lines
-    right = [0] * 24 + [1, 0, 0, 0]  # line 24: short band 2 of window 0 only
-    with open(OUT + ".mp3", "wb") as f:
-        f.write(frame(left, right, 190) * 4)
-    with open(OUT + ".txt", "w") as f:
-        f.write("scripts/make_intensity_fixture.py  # intensity stereo in short blocks; right "
-                "window 0 holds line 24, windows 1 and 2 are empty (hand-built, LAME never "
-                "writes intensity stereo)\n")
+    right = [0] * right_line + [1, 0, 0, 0]  # the first short band of window 0 with a line
+    path = os.path.join(OUT, name)
+    with open(path + ".mp3", "wb") as f:
+        f.write(frame(left, right, 190, mixed) * 4)
+    with open(path + ".txt", "w") as f:
+        f.write(f"scripts/make_intensity_fixture.py  # intensity stereo in short blocks, mixed "
+                f"{mixed}; right window 0 holds line {right_line}, windows 1 and 2 are empty "
+                f"(hand-built, LAME never writes intensity stereo)\n")
+
+
+def main():
+    write("short-block-intensity", 0, 24)  # short band 2
+    write("mixed-block-intensity", 1, 36)  # short band 3, the first above the long bands
 
 
 if __name__ == "__main__":
