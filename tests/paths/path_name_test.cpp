@@ -51,20 +51,6 @@ TEST_F(PathNameDiskTest, ExistsIsFolderAndCanCreateWithoutLeavingOrTouchingAnyth
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), fs::directory_iterator()), 2);
 }
 
-TEST_F(PathNameDiskTest, MakeUniqueCountsUpFromOne) {
-    PathName path(In("song.wav"));
-    path.MakeUnique();
-    EXPECT_EQ(path.Str(), In("song.wav"));
-    for (const auto& [taken, next] : {std::pair{"song.wav", "song_1.wav"},
-                                      {"song_1.wav", "song_2.wav"},
-                                      {"song_2.wav", "song_3.wav"}}) {
-        Touch(taken);
-        path.Assign(In("song.wav"));
-        path.MakeUnique();
-        EXPECT_EQ(path.Str(), In(next));
-    }
-}
-
 TEST_F(PathNameDiskTest, ExpandLongNamesTakesTheStoredLetterCaseOrChangesNothing) {
     Touch("Music/Rock/ABC.mp3");
     const std::pair<const char*, const char*> cases[] = {

@@ -1,0 +1,113 @@
+// The naming rules of both styles, on any host: Windows names (drives, network names, both
+// separators, parts cut to 255 characters) and POSIX names ('/' only, a leading dot in the
+// name).
+#include "paths/path_rules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace sonarel {
+namespace {
+
+constexpr const PathStyle& kWin = kWindowsStyle;
+
+TEST(PathRulesTest, SplitsDrivesNetworkNamesFoldersAndExtensions) {
+    const struct {
+        const PathStyle& style;
+        const char* path;
+        const char* root;
+        const char* folder;
+        const char* base;
+        const char* extension;
+    } cases[] = {
+        {kWin, "C:\\Music\\Rock\\a.mp3", "C:", "\\Music\\Rock\\", "a", ".mp3"},
+        {kWin, "C:\\my.dir\\file", "C:", "\\my.dir\\", "file", ""},
+        {kWin, "C:\\a.b.mp3", "C:", "\\", "a.b", ".mp3"},
+        {kWin, "C:\\x\\.mp3", "C:", "\\x\\", "", ".mp3"}, // no leading-dot rule on Windows
+        {kWin, "D:/in\\sub/song.wav", "D:", "/in\\sub/", "song", ".wav"},
+        {kWin, "\\\\srv\\pub\\dir\\f.mp3", "\\\\srv\\pub", "\\dir\\", "f", ".mp3"},
+        {kWin, "\\\\srv", "", "\\\\", "srv", ""},
+        {kWin, "a\\b", "", "a\\", "b", ""},
+        {kPosixStyle, "/music/rock/a.b.mp3", "", "/music/rock/", "a.b", ".mp3"},
+        {kPosixStyle, "/data/C:odd\\name.mp3", "", "/data/", "C:odd\\name", ".mp3"},
+        {kPosixStyle, "/home/u/.profile", "", "/home/u/", ".profile", ""},
+        {kPosixStyle, "/x/.hidden.mp3", "", "/x/", ".hidden", ".mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(RootOf(c.style, c.path), c.root);
+        EXPECT_EQ(FolderOf(c.style, c.path), c.folder);
+        EXPECT_EQ(BaseNameOf(c.style, c.path), c.base);
+        EXPECT_EQ(ExtensionOf(c.style, c.path), c.extension);
+        EXPECT_EQ(FileNameOf(c.style, c.path), std::string(c.base) + c.extension);
+        EXPECT_EQ(DriveAndFolderOf(c.style, c.path), std::string(c.root) + c.folder);
+    }
+    EXPECT_EQ(RootOf(kWin, "\\\\srv\\pub"), "\\\\srv\\pub"); // a share alone
+    const std::string longest(300, 'n');                     // parts are cut to 255 characters
+    const PathParts parts = SplitPath(kWin, "C:\\" + longest + "\\" + longest + "." + longest);
+    EXPECT_EQ(parts.drive, "C:");
+    EXPECT_EQ(parts.folder.size(), 255u);
+    EXPECT_EQ(parts.base_name.size(), 255u);
+    EXPECT_EQ(parts.extension.size(), 255u);
+}
+
+// The rules PathName shares with the host's style are in its own tests; these are the
+// Windows ones: drives, shares and both separators.
+TEST(PathRulesTest, ReplacesWindowsPartsAndResolvesAgainstTheCurrentFolder) {
+    const std::pair<std::string, std::string> cases[] = {
+        {WithExtension(kWin, "C:\\a", "wav"), "C:\\a.wav"},
+        {WithExtension(kWin, "C:\\a.mp3", ""), "C:\\a"},
+        {WithBaseName(kWin, "C:\\d\\song.mp3", "song_1"), "C:\\d\\song_1.mp3"},
+        {WithFileName(kWin, "C:\\d\\song.mp3", "x\\other.wav"), "C:\\d\\other.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out"), "C:\\Out\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out.old"), "C:\\Out.old\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out\\"), "C:\\Out\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "\\share\\"), "\\share\\song.wav"},
+        {JoinPath(kWin, {"E:", "folder", "name", "ext"}), "E:folder\\name.ext"},
+        {WithRoot(kWin, "C:\\a\\b.mp3", "D:"), "D:\\\\a\\b.mp3"}, // separators kept as they are
+        {WithRoot(kWin, "C:\\a\\b.mp3", "\\\\srv\\pub\\"), "\\\\srv\\pub\\\\a\\b.mp3"},
+        {WithRoot(kWin, "a\\b.mp3", "C:"), "C:\\a\\b.mp3"},
+        {WithoutTrailingSeparator(kWin, "C:\\dir\\"), "C:\\dir"},
+        {AssignPath(kWin, "a.mp3", "C:\\"), "C:\\a.mp3"},
+        {AssignPath(kWin, "D:", "C:\\Work"), "C:\\Work"},
+        {AssignPath(kWin, "..", "C:\\Work"), "C:\\"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+    }
+}
+
+// Stored names come from a small case-insensitive "disk"; the root stays as written.
+TEST(PathRulesTest, ExpandsEveryWindowsComponentButTheRootOrGivesNothing) {
+    const std::string stored[] = {"c:\\Music", "c:\\Music\\ABC.mp3", "\\\\srv\\pub\\Dir",
+                                  "\\\\srv\\pub\\Dir\\F.mp3"};
+    auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        return text;
+    };
+    const StoredNameLookup lookup = [&](const std::string& folder, const std::string& name) {
+        for (const std::string& path : stored) {
+            if (lower(path) == lower(folder + name)) {
+                return std::optional(path.substr(folder.size()));
+            }
+        }
+        return std::optional<std::string>();
+    };
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"c:\\music\\abc.mp3", "c:\\Music\\ABC.mp3"},
+        {"c:\\music\\", "c:\\Music\\"},
+        {"c:\\", "c:\\"},
+        {"\\\\srv\\pub\\dir\\f.mp3", "\\\\srv\\pub\\Dir\\F.mp3"},
+        {"c:\\music\\gone.mp3", std::nullopt},
+        {"c:\\other\\abc.mp3", std::nullopt},
+    };
+    for (const auto& [path, expanded] : cases) {
+        EXPECT_EQ(ExpandStoredNames(kWin, path, lookup), expanded) << path;
+    }
+}
+
+} // namespace
+} // namespace sonarel
