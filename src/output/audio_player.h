@@ -59,10 +59,6 @@ public:
     void TogglePause() override;
     int32_t GetBufferSize() const override;
 
-    uint32_t PlayedMilliseconds() const;
-    // A whole buffer's playing time, rounded down.
-    uint32_t MillisecondsPerBuffer() const;
-    int QueuedCount() const;
     std::string LastError() const;
 
 private:

@@ -39,16 +39,13 @@ TEST(PcmLevelTest, LevelsFollowTheRmsWithSilenceLowest) {
         int tolerance = 0;
     } cases[] = {
         {Samples16({0, 0, 0, 0}), 16, kSilenceLevel},
-        {{}, 16, kSilenceLevel},
         {{0x7F}, 16, kSilenceLevel}, // no whole sample
         {Bytes(100, 128), 8, kSilenceLevel},
-        {Samples16({-32768, -32768, -32768, -32768}), 16, 0},
         {Samples16({32767, -32768, 32767, -32768}), 16, 0},
         {Samples16(std::vector<int16_t>(2304, -32768)), 16, 0}, // a whole frame: no overflow
         {{0xFF, 0x7F, 0x00}, 16, 0},                            // a stray byte is left out
         {{0, 255, 0, 255}, 8, 0, 5},
         {Sine16(32767), 16, -301, 1},
-        {Sine16(16384), 16, -903, 1},
         {Sine16(328), 16, -4301, 2},
         {Samples16(one), 16,
          static_cast<int>(std::lround(1000 * std::log10(1.0 / 2304 / 1073741824.0))), 1},
