@@ -1,16 +1,12 @@
 // The MPEG audio framer: locking onto a stream, the format record from the average bitrate,
-// delivery of whole frames, format changes and its failure results; on synthetic frame
-// streams and on the encoder fixtures.
+// delivery of whole frames, format changes and its failure results, on synthetic frame
+// streams.
 #include "io/mp3_framer.h"
 #include "io/mpeg_header.h"
-#include "io/raw_file_reader.h"
-#include "io/riff_wave_reader.h"
-#include "support/test_paths.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 namespace sonarel {
@@ -204,60 +200,6 @@ TEST(Framer, FailuresOfItsSourceAndBuffer) {
     }
     EXPECT_EQ(result, kFramerFrameTooLarge);
     EXPECT_EQ(4 + reopens - 1, Mp3Framer::kFrameBufferBytes / 417);
-
-    struct Tracked : MemorySource {
-        explicit Tracked(bool* deleted) : MemorySource(Frames({k128}, 5)), deleted_(deleted) {}
-        ~Tracked() override { *deleted_ = true; }
-        bool* deleted_;
-    };
-    bool deleted = false;
-    {
-        Mp3Framer framer;
-        framer.Attach(new Tracked(&deleted), true);
-        ASSERT_EQ(framer.Open(), 0);
-    }
-    EXPECT_TRUE(deleted) << "an owned source is deleted with the framer";
-}
-
-// The committed encoder fixtures through the real file readers: every byte after the
-// start of the first frame is frame data, so the reader ends up at its end.
-TEST(Framer, ProbesEveryFixture) {
-    struct Fixture {
-        std::string name;
-        uint16_t rate;
-        uint16_t channels;
-        uint16_t kbps; // in the format record; 0: not checked
-    };
-    std::vector<Fixture> fixtures = {
-        {"crc_44100_stereo.mp3", 44100, 2, 128}, {"crc_22050_mono.mp3", 22050, 1, 48},
-        {"vbr_16000_mono.mp3", 16000, 1, 56}, // frames of 64, 64, 80 and 24 kbit/s: 58
-        {"vbr_44100_stereo.mp3", 44100, 2, 0},   {"id3v2_300k.mp3", 44100, 2, 128},
-        {"id3v2_footer.mp3", 44100, 2, 128},     {"riff_mp3_22050_stereo.wav", 22050, 2, 64}};
-    const int cbr[][2] = {{8000, 24},  {11025, 32}, {12000, 32},  {16000, 48}, {22050, 64},
-                          {24000, 64}, {32000, 96}, {44100, 128}, {48000, 128}};
-    for (const auto& [rate, kbps] : cbr) {
-        for (const char* channels : {"_mono.mp3", "_stereo.mp3"}) {
-            fixtures.push_back({"cbr_" + std::to_string(rate) + channels, uint16_t(rate),
-                                uint16_t(channels[1] == 'm' ? 1 : 2), uint16_t(kbps)});
-        }
-    }
-    for (const Fixture& fx : fixtures) {
-        SCOPED_TRACE(fx.name);
-        const std::string path = (test::FixturesDir() / "mp3" / fx.name).string();
-        RawFileReader raw(path);
-        RiffWaveReader riff(path);
-        FileSource& reader = fx.name.ends_with(".wav") ? static_cast<FileSource&>(riff) : raw;
-        Mp3Framer framer;
-        framer.Attach(&reader, false);
-        ASSERT_EQ(framer.Open(), 0);
-        ASSERT_NE(framer.GetFormat(), nullptr);
-        const WaveFormatEx& format = framer.GetFormat()->Header();
-        EXPECT_EQ(format.samples_per_sec, fx.rate);
-        EXPECT_EQ(format.channels, fx.channels);
-        EXPECT_TRUE(fx.kbps == 0 || format.avg_bytes_per_sec == 125u * fx.kbps);
-        EXPECT_GT(ReadAll(framer, 4608).size(), 0u);
-        EXPECT_EQ(reader.GetPosition(), reader.GetSize());
-    }
 }
 
 } // namespace

@@ -124,25 +124,20 @@ TEST(RawFileReader, ThePayloadIsTheAudioBetweenTheTags) {
     }
 }
 
-// Closed, a reader gives nothing; opened again, it starts again at the first byte. A missing
-// file and a folder cannot be opened.
-TEST(RawFileReader, OpeningAndReopening) {
+// Closed, a reader gives nothing (rewinding: the tag table above). A missing file and a folder
+// cannot be opened.
+TEST(RawFileReader, ClosedOrMissingGivesNothing) {
     test::ScratchDir scratch;
-    const Bytes content = Pattern(2500);
-    test::WriteFileBytes(scratch / "stream.mp3", content);
+    test::WriteFileBytes(scratch / "stream.mp3", Pattern(2500));
     RawFileReader reader((scratch / "stream.mp3").string());
-    uint8_t buffer[100];
+    uint8_t buffer[8];
     EXPECT_EQ(reader.Read(buffer, 8, nullptr), 0);
     EXPECT_EQ(reader.Seek(0), 0);
     ASSERT_EQ(reader.Open(), 0);
     EXPECT_EQ(reader.Read(buffer, 0, nullptr), 0);
-    ASSERT_EQ(reader.Read(buffer, 8, nullptr), 8);
-    ASSERT_EQ(reader.Open(), 0);
-    ASSERT_EQ(reader.Read(buffer, 100, nullptr), 100);
-    EXPECT_EQ(buffer[0], content[0]);
-    EXPECT_EQ(reader.GetPosition(), 108u);
     reader.Close();
     EXPECT_EQ(reader.IsOpen(), 0);
+    EXPECT_EQ(reader.Read(buffer, 8, nullptr), 0);
     EXPECT_EQ(RawFileReader((scratch / "nothing.mp3").string()).Open(), -1);
     EXPECT_EQ(RawFileReader(scratch.Path().string()).Open(), -1);
 }
