@@ -1,10 +1,8 @@
 // The naming rules of both styles, on any host: Windows names (drives, network names, both
 // separators, parts cut to 255 characters) and POSIX names ('/' only, a leading dot in the
-// name).
+// name). Stored-name expansion runs through PathName on the disk, in both builds.
 #include "paths/path_rules.h"
 
-#include <algorithm>
-#include <cctype>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -76,36 +74,6 @@ TEST(PathRulesTest, ReplacesWindowsPartsAndResolvesAgainstTheCurrentFolder) {
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
-    }
-}
-
-// Stored names come from a small case-insensitive "disk"; the root stays as written.
-TEST(PathRulesTest, ExpandsEveryWindowsComponentButTheRootOrGivesNothing) {
-    const std::string stored[] = {"c:\\Music", "c:\\Music\\ABC.mp3", "\\\\srv\\pub\\Dir",
-                                  "\\\\srv\\pub\\Dir\\F.mp3"};
-    auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return char(std::tolower(c)); });
-        return text;
-    };
-    const StoredNameLookup lookup = [&](const std::string& folder, const std::string& name) {
-        for (const std::string& path : stored) {
-            if (lower(path) == lower(folder + name)) {
-                return std::optional(path.substr(folder.size()));
-            }
-        }
-        return std::optional<std::string>();
-    };
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"c:\\music\\abc.mp3", "c:\\Music\\ABC.mp3"},
-        {"c:\\music\\", "c:\\Music\\"},
-        {"c:\\", "c:\\"},
-        {"\\\\srv\\pub\\dir\\f.mp3", "\\\\srv\\pub\\Dir\\F.mp3"},
-        {"c:\\music\\gone.mp3", std::nullopt},
-        {"c:\\other\\abc.mp3", std::nullopt},
-    };
-    for (const auto& [path, expanded] : cases) {
-        EXPECT_EQ(ExpandStoredNames(kWin, path, lookup), expanded) << path;
     }
 }
 
