@@ -57,6 +57,9 @@ public:
     // The MPEG Layer-3 record, or null while none could be built.
     const WaveFormatHolder* GetFormat() const override;
 
+    // Average of the last four frame bitrates in kbit/s; 0 while not known.
+    uint16_t AverageBitrate() const;
+
 private:
     // How the framer stands to the stream's frames.
     enum Sync {
@@ -65,8 +68,6 @@ private:
         kSyncSearching, // bytes were skipped: a header counts only once the next confirms it
     };
 
-    // Average of the last four frame bitrates in kbit/s; 0 while not known.
-    uint16_t AverageBitrate() const;
     int FindSync(MpegHeader& header, uint64_t& position);
     int AcceptHeader(const MpegHeader& header, uint32_t word);
     int ReadFrame();
