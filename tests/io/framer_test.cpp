@@ -1,6 +1,6 @@
 // The MPEG audio framer: locking onto a stream, the format record from the average bitrate,
-// delivery of whole frames, format changes and its failure results, on synthetic frame
-// streams.
+// delivery of whole frames and its failure results, on synthetic frame streams. (The program
+// runs only its Open, as the probe's fallback; Read's format changes meet the fuzz target.)
 #include "io/mp3_framer.h"
 #include "io/mpeg_header.h"
 
@@ -147,27 +147,6 @@ TEST(Framer, OpensOnFourConfirmedFramesAndDeliversTheFramesOnly) {
     }
 }
 
-// 8 frames at 128 kbit/s, then 8 at 160: the average is known again with the fourth
-// 160 frame (the twelfth frame), which carries the change and is dropped; the bytes
-// copied before it come first. Without a change flag every frame is delivered.
-TEST(Framer, AFormatChangeIsReportedOnceAndItsFrameDropped) {
-    const Bytes stream = Concat(Frames({k128}, 8), Frames({k160}, 8));
-    FramerOn f(stream);
-    ASSERT_EQ(f.framer.Open(), 0);
-    Bytes buffer(100000);
-    const int expected[][3] = {
-        {8 * 417 + 3 * 522, 0, 16000}, {0, 1, 20000}, {4 * 522, 0, 20000}, {-1, 0, 20000}};
-    for (const auto& [bytes, change, record] : expected) {
-        int changed = 0;
-        EXPECT_EQ(f.framer.Read(buffer.data(), 100000, &changed), bytes);
-        EXPECT_EQ(changed, change);
-        EXPECT_EQ(f.framer.GetFormat()->Header().avg_bytes_per_sec, uint32_t(record));
-    }
-    FramerOn unflagged(stream);
-    ASSERT_EQ(unflagged.framer.Open(), 0);
-    EXPECT_EQ(ReadAll(unflagged.framer, 4096), stream);
-}
-
 TEST(Framer, FailuresOfItsSourceAndBuffer) {
     EXPECT_EQ(Mp3Framer().Open(), kFramerNoSource);
     // A source its owner opened stays open when a filter on it closes; one the framer
@@ -189,17 +168,6 @@ TEST(Framer, FailuresOfItsSourceAndBuffer) {
     EXPECT_EQ(opening.source.IsOpen(), 0);
     opening.source.SetOpenResult(7);
     EXPECT_EQ(opening.framer.Open(), 7);
-
-    // Each reopen adds one frame to the buffer (the history is kept); nothing is read.
-    FramerOn undrained(Frames({k128}, 200));
-    int result = undrained.framer.Open();
-    int reopens = 0;
-    for (; result == 0 && reopens < 100; ++reopens) {
-        undrained.framer.Close();
-        result = undrained.framer.Open();
-    }
-    EXPECT_EQ(result, kFramerFrameTooLarge);
-    EXPECT_EQ(4 + reopens - 1, Mp3Framer::kFrameBufferBytes / 417);
 }
 
 } // namespace
