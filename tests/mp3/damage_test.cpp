@@ -195,6 +195,7 @@ TEST(Damage, SynchronisationFindsEveryRealFrame) {
         {"an odd bit offset", shifted, true, "OOOE"},
         {"garbage in front", std::vector<uint8_t>(333, 0xFF) + 2 * k128, true, "OOE"},
         {"Layer I and II frames", 3 * (Frame(0xFFFF9000, 400) + Frame(0xFFFD9000, 400)), true, "E"},
+        {"free format", 5 * Frame(0xFFFB0000), true, "E"},
     };
     const std::string letters = "OCRSLNE";
     const mp3::Mp3Status statuses[] = {
