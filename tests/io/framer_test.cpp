@@ -1,12 +1,16 @@
-// The MPEG audio framer: locking onto a stream, the format record from the average bitrate,
-// delivery of whole frames and its failure results, on synthetic frame streams. (The program
-// runs only its Open, as the probe's fallback; Read's format changes meet the fuzz target.)
+// The MPEG audio framer and what it is made of: frame header parsing, locking onto a stream,
+// the Layer-3 format record from the average bitrate (and what a record holder keeps of any
+// record), delivery of whole frames and its failure results, on synthetic frame streams. (The
+// program runs only its Open, as the probe's fallback; Read's format changes meet the fuzz
+// target.)
 #include "io/mp3_framer.h"
 #include "io/mpeg_header.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <span>
+#include <tuple>
 #include <vector>
 
 namespace sonarel {
@@ -168,6 +172,113 @@ TEST(Framer, FailuresOfItsSourceAndBuffer) {
     EXPECT_EQ(opening.source.IsOpen(), 0);
     opening.source.SetOpenResult(7);
     EXPECT_EQ(opening.framer.Open(), 7);
+}
+
+// Frame header parsing: frame lengths, rates and channels of every version and layer, and
+// the headers that are no frames.
+TEST(MpegHeader, FrameLengthsRatesAndChannelsOfEveryVersionAndLayer) {
+    const struct Case {
+        uint32_t word;
+        int bytes;
+        int kbps;
+        int rate;
+        int channels;
+    } cases[] = {
+        {0xFFFB9244, 418, 128, 44100, 2},  // 417.96 slots and the padding slot
+        {0xFFFBE4C0, 960, 320, 48000, 1},  //
+        {0xFFFB1044, 104, 32, 44100, 2},   // the lowest Layer III rate: 104.49 bytes
+        {0xFFFFEA00, 676, 448, 32000, 2},  // Layer I slots are four bytes
+        {0xFFFF2000, 68, 64, 44100, 2},    // 17.4 slots
+        {0xFFFDA400, 576, 192, 48000, 2},  //
+        {0xFFFDEA00, 1729, 384, 32000, 2}, // the longest accepted frame
+        {0xFFF7E800, 768, 256, 16000, 2},  // MPEG-2 Layer I
+        {0xFFF52000, 104, 16, 22050, 2},   // Layer II keeps 1152 samples
+        {0xFFE314C0, 48, 8, 12000, 1},     // MPEG-2.5: 576 samples
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.word);
+        MpegHeader h;
+        ASSERT_EQ(ParseMpegHeader(c.word, h), 0);
+        EXPECT_EQ(h.frame_bits, 8 * c.bytes);
+        EXPECT_EQ(BitrateKbps(h), c.kbps);
+        EXPECT_EQ(DescribeFrame(h).sample_rate, c.rate);
+        EXPECT_EQ(DescribeFrame(h).channels, c.channels);
+    }
+    for (uint32_t word : {0xFFEB9044u,    // MPEG-2.5 bit with ID 1
+                          0xFFF99044u,    // reserved layer code
+                          0xFFFB9C44u,    // sampling index 3
+                          0xFFFB0044u,    // free format
+                          0xFFFBF044u,    // bitrate index 15
+                          0xFFE718C0u,    // MPEG-2.5 Layer I
+                          0xFFE518C0u}) { // MPEG-2.5 Layer II
+        MpegHeader h;
+        EXPECT_EQ(ParseMpegHeader(word, h), -1) << std::hex << word;
+        EXPECT_EQ(h.frame_bits, 0);
+    }
+}
+
+Bytes RecordBytes(const WaveFormatHolder& holder) {
+    return Bytes(holder.Get(), holder.Get() + holder.Size());
+}
+
+// Layer-3 records: 30 bytes; at low bitrates a block holds several frames of
+// alternating lengths.
+TEST(WaveFormat, Mp3RecordsForEveryRateAndBitrate) {
+    Mp3WaveFormat format;
+    ASSERT_TRUE(format.Build(128, 44100, 2));
+    EXPECT_EQ(RecordBytes(format),
+              EncodeWaveFormat({0x55, 2, 44100, 16000, 1, 0, 12}, {1, 2, 417, 1, 0}));
+    const struct Case {
+        uint32_t kbps, rate, channels;
+        int block_size, frames_per_block;
+    } cases[] = {
+        {320, 48000, 2, 960, 1},        {64, 32000, 1, 288, 1},
+        {8, 11025, 1, 52, 1},           {12, 22050, 1, 26 + 52, 2},
+        {14, 8000, 1, 72 + 3 * 144, 4}, {18, 8000, 2, 3 * 144 + 216, 4},
+        {20, 8000, 2, 144 + 216, 2},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(format.Build(c.kbps, c.rate, c.channels)) << c.kbps;
+        EXPECT_EQ(format.Header().avg_bytes_per_sec, c.kbps * 125);
+        EXPECT_EQ(format.Mp3Extension().block_size, c.block_size) << c.kbps;
+        EXPECT_EQ(format.Mp3Extension().frames_per_block, c.frames_per_block) << c.kbps;
+    }
+    // Invalid values leave the record as it was.
+    const std::vector<uint8_t> before = RecordBytes(format);
+    for (auto [kbps, rate, channels] : {std::tuple{0u, 44100u, 2u},
+                                        {100u, 44100u, 2u},
+                                        {128u, 44000u, 2u},
+                                        {128u, 44100u, 3u},
+                                        {128u, 44100u, 0u}}) {
+        EXPECT_FALSE(format.Build(kbps, rate, channels));
+    }
+    EXPECT_EQ(RecordBytes(format), before);
+}
+
+// A PCM record is 16 bytes; any other keeps 18 bytes and cbSize more, never more than it was
+// given; one without cbSize is completed, and a shorter one is none.
+TEST(WaveFormat, HoldersKeepWhatTheRecordSays) {
+    EXPECT_EQ(RecordBytes(PcmFormat(44100, 2, 16)),
+              (std::vector<uint8_t>{1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0}));
+    std::vector<uint8_t> pcm = EncodeWaveFormat({1, 2, 48000, 192000, 4, 16, 0});
+    pcm.push_back(0x77); // bytes beyond the size rule are ignored
+    WaveFormatHolder holder;
+    holder.Set(pcm);
+    EXPECT_EQ(holder.Size(), 16u);
+    holder.Set(EncodeWaveFormat({0x55, 2, 44100, 0x12345678, 1, 0, 40}, {1, 2, 417, 1, 0}));
+    EXPECT_EQ(holder.Size(), 30u);
+    EXPECT_EQ(holder.Header().avg_bytes_per_sec, 0x12345678u);
+    EXPECT_EQ(holder.Header().cb_size, 12); // lowered to what is held
+    EXPECT_EQ(holder.Mp3Extension().block_size, 417);
+
+    const std::vector<uint8_t> record = EncodeWaveFormat({0x55, 2, 44100, 16000, 1, 0, 12});
+    holder.Set(std::span<const uint8_t>(record.data(), 15));
+    EXPECT_FALSE(holder.HasRecord());
+    holder.Set(std::span<const uint8_t>(record.data(), 16));
+    EXPECT_EQ(holder.Size(), 18u);
+    EXPECT_EQ(holder.Header().cb_size, 0);
+    holder.Set({});
+    EXPECT_FALSE(holder.HasRecord());
 }
 
 } // namespace
