@@ -1,5 +1,5 @@
 // PathName with the names of a POSIX host: parts replaced, bare names resolved against the
-// current folder, case-sensitive stored names and links (the split rules: path_rules_test).
+// current folder, case-sensitive stored names and links (the split rules: path_name_test).
 #include "paths/path_name.h"
 #include "support/test_paths.h"
 
