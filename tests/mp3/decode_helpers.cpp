@@ -3,7 +3,6 @@
 #include "bench/decode_loop.h"
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace sonarel::test {
 
@@ -32,18 +31,6 @@ DecodedStream DecodeStream(const std::vector<uint8_t>& stream, const mp3::Decode
                            int chunk) {
     mp3::Mp3Decoder decoder(options);
     return DecodeStream(decoder, stream, [chunk] { return chunk; });
-}
-
-void ExpectWholeFrames(const DecodedStream& decoded) {
-    ASSERT_FALSE(decoded.hung);
-    for (int bytes : decoded.frame_bytes) {
-        EXPECT_TRUE(bytes == 4608 || bytes == 2304 || bytes == 1152) << bytes;
-    }
-    ASSERT_FALSE(decoded.other_statuses.empty());
-    EXPECT_EQ(decoded.other_statuses.back(), mp3::MP3_W_END);
-    for (mp3::Mp3Status status : decoded.other_statuses) {
-        EXPECT_EQ(mp3::Severity(status), 2u) << std::hex << status;
-    }
 }
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm) {

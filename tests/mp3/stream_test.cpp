@@ -139,6 +139,20 @@ TEST(Damage, FramesFailingTheirCrcSpoilOnlyThemselves) {
     EXPECT_LT(concealed_rms, 4.0 * clean_rms);
 }
 
+// Every PCM-producing call gave one whole frame, every other call said why not, and the
+// decoder did not hang.
+void ExpectWholeFrames(const DecodedStream& decoded) {
+    ASSERT_FALSE(decoded.hung);
+    for (int bytes : decoded.frame_bytes) {
+        EXPECT_TRUE(bytes == 4608 || bytes == 2304 || bytes == 1152) << bytes;
+    }
+    ASSERT_FALSE(decoded.other_statuses.empty());
+    EXPECT_EQ(decoded.other_statuses.back(), mp3::MP3_W_END);
+    for (mp3::Mp3Status status : decoded.other_statuses) {
+        EXPECT_EQ(mp3::Severity(status), 2u) << std::hex << status;
+    }
+}
+
 // Streams with random bytes overwritten, cut short, or with pieces missing: the sanitiser
 // builds check that no stage reads or writes outside its buffers.
 TEST(Damage, DamagedStreamsGiveWholeFramesOnly) {

@@ -149,26 +149,6 @@ TEST_F(WaveFileWriterTest, SizesDescribeWhatTheFileHoldsWhateverHappens) {
     }
 }
 
-// The largest data chunk keeps the RIFF size, pad included, within 32 bits in whole sample
-// frames, and is not a frame shorter than that.
-TEST_F(WaveFileWriterTest, LargestDataChunkFitsTheRiffSizeExactly) {
-    Mp3WaveFormat mp3;
-    ASSERT_TRUE(mp3.Build(128, 44100, 2));
-    const std::pair<WaveFormatHolder, uint64_t> formats[] = {{PcmFormat(44100, 2, 16), 56},
-                                                             {PcmFormat(22050, 1, 16), 56},
-                                                             {PcmFormat(8000, 1, 8), 56},
-                                                             {mp3, 70}};
-    for (const auto& [format, header] : formats) {
-        WaveFileWriter writer;
-        writer.SetFormat(&format);
-        const uint64_t max = writer.MaxDataBytes(),
-                       align = std::max<uint64_t>(format.Header().block_align, 1);
-        EXPECT_LE(header + max + max % 2 - 8, 0xFFFFFFFFu);
-        EXPECT_EQ(max % align, 0u);
-        EXPECT_GT(header + max + align + (max + align) % 2 - 8, 0xFFFFFFFFu);
-    }
-}
-
 // Nothing is left of a file that could not be made; an old file is replaced from its first
 // byte; while a file is written a second writer cannot open it and leaves it alone; a
 // destroyed writer completes its file.
