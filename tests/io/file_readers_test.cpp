@@ -101,7 +101,6 @@ TEST(RawFileReader, ThePayloadIsTheAudioBetweenTheTags) {
         {"no tags", {}, audio, {}},
         {"an ID3v2 tag", Id3v2(20000), audio, {}},
         {"two ID3v2 tags, one with a footer", Id3v2(100, 0x10) + Id3v2(300), audio, {}},
-        {"ID3v1", {}, audio, Id3v1()},
         {"enhanced ID3v1", {}, audio, Text("TAG+") + Bytes(223, 'e') + Id3v1()},
         {"APEv2", {}, audio, Ape()},
         {"Lyrics3 and ID3v1", {}, audio, Lyrics3() + Id3v1()},
