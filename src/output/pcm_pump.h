@@ -62,6 +62,8 @@ public:
     // has been posted.
     WaitResult Stop(uint32_t timeout_ms);
 
+    bool IsRunning() const { return running_.load() != 0; }
+
 private:
     template <typename Part> bool SetBeforeStart(Part*& member, Part* value) {
         if (!suspended_) {
