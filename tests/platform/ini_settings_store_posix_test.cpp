@@ -1,29 +1,61 @@
-// The settings file as QSettings writes it: its INI layout and the escapes of its values.
+// The settings file: QSettings' INI layout, values that need escaping, and keeping what
+// other programs stored in the same file.
 #include "platform/posix/ini_settings_store.h"
 #include "platform/posix/ini_text.h"
 #include "support/test_paths.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 
 namespace sonarel {
 namespace {
 
-TEST(IniSettingsStoreTest, ReadsWhatQSettingsWrote) {
+class IniSettingsStoreTest : public ::testing::Test {
+protected:
+    std::string Text() const {
+        std::stringstream text;
+        text << std::ifstream(file, std::ios::binary).rdbuf();
+        return text.str();
+    }
+    void SetText(const std::string& text) const { std::ofstream(file, std::ios::binary) << text; }
+
     test::ScratchDir dir;
-    const std::string text =
-        "[General]\nfoo=1\r\n\r\n[Settings]\r\nDefaultOpenDir=\"/m/a,b; c/\"\r\n"
-        "DefaultSaveAsDir=/tmp/tab\\there/\r\nWinPosX = 42 \r\nWinPosY=abc\r\n"
-        "N=12abc\r\n[Window]\ngeometry=@ByteArray(AA)\n";
-    test::WriteFileBytes(dir / "sonarel.conf", {text.begin(), text.end()});
-    IniSettingsStore store(dir / "sonarel.conf");
+    std::filesystem::path file = dir / "Quillon" / "sonarel.conf";
+    IniSettingsStore store{file};
+};
+
+TEST_F(IniSettingsStoreTest, WritesTheLayoutQSettingsReadsAndReplacesValuesInPlace) {
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", -50));
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosY", 120));
+    ASSERT_TRUE(store.WriteString("Settings", "DefaultOpenDir", "/home/a/Music/"));
+    ASSERT_TRUE(store.WriteInt("Settings", "WinPosX", 10));
+    EXPECT_EQ(Text(), "[Settings]\nWinPosX=10\nWinPosY=120\nDefaultOpenDir=/home/a/Music/\n");
+    EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 10);
+    EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/home/a/Music/");
+}
+
+TEST_F(IniSettingsStoreTest, ReadsWhatQSettingsWrote) {
+    std::filesystem::create_directories(file.parent_path());
+    SetText("[General]\nfoo=1\r\n\r\n[Settings]\r\nDefaultOpenDir=\"/m/a,b; c/\"\r\n"
+            "DefaultSaveAsDir=/tmp/tab\\there/\r\nWinPosX = 42 \r\nWinPosY=abc\r\nN=12abc\r\n");
     EXPECT_EQ(store.ReadString("Settings", "DefaultOpenDir", ""), "/m/a,b; c/");
     EXPECT_EQ(store.ReadString("Settings", "DefaultSaveAsDir", ""), "/tmp/tab\there/");
     EXPECT_EQ(store.ReadInt("Settings", "WinPosX", 300), 42);
     EXPECT_EQ(store.ReadInt("Settings", "WinPosY", 300), 300); // not a number
     EXPECT_EQ(store.ReadInt("Settings", "N", 300), 300);
-    EXPECT_EQ(store.ReadInt("General", "WinPosX", 7), 7);              // other section
+    EXPECT_EQ(store.ReadInt("General", "WinPosX", 7), 7); // other section
+}
+
+TEST_F(IniSettingsStoreTest, KeepsOtherSectionsAndEntries) {
+    std::filesystem::create_directories(file.parent_path());
+    SetText("; comment\n[Settings]\nOther=x\n\n[Window]\ngeometry=@ByteArray(AA)\n");
+    ASSERT_TRUE(store.WriteString("Settings", "DefaultSaveAsDir", "/out/"));
+    ASSERT_TRUE(store.WriteInt("Extra", "N", 5));
+    EXPECT_EQ(Text(), "; comment\n[Settings]\nOther=x\nDefaultSaveAsDir=/out/\n\n"
+                      "[Window]\ngeometry=@ByteArray(AA)\n\n[Extra]\nN=5\n");
     EXPECT_EQ(store.ReadString("Window", "geometry", "none"), "none"); // not a string value
 }
 
@@ -43,7 +75,7 @@ TEST(IniSettingsFileTest, UserFileFollowsXdgConfigHomeElseHome) {
     }
 }
 
-TEST(IniTextTest, ReadsQSettingsEscapes) {
+TEST(IniTextTest, EscapesLikeQSettingsAndReadsItBack) {
     const struct {
         const char* value;
         const char* written;
@@ -63,6 +95,7 @@ TEST(IniTextTest, ReadsQSettingsEscapes) {
         {"\x1f", "\\x1f"},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(ini::EscapeValue(c.value), c.written) << c.value;
         EXPECT_EQ(ini::UnescapeValue(c.written).value_or("<none>"), c.value) << c.written;
     }
     EXPECT_FALSE(ini::UnescapeValue("@Invalid()").has_value());

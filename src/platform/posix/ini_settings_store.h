@@ -1,8 +1,7 @@
 // Settings in a per-user INI file, in the layout Qt's QSettings uses on Linux:
 // $XDG_CONFIG_HOME/<company>/<application>.conf (default ~/.config/...), one [section] per
-// group, "name=value" lines. The file is read on every query, so the console sees the latest
-// values the desktop program stored there (through QSettings). The console keeps nothing, so
-// this store writes nothing: a write reports that nothing was stored.
+// group, "name=value" lines. The file is read on every query and rewritten whole on every
+// write, so two programs sharing it see each other's latest values.
 #pragma once
 
 #include "platform/settings_store.h"
@@ -27,15 +26,16 @@ public:
     int ReadInt(const std::string& section, const std::string& name, int fallback) override;
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& fallback) override;
-    bool WriteInt(const std::string&, const std::string&, int) override { return false; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override {
-        return false;
-    }
+    bool WriteInt(const std::string& section, const std::string& name, int value) override;
+    bool WriteString(const std::string& section, const std::string& name,
+                     const std::string& value) override;
 
 private:
     std::vector<std::string> LoadLines() const;
+    bool SaveLines(const std::vector<std::string>& lines) const;
     // Raw text after '=' of the named entry, or false when there is none.
     bool FindRaw(const std::string& section, const std::string& name, std::string& raw) const;
+    bool WriteRaw(const std::string& section, const std::string& name, const std::string& raw);
 
     std::filesystem::path file_;
 };

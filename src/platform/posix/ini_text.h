@@ -1,5 +1,5 @@
 // Value and line syntax of the INI files that Qt's QSettings writes on Linux, so that the
-// console reads the settings the desktop program stored.
+// console and the desktop program read each other's settings files.
 #pragma once
 
 #include <optional>
@@ -7,6 +7,11 @@
 #include <string_view>
 
 namespace sonarel::ini {
+
+// Text of a string value as it goes after "name=": backslashes, quotes and control characters
+// escaped, the whole quoted when it holds ';', ',' or '=' or begins or ends with a blank, and a
+// leading '@' doubled (a single '@' introduces a typed value such as @ByteArray(...)).
+std::string EscapeValue(std::string_view value);
 
 // The string held by the text after "name=". A doubled leading '@' stands for one; a typed
 // value (a single leading '@' and a closing ')', such as @Invalid()) is no string and gives
