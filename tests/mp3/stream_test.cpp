@@ -57,20 +57,20 @@ TEST(Stream, EveryFixtureGivesTheFramesItsInformationFrameCounts) {
     }
 }
 
-// Reset after the end, and in the middle of one stream, forgets all of it. (The end stays
-// until Reset: the decoder's fuzz target checks it on every input.)
-TEST(Stream, ResetForgetsEverything) {
+// An output one byte short of a frame takes nothing and leaves the frame for the next call;
+// Reset in the middle of one stream forgets all of it. (The end stays until Reset, and Reset
+// after the end forgets it: the decoder's fuzz target checks both on every input.)
+TEST(Stream, TooSmallAnOutputLeavesTheFrameAndResetForgetsEverything) {
     const std::vector<uint8_t> a = LoadFixture("vbr_44100_stereo.mp3");
     const std::vector<uint8_t> b = LoadFixture("cbr_44100_stereo.mp3");
     mp3::Mp3Decoder decoder;
-    DecodeStream(decoder, b, [] { return 2048; });
-    ASSERT_TRUE(decoder.IsFinished());
-    std::vector<uint8_t> out(4608);
+    std::vector<uint8_t> out(4608, 0xAA);
     int produced = -1;
-    decoder.Reset();
-    EXPECT_FALSE(decoder.IsFinished());
-    EXPECT_EQ(decoder.DecodeFrame(out.data(), 4608, &produced), mp3::MP3_W_SEARCHING);
-    size_t offset = 0;
+    size_t offset = size_t(decoder.Feed(b.data(), 4000));
+    EXPECT_EQ(decoder.DecodeFrame(out.data(), 4607, &produced), mp3::MP3_E_OUTPUT_TOO_SMALL);
+    EXPECT_EQ(produced, 0);
+    EXPECT_EQ(out, std::vector<uint8_t>(4608, 0xAA)) << "nothing is written";
+    EXPECT_TRUE(mp3::ProducedPcm(decoder.DecodeFrame(out.data(), 4608)));
     for (int call = 0; call < 12; ++call) {
         offset += size_t(decoder.Feed(b.data() + offset, 1000));
         decoder.DecodeFrame(out.data(), 4608);
