@@ -165,6 +165,11 @@ int32_t AudioPlayer::GetBufferSize() const {
     return buffer_size_;
 }
 
+int AudioPlayer::QueuedCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queued_;
+}
+
 std::string AudioPlayer::LastError() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return last_error_;

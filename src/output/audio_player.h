@@ -59,6 +59,8 @@ public:
     void TogglePause() override;
     int32_t GetBufferSize() const override;
 
+    // Buffers at the device; a buffer's time is posted before it leaves this count.
+    int QueuedCount() const;
     std::string LastError() const;
 
 private:

@@ -133,18 +133,20 @@ TEST(PcmLevelTest, LevelsFollowTheRmsWithSilenceLowest) {
     }
 }
 
-// The fixture is the player's owner window: it keeps each time message.
+// The fixture is the player's owner window: it keeps each time message with the count of
+// buffers the player still held when it was posted.
 class AudioPlayerTest : public ::testing::Test, public MessageTarget {
 protected:
     struct Time {
         int16_t level;
         uint32_t ms;
+        int queued;
         bool operator==(const Time&) const = default;
     };
     AudioPlayerTest() { player.SetNotifier(this, 0, 0); }
     bool Post(MessageId id, WParam wparam, LParam lparam) override {
         EXPECT_EQ(id, RegisterMessage(kMsgAudioPlayerTime));
-        times.push_back({int16_t(wparam & 0xFFFF), uint32_t(lparam)});
+        times.push_back({int16_t(wparam & 0xFFFF), uint32_t(lparam), player.QueuedCount()});
         return true;
     }
     intptr_t Send(MessageId, WParam, LParam) override { return 0; }
@@ -192,7 +194,7 @@ TEST_F(AudioPlayerTest, OpenRefusesWhatTheDeviceCannotPlay) {
 
 // Three buffers go out together after the pre-roll; a fourth write waits for one to come
 // back; a short piece plays only its own bytes; each played buffer reports its time and
-// level.
+// level before it counts as free.
 TEST_F(AudioPlayerTest, PreRollPacingShortPiecesAndTheReportedTimes) {
     ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);
     const Bytes square = FullScaleSquare(kFrameBytes), quiet(kFrameBytes, 0);
@@ -216,10 +218,10 @@ TEST_F(AudioPlayerTest, PreRollPacingShortPiecesAndTheReportedTimes) {
               kFrameBytes / 2); // nothing stale after the piece
     while (device.CompleteNext()) {
     }
-    const std::vector<Time> expected = {{0, kMsPerFrame},
-                                        {kSilenceLevel, 2 * kMsPerFrame},
-                                        {0, 3 * kMsPerFrame},
-                                        {0, 3 * kMsPerFrame + 13}};
+    const std::vector<Time> expected = {{0, kMsPerFrame, 3},
+                                        {kSilenceLevel, 2 * kMsPerFrame, 3},
+                                        {0, 3 * kMsPerFrame, 2},
+                                        {0, 3 * kMsPerFrame + 13, 1}};
     EXPECT_EQ(times, expected);
 }
 
