@@ -4,10 +4,11 @@
 //
 // Each file is read once, through the reader that a conversion uses (RIFF/WAVE for a
 // .wav name, else the raw reader, which leaves out tags), then decoded N times through Mp3Decoder
-// exactly as the decoding stage feeds it: 2048-byte chunks, the rest of a chunk offered again until
-// it is taken, one DecodeFrame per round into a 4608-byte buffer. The fastest run counts, by the
-// wall clock and by this thread's processor time (which a busy machine disturbs less); the
-// real-time factor is seconds of audio per second of decoding.
+// exactly as the decoding stage feeds it (bench/decode_loop.h): 2048-byte chunks, the rest of a
+// chunk offered again until it is taken, one DecodeFrame per round into a 4608-byte buffer. The
+// fastest run counts, by the wall clock and by this thread's processor time (which a busy machine
+// disturbs less); the real-time factor is seconds of audio per second of decoding.
+#include "bench/decode_loop.h"
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
 #include "mp3/mp3_decoder.h"
@@ -29,7 +30,6 @@ namespace {
 using sonarel::mp3::Mp3Decoder;
 
 constexpr int kChunkBytes = 2048;
-constexpr int kOutputBytes = 4608;
 
 struct RunResult {
     long frames = 0;
@@ -80,44 +80,26 @@ double ThreadCpuSeconds() {
 // One pass over the file; the PCM goes to `pcm` when given.
 RunResult DecodeOnce(Mp3Decoder& decoder, const std::vector<uint8_t>& file, FILE* pcm) {
     RunResult result;
-    uint8_t out[kOutputBytes];
-    size_t read_pos = 0;
-    size_t offset = 0;
-    size_t chunk_end = 0;
     const auto start = std::chrono::steady_clock::now();
     const double cpu_start = ThreadCpuSeconds();
-    for (;;) {
-        if (offset == chunk_end) {
-            offset = read_pos;
-            chunk_end = std::min(file.size(), read_pos + kChunkBytes);
-            read_pos = chunk_end;
-            if (offset == chunk_end) {
-                decoder.SetEndOfInput();
+    sonarel::bench::DecodeInPieces(
+        decoder, file.data(), file.size(), [] { return size_t{kChunkBytes}; },
+        [&](sonarel::mp3::Mp3Status status, const uint8_t* out, int produced) {
+            if (status == sonarel::mp3::MP3_I_CRC_CONCEALED ||
+                status == sonarel::mp3::MP3_I_RESERVOIR_CONCEALED) {
+                ++result.concealed[status == sonarel::mp3::MP3_I_CRC_CONCEALED ? 0 : 1];
             }
-        }
-        if (offset < chunk_end) {
-            offset += static_cast<size_t>(
-                decoder.Feed(file.data() + offset, static_cast<int>(chunk_end - offset)));
-        }
-        int produced = 0;
-        const sonarel::mp3::Mp3Status status = decoder.DecodeFrame(out, kOutputBytes, &produced);
-        if (status == sonarel::mp3::MP3_I_CRC_CONCEALED ||
-            status == sonarel::mp3::MP3_I_RESERVOIR_CONCEALED) {
-            ++result.concealed[status == sonarel::mp3::MP3_I_CRC_CONCEALED ? 0 : 1];
-        }
-        if (produced > 0) {
-            const auto& header = decoder.CurrentHeader();
-            const long samples = produced / (2 * header.channels);
-            ++result.frames;
-            result.samples_per_channel += samples;
-            result.audio_seconds += double(samples) / header.sample_rate;
-            if (pcm != nullptr) {
-                std::fwrite(out, 1, static_cast<size_t>(produced), pcm);
+            if (produced > 0) {
+                const auto& header = decoder.CurrentHeader();
+                const long samples = produced / (2 * header.channels);
+                ++result.frames;
+                result.samples_per_channel += samples;
+                result.audio_seconds += double(samples) / header.sample_rate;
+                if (pcm != nullptr) {
+                    std::fwrite(out, 1, static_cast<size_t>(produced), pcm);
+                }
             }
-        } else if (decoder.IsFinished()) {
-            break;
-        }
-    }
+        });
     const auto end = std::chrono::steady_clock::now();
     result.decode_seconds = std::chrono::duration<double>(end - start).count();
     result.cpu_seconds = ThreadCpuSeconds() - cpu_start;

@@ -213,7 +213,6 @@ int Mp3Framer::ReadFrame() {
     RecordBitrate(BitrateKbps(header));
     frame_ = DescribeFrame(header);
     UpdateFormatChange();
-    frame_.bit_position = position;
     return bytes;
 }
 

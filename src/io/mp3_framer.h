@@ -59,17 +59,15 @@ public:
 
     // Average of the last four frame bitrates in kbit/s; 0 while not known.
     uint16_t AverageBitrate() const;
-    // The last frame read.
-    const FrameInfo& CurrentFrame() const { return frame_; }
+
+private:
     // How the framer stands to the stream's frames.
     enum Sync {
         kSyncInitial,   // nothing read yet: the first header must be confirmed by the next
         kSyncLocked,    // a frame was confirmed: each usable header is taken as it comes
         kSyncSearching, // bytes were skipped: a header counts only once the next confirms it
     };
-    Sync SyncState() const { return sync_state_; }
 
-private:
     int FindSync(MpegHeader& header, uint64_t& position);
     int AcceptHeader(const MpegHeader& header, uint32_t word);
     int ReadFrame();

@@ -165,16 +165,6 @@ int32_t AudioPlayer::GetBufferSize() const {
     return buffer_size_;
 }
 
-uint32_t AudioPlayer::PlayedMilliseconds() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return played_ms_;
-}
-
-uint32_t AudioPlayer::MillisecondsPerBuffer() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return ms_per_buffer_;
-}
-
 int AudioPlayer::QueuedCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return queued_;
@@ -186,7 +176,7 @@ std::string AudioPlayer::LastError() const {
 }
 
 // Runs on the device's thread. The time of a buffer is that of the bytes it carried, so
-// a whole buffer adds MillisecondsPerBuffer(); buffers given back unplayed add nothing.
+// a whole buffer adds its playing time rounded down; buffers given back unplayed add nothing.
 // The time is posted before the buffer counts as free, so that everything a Flush waited
 // for has been reported by the time it returns.
 void AudioPlayer::OnBufferDone(uint32_t tag, bool played) {

@@ -59,9 +59,7 @@ public:
     void TogglePause() override;
     int32_t GetBufferSize() const override;
 
-    uint32_t PlayedMilliseconds() const;
-    // A whole buffer's playing time, rounded down.
-    uint32_t MillisecondsPerBuffer() const;
+    // Buffers at the device; a buffer's time is posted before it leaves this count.
     int QueuedCount() const;
     std::string LastError() const;
 

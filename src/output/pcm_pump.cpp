@@ -10,12 +10,6 @@ namespace sonarel {
 
 namespace {
 
-// Exit codes of the thread (nobody reads them; kept for diagnosis).
-constexpr uint32_t kExitStopped = 0;
-constexpr uint32_t kExitNoSource = 1;
-constexpr uint32_t kExitSourceEnded = 3;
-constexpr uint32_t kExitOpenFailedBase = 100;
-
 // Used when a source names no sensible chunk size.
 constexpr int32_t kFallbackChunkBytes = 1024;
 
@@ -47,7 +41,7 @@ int32_t BlockBytes(int32_t chunk_bytes) {
 } // namespace
 
 PcmPump::PcmPump(ByteSource* source, PcmPlayer* player, WaveFileWriter* sink)
-    : source_(source), player_(player), sink_(sink), thread_([this] { return ThreadProcedure(); }) {
+    : source_(source), player_(player), sink_(sink), thread_([this] { ThreadProcedure(); }) {
 }
 
 PcmPump::~PcmPump() {
@@ -72,17 +66,17 @@ WaitResult PcmPump::Stop(uint32_t timeout_ms) {
     return thread_.Wait(timeout_ms);
 }
 
-uint32_t PcmPump::ThreadProcedure() {
+void PcmPump::ThreadProcedure() {
     PostWithCookieAsLParam(Messages().start, 0);
     if (source_ == nullptr) {
         Finish(kResultNoSource);
-        return kExitNoSource;
+        return;
     }
     if (source_->IsOpen() == 0) {
         const int opened = source_->Open();
         if (opened != 0) {
             Finish(kResultOpenFailed);
-            return static_cast<uint32_t>(static_cast<int>(kExitOpenFailedBase) + opened);
+            return;
         }
         source_opened_ = true;
     }
@@ -96,7 +90,6 @@ uint32_t PcmPump::ThreadProcedure() {
     CloseOwnOutputs();
     Finish(result);
     block_.Allocate(0);
-    return stopped ? kExitStopped : kExitSourceEnded;
 }
 
 // A player or sink that is already open is used as it is; one the pump opens itself

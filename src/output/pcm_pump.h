@@ -72,7 +72,7 @@ private:
         member = value;
         return true;
     }
-    uint32_t ThreadProcedure();
+    void ThreadProcedure();
     void OpenOutputs();
     WParam PumpLoop();
     void ReopenPlayer();

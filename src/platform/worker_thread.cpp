@@ -25,9 +25,10 @@ int WorkerThread::Start() {
 }
 
 void WorkerThread::Run() {
-    uint32_t code = procedure_ ? procedure_() : 0;
+    if (procedure_) {
+        procedure_();
+    }
     std::lock_guard<std::mutex> lock(mutex_);
-    exit_code_ = code;
     finished_ = true;
     finished_cv_.notify_all();
 }
@@ -44,21 +45,6 @@ WaitResult WorkerThread::Wait(uint32_t timeout_ms) {
     }
     bool ended = finished_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), done);
     return ended ? WaitResult::kSignalled : WaitResult::kTimeout;
-}
-
-bool WorkerThread::HasStarted() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return started_;
-}
-
-bool WorkerThread::HasFinished() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return finished_;
-}
-
-uint32_t WorkerThread::ExitCode() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return exit_code_;
 }
 
 } // namespace sonarel

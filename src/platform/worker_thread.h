@@ -18,7 +18,7 @@ enum class WaitResult {
 
 class WorkerThread {
 public:
-    using Procedure = std::function<uint32_t()>;
+    using Procedure = std::function<void()>;
 
     // Nothing runs until Start.
     explicit WorkerThread(Procedure procedure);
@@ -31,29 +31,22 @@ public:
     // Releases the idle thread. Returns 1 when it was idle and now runs, 0 when
     // it had been started before (the previous suspend count, as ResumeThread).
     int Start();
-    int Resume() { return Start(); }
 
     // Waits until the procedure has returned or timeout_ms elapsed. A thread
     // that was never started cannot end: the result is kTimeout at once
     // instead of blocking the caller forever.
     WaitResult Wait(uint32_t timeout_ms);
 
-    bool HasStarted() const;
-    bool HasFinished() const;
-    // The procedure's result once it has finished, else 0.
-    uint32_t ExitCode() const;
-
 private:
     void Run();
 
     Procedure procedure_;
     std::thread thread_;
-    // Guards started_, finished_ and exit_code_, written by the thread and read by callers.
+    // Guards started_ and finished_, written by the thread and read by callers.
     mutable std::mutex mutex_;
     std::condition_variable finished_cv_;
     bool started_ = false;
     bool finished_ = false;
-    uint32_t exit_code_ = 0;
 };
 
 } // namespace sonarel

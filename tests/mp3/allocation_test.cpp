@@ -1,4 +1,5 @@
 // The decoder allocates its rings once; decoding frames must not touch the heap.
+#include "bench/decode_loop.h"
 #include "decode_helpers.h"
 
 #include <algorithm>
@@ -59,21 +60,15 @@ TEST(Allocation, NoHeapUseAfterTheFirstFrame) {
         for (const mp3::DecoderOptions& option : options) {
             SCOPED_TRACE(name);
             mp3::Mp3Decoder decoder(option);
-            std::vector<uint8_t> out(4608);
             int frames = 0;
-            for (size_t offset = 0; !decoder.IsFinished();) {
-                const int piece = static_cast<int>(std::min<size_t>(2048, stream.size() - offset));
-                offset += static_cast<size_t>(decoder.Feed(stream.data() + offset, piece));
-                if (offset == stream.size()) {
-                    decoder.SetEndOfInput();
-                }
-                int produced = 0;
-                decoder.DecodeFrame(out.data(), 4608, &produced);
-                if (produced > 0 && frames++ == 0) { // the count starts after the first frame
-                    g_allocations = 0;
-                    g_counting = true;
-                }
-            }
+            bench::DecodeInPieces(
+                decoder, stream.data(), stream.size(), [] { return size_t{2048}; },
+                [&frames](mp3::Mp3Status, const uint8_t*, int produced) {
+                    if (produced > 0 && frames++ == 0) { // the count starts after the first frame
+                        g_allocations = 0;
+                        g_counting = true;
+                    }
+                });
             g_counting = false;
             EXPECT_GT(frames, 10);
             EXPECT_EQ(g_allocations, 0);

@@ -1,50 +1,29 @@
 #include "decode_helpers.h"
 
+#include "bench/decode_loop.h"
+
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace sonarel::test {
 
 DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>& stream,
                            const ChunkSizer& next_chunk) {
     DecodedStream result;
-    std::vector<uint8_t> out(mp3::Mp3Decoder::kMaxFrameBytes);
-    size_t read_pos = 0;
-    size_t chunk_end = 0;
-    size_t offset = 0;
     // Every call either takes input, gives PCM, or moves toward the end; a generous cap
     // turns a hang into a test failure.
-    const size_t max_calls = 16 * stream.size() + 4096;
-    for (size_t calls = 0; calls < max_calls; ++calls) {
-        if (offset == chunk_end) {
-            const size_t size = static_cast<size_t>(std::max(next_chunk(), 1));
-            offset = read_pos;
-            chunk_end = std::min(stream.size(), read_pos + size);
-            read_pos = chunk_end;
-            if (offset == chunk_end) {
-                decoder.SetEndOfInput();
+    result.hung = !bench::DecodeInPieces(
+        decoder, stream.data(), stream.size(), [&] { return size_t(std::max(next_chunk(), 1)); },
+        [&](mp3::Mp3Status status, const uint8_t* pcm, int produced) {
+            if (!mp3::ProducedPcm(status)) {
+                result.other_statuses.push_back(status);
+                return;
             }
-        }
-        if (offset < chunk_end) {
-            offset += static_cast<size_t>(
-                decoder.Feed(stream.data() + offset, static_cast<int>(chunk_end - offset)));
-        }
-        int produced = 0;
-        const mp3::Mp3Status status =
-            decoder.DecodeFrame(out.data(), static_cast<int>(out.size()), &produced);
-        if (mp3::ProducedPcm(status)) {
             result.frame_statuses.push_back(status);
             result.frame_bytes.push_back(produced);
             result.frame_channels.push_back(decoder.CurrentHeader().channels);
-            result.pcm.insert(result.pcm.end(), out.begin(), out.begin() + produced);
-        } else {
-            result.other_statuses.push_back(status);
-            if (decoder.IsFinished()) {
-                return result;
-            }
-        }
-    }
-    result.hung = true;
+            result.pcm.insert(result.pcm.end(), pcm, pcm + produced);
+        },
+        16 * stream.size() + 4096);
     return result;
 }
 
@@ -52,18 +31,6 @@ DecodedStream DecodeStream(const std::vector<uint8_t>& stream, const mp3::Decode
                            int chunk) {
     mp3::Mp3Decoder decoder(options);
     return DecodeStream(decoder, stream, [chunk] { return chunk; });
-}
-
-void ExpectWholeFrames(const DecodedStream& decoded) {
-    ASSERT_FALSE(decoded.hung);
-    for (int bytes : decoded.frame_bytes) {
-        EXPECT_TRUE(bytes == 4608 || bytes == 2304 || bytes == 1152) << bytes;
-    }
-    ASSERT_FALSE(decoded.other_statuses.empty());
-    EXPECT_EQ(decoded.other_statuses.back(), mp3::MP3_W_END);
-    for (mp3::Mp3Status status : decoded.other_statuses) {
-        EXPECT_EQ(mp3::Severity(status), 2u) << std::hex << status;
-    }
 }
 
 std::vector<int16_t> AsSamples(const std::vector<uint8_t>& pcm) {

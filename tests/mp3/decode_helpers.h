@@ -34,10 +34,6 @@ DecodedStream DecodeStream(mp3::Mp3Decoder& decoder, const std::vector<uint8_t>&
 DecodedStream DecodeStream(const std::vector<uint8_t>& stream,
                            const mp3::DecoderOptions& options = {}, int chunk = 2048);
 
-// Every PCM-producing call gave one whole frame, every other call said why not, and the
-// decoder did not hang.
-void ExpectWholeFrames(const DecodedStream& decoded);
-
 // A file of tests/fixtures/mp3.
 inline std::vector<uint8_t> LoadFixture(const std::string& name) {
     return ReadFileBytes(FixturesDir() / "mp3" / name);

@@ -1,8 +1,11 @@
 // The spectrum stages at the edges the conformance streams do not reach: Huffman data at
 // the ends of a granule's bits, the band counts of each window of a short block,
 // requantisation gains beyond the gain table, the alias-reduction seams of mixed blocks at
-// 8 kHz and of the reduced output rates, the scale factor bands of every rate, and side
-// information that claims more lines than a granule has.
+// 8 kHz and of the reduced output rates, and side information that claims more lines than a
+// granule has; and the concealment history, what it keeps and the noise it makes from it.
+// (The scale factor bands of every rate: the conformance streams for MPEG-1 and MPEG-2, the
+// differential check against mpg123 for MPEG-2.5.)
+#include "mp3/concealment.h"
 #include "mp3/huffman_decoder.h"
 #include "mp3/layer3_types.h"
 #include "mp3/reorder_antialias.h"
@@ -10,17 +13,14 @@
 #include "mp3/scale_factors.h"
 #include "mp3/sf_band_table.h"
 #include "mp3/side_info.h"
-#include "support/test_paths.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cmath>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <iterator>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,6 +40,13 @@ void Load(BitRingBuffer& reservoir, const std::string& codes) {
     reservoir.WriteBytes(bytes.data(), static_cast<int>(bytes.size()));
     reservoir.Skip(3);
     reservoir.SetConsumedBits(0);
+}
+
+std::vector<float> Random(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<float> xr(kGranuleLines);
+    std::generate(xr.begin(), xr.end(), [&rng] { return float(rng() % 2001) - 1000.0f; });
+    return xr;
 }
 
 // Big values of table 1 (or 0, which reads nothing) in region 0, then count-one
@@ -174,12 +181,7 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
         gi.mixed_block_flag = kind == 'm' ? 1 : 0;
         gi.nonzero_count = nonzero;
         gi.short_band_count = short_bands;
-        std::mt19937 rng(static_cast<unsigned>(seams + 100));
-        std::uniform_real_distribution<float> dist(-1000.0f, 1000.0f);
-        std::vector<float> before(kGranuleLines);
-        for (float& v : before) {
-            v = dist(rng);
-        }
+        const std::vector<float> before = Random(static_cast<unsigned>(seams + 100));
         std::vector<float> xr = before;
         Antialias(xr.data(), gi, params, shift);
         EXPECT_EQ(gi.subband_count, subbands);
@@ -224,38 +226,6 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     EXPECT_EQ(sf.ShortLimit(12), 1);
 }
 
-// The scale factor band boundaries of every sampling rate against the standard's tables.
-TEST(ScaleFactorBands, MatchTheStandard) {
-    if (test::VectorsDir().empty()) {
-        GTEST_SKIP() << "band tables skipped: ../shared is not present beside the checkout";
-    }
-    std::ifstream in(test::VectorsDir().parent_path() / "tables" / "scalefactor_bands.txt");
-    ASSERT_TRUE(in) << "tables/scalefactor_bands.txt missing";
-    // Table group and rate index of each rate; MPEG-2.5 at 11025 and 12000 Hz uses the
-    // 16 kHz boundaries.
-    const std::map<int, std::vector<std::pair<int, int>>> users = {
-        {44100, {{1, 0}}}, {48000, {{1, 1}}}, {32000, {{1, 2}}},
-        {22050, {{0, 0}}}, {24000, {{0, 1}}}, {16000, {{0, 2}, {2, 0}, {2, 1}}},
-        {8000, {{2, 2}}}};
-    int checked = 0;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream words(line);
-        std::string version, kind;
-        int rate = 0;
-        if (line.empty() || line[0] == '#' || !(words >> version >> rate >> kind)) {
-            continue;
-        }
-        const std::vector<int> bounds{std::istream_iterator<int>(words), {}};
-        for (auto [group, index] : users.at(rate)) {
-            const SfBandTable& table = SfBandTableFor(group, index);
-            const int16_t* own = kind == "long" ? table.long_bounds : table.short_bounds;
-            EXPECT_EQ(std::vector<int>(own, own + (kind == "long" ? 23 : 14)), bounds) << line;
-            ++checked;
-        }
-    }
-    EXPECT_EQ(checked, 18);
-}
-
 // Side information that gives a granule more big values than it has lines (288 pairs) is
 // damaged: the granule is read as empty, so no stage reads or writes past its 576 lines.
 TEST(SideInfo, MoreBigValuesThanAGranuleHasLinesEmptyIt) {
@@ -271,6 +241,102 @@ TEST(SideInfo, MoreBigValuesThanAGranuleHasLinesEmptyIt) {
         ASSERT_TRUE(ReadSideInfo(reservoir, side, params));
         EXPECT_EQ(side.Granule(0, 0).big_values, big_values == 288 ? 288 : 0);
         EXPECT_EQ(side.Granule(0, 0).part2_3_length, big_values == 288 ? 100 : 0);
+    }
+}
+
+// The concealment history: what it keeps, and the noise it makes from it.
+class History {
+public:
+    explicit History(int table_group = 1, int sample_rate_index = 0) {
+        params_.channels = 2;
+        params_.table_group = table_group;
+        params_.sample_rate_index = sample_rate_index;
+        params_.is_mpeg1 = table_group == 1 ? 1 : 0;
+    }
+    void Store(std::vector<float> lines, int block_type = 0) {
+        side_.Granule(0, 0) = GranuleInfo{};
+        side_.Granule(0, 0).window_switching_flag = block_type != 0 ? 1 : 0;
+        side_.Granule(0, 0).block_type = block_type;
+        history_.Step(false, params_, side_, lines.data(), 0, 0);
+    }
+    std::vector<float> Conceal(int ch = 0) {
+        std::vector<float> xr(kGranuleLines, 12345.0f);
+        side_.Granule(0, ch).block_type = 2;
+        history_.Step(true, params_, side_, xr.data(), 0, ch);
+        EXPECT_EQ(side_.Granule(0, ch).block_type, 0) << "concealment is a long block";
+        return xr;
+    }
+    int BandStart(int b) const { return SfBandTableFor(params_).long_bounds[b]; }
+    void Reset() { history_.Reset(); }
+
+private:
+    FrameParams params_;
+    SideInfo side_{};
+    ConcealmentHistory history_;
+};
+
+double BandEnergy(const History& h, const std::vector<float>& xr, int b) {
+    double sum = 0.0;
+    for (int j = h.BandStart(b); j < h.BandStart(b + 1); ++j) {
+        sum += double(xr[j]) * xr[j];
+    }
+    return sum;
+}
+
+// Band 0 keeps the mean magnitudes of the three newest long-block granules with signs of
+// its own (line 0 is never repeated); every other band is noise with the energy of the
+// mean, new noise each time. The bands are those of the frame's sample rate; short
+// blocks are not kept, and each channel has a history of its own.
+TEST(ConcealmentHistory, BandsKeepTheMeanOfTheThreeNewestGranules) {
+    for (auto [group, rate] : {std::pair{1, 0}, std::pair{2, 2}}) {
+        History h(group, rate);
+        h.Store(std::vector<float>(kGranuleLines, 100.0f));
+        const std::vector<float> a = Random(2), b = Random(3), c = Random(4);
+        h.Store(a);
+        h.Store(b);
+        h.Store(c);
+        h.Store(Random(9), 2);
+        std::vector<float> mean(kGranuleLines);
+        for (int j = 0; j < kGranuleLines; ++j) {
+            mean[j] = (std::abs(a[j]) + std::abs(b[j]) + std::abs(c[j])) / 3;
+        }
+        const std::vector<float> first = h.Conceal();
+        const std::vector<float> second = h.Conceal();
+        EXPECT_EQ(first[0], 0.0f);
+        for (int j = 1; j < h.BandStart(1); ++j) {
+            EXPECT_NEAR(std::abs(first[j]), mean[j], 1e-3) << j;
+        }
+        for (int band = 1; band < 22; ++band) {
+            const double target = BandEnergy(h, mean, band);
+            EXPECT_NEAR(BandEnergy(h, first, band), target, 1e-4 * target) << band;
+            EXPECT_NEAR(BandEnergy(h, second, band), target, 1e-4 * target) << band;
+            EXPECT_NE(first[h.BandStart(band)], second[h.BandStart(band)]) << band;
+        }
+        EXPECT_EQ(h.Conceal(1), std::vector<float>(kGranuleLines, 0.0f));
+    }
+}
+
+// After a reset the uniform generator (ran3, seed 42) first gives 0.63467079, 0.79164416,
+// 0.94162339, 0.89489138; the sign generator (state 1044180) gives twelve minus signs,
+// then plus signs. Band 0 at 8 kHz is lines 0..11 (line 0 takes a sign but is never
+// repeated), band 1 lines 12..23, so its lines are those draws less 0.5, all scaled by
+// one factor. A reset starts both generators again.
+TEST(ConcealmentHistory, NoiseFollowsTheSeededGenerators) {
+    History h(2, 2);
+    for (int round = 0; round < 2; ++round) {
+        h.Store(Random(30));
+        const std::vector<float> first = h.Conceal();
+        for (int j = 1; j < 12; ++j) {
+            EXPECT_LT(first[j], 0.0f) << j;
+        }
+        const double draws[4] = {0.13467079, 0.29164416, 0.44162339, 0.39489138};
+        for (int j = 1; j < 4; ++j) {
+            EXPECT_NEAR(first[12 + j] / first[12], draws[j] / draws[0], 1e-5) << j;
+        }
+        const std::vector<float> second = h.Conceal();
+        EXPECT_GT(second[1], 0.0f);
+        EXPECT_GT(second[2], 0.0f);
+        h.Reset();
     }
 }
 

@@ -31,7 +31,8 @@ TEST(WaveFileWriterOnPosix, AFileIsAValidWaveFromItsOpenOn) {
 
 // A pipe cannot be patched: its header goes out once, with the announced sizes when they are
 // exact, else with the streaming convention (0xFFFFFFFF). A pipe without a reader is refused
-// at once instead of waited on.
+// at once instead of waited on. The console's pipe tests cover the rest end to end (a stream
+// shorter than its Info frame claims, headers read by sox).
 TEST(WaveFileWriterOnPosix, APipeGetsItsHeaderOnceWithExactOrStreamingSizes) {
     test::ScratchDir scratch;
     const std::string pipe = (scratch / "pipe.wav").string();
@@ -43,10 +44,8 @@ TEST(WaveFileWriterOnPosix, APipeGetsItsHeaderOnceWithExactOrStreamingSizes) {
         uint32_t data_size; // in the header
         int error;          // after FinishData
     } cases[] = {
-        {0, false, 400, 0xFFFFFFFF, 0},
         {400, false, 400, 0xFFFFFFFF, 0},
         {400, true, 400, 400, 0},
-        {400, true, 200, 400, WaveFileWriter::kErrorLengthChanged}, // the stream fell short
         {400, true, 600, 400, WaveFileWriter::kErrorLengthChanged}, // nothing beyond 400 goes out
     };
     for (const auto& c : cases) {

@@ -1,5 +1,5 @@
-// PathName with the names of a POSIX host: '/' only, no drives, a leading dot in the name,
-// case-sensitive stored names and links.
+// PathName with the names of a POSIX host: parts replaced, bare names resolved against the
+// current folder, case-sensitive stored names and links (the split rules: path_name_test).
 #include "paths/path_name.h"
 #include "support/test_paths.h"
 
@@ -12,30 +12,6 @@ namespace sonarel {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(PathNameOnPosix, SplitsWithSlashesOnlyAndADotFileHasNoExtension) {
-    const struct {
-        const char* path;
-        const char* folder;
-        const char* base;
-        const char* extension;
-    } cases[] = {
-        {"/music/rock/a.b.mp3", "/music/rock/", "a.b", ".mp3"},
-        {"/data/C:odd\\name.mp3", "/data/", "C:odd\\name", ".mp3"},
-        {"/my.dir/file", "/my.dir/", "file", ""},
-        {"/home/u/.profile", "/home/u/", ".profile", ""},
-        {"/x/.hidden.mp3", "/x/", ".hidden", ".mp3"},
-    };
-    for (const auto& c : cases) {
-        const PathName path(c.path);
-        EXPECT_EQ(path.GetRoot(), "");
-        EXPECT_EQ(path.GetFolder(), c.folder);
-        EXPECT_EQ(path.GetDriveAndFolder(), c.folder);
-        EXPECT_EQ(path.GetBaseName(), c.base);
-        EXPECT_EQ(path.GetExtension(), c.extension);
-        EXPECT_EQ(path.GetFileName(), std::string(c.base) + c.extension);
-    }
-}
 
 TEST(PathNameOnPosix, ReplacesPartsAndResolvesBareNamesAgainstTheCurrentFolder) {
     PathName path("/home/u/.profile");

@@ -1,10 +1,13 @@
-// PathName and the real file system, with the host's separator.
+// PathName and the real file system, with the host's separator, and the naming rules of both
+// styles beneath it. Stored-name expansion runs through PathName on the disk, in both builds.
 #include "paths/path_name.h"
+#include "paths/path_rules.h"
 #include "support/test_paths.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace sonarel {
 namespace {
@@ -51,20 +54,6 @@ TEST_F(PathNameDiskTest, ExistsIsFolderAndCanCreateWithoutLeavingOrTouchingAnyth
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), fs::directory_iterator()), 2);
 }
 
-TEST_F(PathNameDiskTest, MakeUniqueCountsUpFromOne) {
-    PathName path(In("song.wav"));
-    path.MakeUnique();
-    EXPECT_EQ(path.Str(), In("song.wav"));
-    for (const auto& [taken, next] : {std::pair{"song.wav", "song_1.wav"},
-                                      {"song_1.wav", "song_2.wav"},
-                                      {"song_2.wav", "song_3.wav"}}) {
-        Touch(taken);
-        path.Assign(In("song.wav"));
-        path.MakeUnique();
-        EXPECT_EQ(path.Str(), In(next));
-    }
-}
-
 TEST_F(PathNameDiskTest, ExpandLongNamesTakesTheStoredLetterCaseOrChangesNothing) {
     Touch("Music/Rock/ABC.mp3");
     const std::pair<const char*, const char*> cases[] = {
@@ -87,6 +76,76 @@ TEST_F(PathNameDiskTest, ExpandLongNamesTakesTheStoredLetterCaseOrChangesNothing
     fs::current_path(saved);
     EXPECT_TRUE(expanded);
     EXPECT_EQ(relative.Str(), fs::path("Music/Rock/ABC.mp3").make_preferred().string());
+}
+
+// The naming rules of both styles, on any host: Windows names (drives, network names, both
+// separators, parts cut to 255 characters) and POSIX names ('/' only, a leading dot in the
+// name).
+constexpr const PathStyle& kWin = kWindowsStyle;
+
+TEST(PathRulesTest, SplitsDrivesNetworkNamesFoldersAndExtensions) {
+    const struct {
+        const PathStyle& style;
+        const char* path;
+        const char* root;
+        const char* folder;
+        const char* base;
+        const char* extension;
+    } cases[] = {
+        {kWin, "C:\\Music\\Rock\\a.mp3", "C:", "\\Music\\Rock\\", "a", ".mp3"},
+        {kWin, "C:\\my.dir\\file", "C:", "\\my.dir\\", "file", ""},
+        {kWin, "C:\\x\\.mp3", "C:", "\\x\\", "", ".mp3"}, // no leading-dot rule on Windows
+        {kWin, "D:/in\\sub/song.wav", "D:", "/in\\sub/", "song", ".wav"},
+        {kWin, "\\\\srv\\pub\\dir\\f.mp3", "\\\\srv\\pub", "\\dir\\", "f", ".mp3"},
+        {kWin, "\\\\srv", "", "\\\\", "srv", ""},
+        {kWin, "a\\b", "", "a\\", "b", ""},
+        {kPosixStyle, "/music/rock/a.b.mp3", "", "/music/rock/", "a.b", ".mp3"},
+        {kPosixStyle, "/data/C:odd\\name.mp3", "", "/data/", "C:odd\\name", ".mp3"},
+        {kPosixStyle, "/home/u/.profile", "", "/home/u/", ".profile", ""},
+        {kPosixStyle, "/x/.hidden.mp3", "", "/x/", ".hidden", ".mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(RootOf(c.style, c.path), c.root);
+        EXPECT_EQ(FolderOf(c.style, c.path), c.folder);
+        EXPECT_EQ(BaseNameOf(c.style, c.path), c.base);
+        EXPECT_EQ(ExtensionOf(c.style, c.path), c.extension);
+        EXPECT_EQ(FileNameOf(c.style, c.path), std::string(c.base) + c.extension);
+        EXPECT_EQ(DriveAndFolderOf(c.style, c.path), std::string(c.root) + c.folder);
+    }
+    EXPECT_EQ(RootOf(kWin, "\\\\srv\\pub"), "\\\\srv\\pub"); // a share alone
+    const std::string longest(300, 'n');                     // parts are cut to 255 characters
+    const PathParts parts = SplitPath(kWin, "C:\\" + longest + "\\" + longest + "." + longest);
+    EXPECT_EQ(parts.drive, "C:");
+    EXPECT_EQ(parts.folder.size(), 255u);
+    EXPECT_EQ(parts.base_name.size(), 255u);
+    EXPECT_EQ(parts.extension.size(), 255u);
+}
+
+// The rules PathName shares with the host's style are in its own tests; these are the
+// Windows ones: drives, shares and both separators.
+TEST(PathRulesTest, ReplacesWindowsPartsAndResolvesAgainstTheCurrentFolder) {
+    const std::pair<std::string, std::string> cases[] = {
+        {WithExtension(kWin, "C:\\a", "wav"), "C:\\a.wav"},
+        {WithExtension(kWin, "C:\\a.mp3", ""), "C:\\a"},
+        {WithBaseName(kWin, "C:\\d\\song.mp3", "song_1"), "C:\\d\\song_1.mp3"},
+        {WithFileName(kWin, "C:\\d\\song.mp3", "x\\other.wav"), "C:\\d\\other.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out"), "C:\\Out\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out.old"), "C:\\Out.old\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "C:\\Out\\"), "C:\\Out\\song.wav"},
+        {WithFolder(kWin, "D:\\in\\song.wav", "\\share\\"), "\\share\\song.wav"},
+        {JoinPath(kWin, {"E:", "folder", "name", "ext"}), "E:folder\\name.ext"},
+        {WithRoot(kWin, "C:\\a\\b.mp3", "D:"), "D:\\\\a\\b.mp3"}, // separators kept as they are
+        {WithRoot(kWin, "C:\\a\\b.mp3", "\\\\srv\\pub\\"), "\\\\srv\\pub\\\\a\\b.mp3"},
+        {WithRoot(kWin, "a\\b.mp3", "C:"), "C:\\a\\b.mp3"},
+        {WithoutTrailingSeparator(kWin, "C:\\dir\\"), "C:\\dir"},
+        {AssignPath(kWin, "a.mp3", "C:\\"), "C:\\a.mp3"},
+        {AssignPath(kWin, "D:", "C:\\Work"), "C:\\Work"},
+        {AssignPath(kWin, "..", "C:\\Work"), "C:\\"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+    }
 }
 
 } // namespace
