@@ -213,6 +213,7 @@ int Mp3Framer::ReadFrame() {
     RecordBitrate(BitrateKbps(header));
     frame_ = DescribeFrame(header);
     UpdateFormatChange();
+    frame_.bit_position = position;
     return bytes;
 }
 
