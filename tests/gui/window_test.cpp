@@ -6,7 +6,6 @@
 #include "app/decoder_dialog.h"
 #include "app/dialog_texts.h"
 #include "controls/gradient_progress_bar.h"
-#include "controls/image_button.h"
 #include "gui/about_box.h"
 #include "gui/decoder_window.h"
 #include "gui/qt_settings_store.h"
@@ -17,8 +16,6 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
@@ -106,6 +103,10 @@ struct Harness {
         return QTest::qWaitFor([this] { return !dialog.IsDecoding(); }, 60000);
     }
 
+    int BarPosition() const {
+        return static_cast<GradientProgressBar*>(window.Control(kProgressBar))->Pos();
+    }
+
     // The status text and position of the bar, the enabled controls and menu items, and the
     // Decode button's caption.
     std::string Shows() const {
@@ -113,8 +114,7 @@ struct Harness {
             {"input", kInputEdit},       {"open", kInputBrowse},     {"output", kOutputEdit},
             {"save", kOutputBrowse},     {"decode", kDecodeButton},  {"Open", -kCommandOpen},
             {"SaveAs", -kCommandSaveAs}, {"Decode", -kCommandDecode}};
-        std::string shown =
-            window.GetProgressText() + " " + std::to_string(window.ProgressBar()->Pos()) + " [";
+        std::string shown = window.GetProgressText() + " " + std::to_string(BarPosition()) + " [";
         for (const auto& [name, id] : kControls) {
             const bool on =
                 id > 0 ? window.Control(id)->isEnabled() : window.MenuAction(-id)->isEnabled();
@@ -155,34 +155,13 @@ const std::string kRefusePcm = "! " + std::string(text::kPcmInput);
 const std::string kSongProbe = "Format:|MP3: 128 kbit/sec, 44100 Hz, Stereo|17,135 bytes|"
                                "Format:|PCM: 44100 Hz, 16 Bit, Stereo|184,376 bytes|song.wav";
 
-TEST(WindowLayout, ControlsSitWhereTheTemplatePutsThemAndEveryTextFits) {
+// The widest texts each control shows fit it (buttons keep room for their frame or image), in
+// a window of fixed size.
+TEST(WindowLayout, EveryTextFits) {
     Harness h;
     h.Start();
     DecoderWindow& window = h.window;
-    const DialogUnits& units = window.Units();
-    EXPECT_EQ(units.CharHeight(), QFontMetrics(window.font()).height());
-    EXPECT_GE(units.AverageCharWidth(), DialogUnits(window.font()).AverageCharWidth());
-    const std::pair<int, QRect> kTemplate[] = {
-        {kInputEdit, {13, 18, 176, 12}},       {kInputBrowse, {197, 18, 37, 12}},
-        {kInputFormatLabel, {13, 34, 24, 8}},  {kInputFormatText, {40, 34, 121, 8}},
-        {kInputSizeLabel, {164, 34, 71, 8}},   {kOutputEdit, {13, 63, 176, 12}},
-        {kOutputBrowse, {197, 63, 37, 12}},    {kOutputFormatLabel, {13, 79, 24, 8}},
-        {kOutputFormatText, {40, 79, 121, 8}}, {kOutputSizeLabel, {164, 79, 71, 8}},
-        {kProgressBar, {10, 102, 179, 12}},    {kDecodeButton, {195, 101, 46, 14}}};
-    for (const auto& [id, r] : kTemplate) {
-        EXPECT_EQ(window.Control(id)->geometry(), units.Rect(r.x(), r.y(), r.width(), r.height()))
-            << id;
-    }
-    const QList<QGroupBox*> groups = window.findChildren<QGroupBox*>();
-    ASSERT_EQ(groups.size(), 2);
-    EXPECT_EQ(groups[0]->geometry(), units.Rect(7, 7, 234, 42));
-    EXPECT_EQ(groups[1]->geometry(), units.Rect(7, 52, 234, 42));
-    EXPECT_EQ(window.Control(kInputEdit)->parentWidget()->geometry(),
-              QRect(0, window.MenuBar()->height(), units.X(248), units.Y(122)));
-    EXPECT_EQ(window.size(), QSize(units.X(248), window.MenuBar()->height() + units.Y(122)));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-
-    // The widest texts each control shows fit it (buttons keep room for their frame or image).
     const std::tuple<int, const char*, int> kWidest[] = {
         {kInputFormatText, "MP3: 320 kbit/sec, 48000 Hz, Stereo", 0},
         {kOutputSizeLabel, "4,294,967,295 bytes", 0},
@@ -194,14 +173,6 @@ TEST(WindowLayout, ControlsSitWhereTheTemplatePutsThemAndEveryTextFits) {
         EXPECT_LE(QFontMetrics(control->font()).horizontalAdvance(text) + margin, control->width())
             << text;
     }
-    // A text set by control ID shows in that control and reads back.
-    for (int id : {kInputEdit, kInputSizeLabel, kInputBrowse, kDecodeButton, kProgressBar}) {
-        window.SetControlText(id, std::to_string(id));
-        EXPECT_EQ(window.GetControlText(id), std::to_string(id));
-    }
-    EXPECT_EQ(qobject_cast<QLineEdit*>(window.Control(kInputEdit))->text(), "1000");
-    EXPECT_EQ(window.ProgressBar()->Text(), "1006");
-    EXPECT_EQ(window.DecodeButton()->text(), "1015");
 }
 
 // A fixture opened under a name in the scratch folder ("": the Open dialog is cancelled) with
@@ -248,6 +219,7 @@ TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
     h.Start();
     EXPECT_EQ(h.Shows(), kReady);
     EXPECT_EQ(h.window.pos(), QPoint(300, 300)); // nothing stored yet
+    EXPECT_EQ(h.Text(kInputEdit), fs::current_path().string());
     QTest::keyClick(&h.window, Qt::Key_Escape);
     h.window.SetControlText(kInputEdit, (h.scratch / "song.mp3").string());
     h.Key(kInputEdit, Qt::Key_Return);
@@ -258,6 +230,8 @@ TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
     h.Click(kOutputBrowse);
     EXPECT_EQ(h.dialogs.value(1), "save .wav confirm: WAV Files (*.wav);;All Files (*)");
     EXPECT_EQ(h.Text(kOutputEdit), (h.scratch / "chosen.wav").string());
+    EXPECT_EQ(h.settings.ReadString("Settings", "DefaultSaveAsDir", ""),
+              FolderName(h.scratch.Path()));
     EXPECT_EQ(h.Shows(), text::kClickDecode + kProbed);
 
     h.Key(kOutputEdit, Qt::Key_Return);
@@ -292,10 +266,10 @@ TEST(WindowTest, ALongDecodeRisesAndCancelsOrClosesWithACompleteFile) {
     h.Open(h.scratch / "long.mp3");
     h.Click(kDecodeButton);
     EXPECT_EQ(h.Shows(), " 5 [decode Open ] &Cancel");
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&h] { return h.window.ProgressBar()->Pos() > 5 || !h.dialog.IsDecoding(); }, 60000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&h] { return h.BarPosition() > 5 || !h.dialog.IsDecoding(); }, 60000));
     EXPECT_TRUE(h.dialog.IsDecoding()) << "no progress before the end";
-    EXPECT_LT(h.window.ProgressBar()->Pos(), 105);
+    EXPECT_LT(h.BarPosition(), 105);
     h.answers = {false, true, true};
     QTest::keyClick(&h.window, Qt::Key_Escape);
     EXPECT_TRUE(h.dialog.IsDecoding());
@@ -346,7 +320,7 @@ TEST(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
 
     h.Click(kDecodeButton);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&h] { return h.dialog.QueuedCount() == 0 && !h.dialog.IsDecoding(); }, 60000));
+        [&h] { return fs::exists(h.scratch / "fourth.wav") && !h.dialog.IsDecoding(); }, 60000));
     for (const char* name : {"song.wav", "second.wav", "fourth.wav"}) {
         EXPECT_EQ(WaveInconsistency(ReadWaveFile(h.scratch / name)), "") << name;
     }
@@ -362,11 +336,13 @@ TEST(WindowTest, MenuKeysAboutAndQuitStoringThePosition) {
     Harness h;
     h.settings.WriteInt("Settings", "WinPosX", -50);
     h.settings.WriteInt("Settings", "WinPosY", 120);
+    h.settings.WriteString("Settings", "DefaultOpenDir", "/in/");
     h.Start();
     EXPECT_EQ(h.window.pos(), QPoint(0, 120));
+    EXPECT_EQ(h.Text(kInputEdit), "/in/");
     h.window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&h.window));
-    const QList<QAction*> menus = h.window.MenuBar()->actions();
+    const QList<QAction*> menus = h.window.findChild<QMenuBar*>()->actions();
     ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(QKeySequence::mnemonic(menus[0]->text()), QKeySequence(Qt::ALT | Qt::Key_F));
     EXPECT_EQ(QKeySequence::mnemonic(menus[1]->text()), QKeySequence(Qt::ALT | Qt::Key_H));
