@@ -1,7 +1,6 @@
 #include "dialog_fixture.h"
 
 #include "app/input_file_reader.h"
-#include "support/given_names.h"
 
 #include <algorithm>
 
@@ -46,7 +45,10 @@ std::string DialogTest::PcmWave(const std::string& name) {
 }
 
 void DialogTest::ReadyWith(const std::string& input, const std::string& output) {
-    GiveNames(dialog->Options(), input, output);
+    CommandLineOptions& options = dialog->Options();
+    options.inputPath.Assign(input);
+    options.outputPath.Assign(output);
+    options.inputGiven = options.outputGiven = true;
     dialog->Initialize();
 }
 

@@ -1,4 +1,4 @@
-// A dialog wired to a scripted view, in-memory settings and the program's pipeline, whose
+// A dialog wired to a scripted view, settings that keep nothing and the program's pipeline, whose
 // writer can run out of disk and whose reader can be wrapped with a fault; with helpers that
 // make inputs in a scratch folder and check the WAVE files the dialog leaves.
 #pragma once
@@ -52,7 +52,7 @@ protected:
 
     ScratchDir dir;
     FakeView view;
-    MemorySettings settings;
+    NoSettings settings;
     LimitedWriter* writer = nullptr; // owned by the pipeline
     DecodePipeline pipeline;
     std::unique_ptr<DecoderDialog> dialog; // goes first, before the pipeline it borrows
