@@ -1,9 +1,9 @@
-// Starting, following, cancelling and ending a conversion through the dialog.
+// Starting a conversion through the dialog: what stops a start, and the questions it asks.
+// (A conversion followed to its end, cancelled or closed: tests/gui/window_test.cpp; the
+// progress arithmetic: byte_count_test.cpp.)
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
 #include "dialog_fixture.h"
-
-#include <fstream>
 
 namespace sonarel::test {
 namespace {
@@ -11,39 +11,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using DecodeTest = DialogTest;
-
-// A sparse file of the given size: cheap to make, cheap to read.
-std::string SparseFile(const ScratchDir& dir, const std::string& name, uintmax_t size) {
-    std::ofstream(dir / name).close();
-    fs::resize_file(dir / name, size);
-    return (dir / name).string();
-}
-
-// A pump that could not start reports it (its read and write errors: fault_injection_test.cpp).
-TEST_F(DecodeTest, PumpFailuresAreReportedAndDoNotCloseInExitMode) {
-    struct Case {
-        int result;
-        const char* message;
-        DialogOutcome outcome;
-        const char* status;
-    };
-    const Case cases[] = {
-        {100, "ERROR: No reader was passed in!", DialogOutcome::kPumpNoReader, text::kDone},
-        {101, "ERROR: Could not open reader!", DialogOutcome::kPumpReaderFailed, text::kDone},
-    };
-    dialog->Options().exitWhenDone = true;
-    dialog->Initialize();
-    for (const Case& c : cases) {
-        pipeline.activePump = std::make_unique<PcmPump>(); // a pump that never ran
-        dialog->HandleMessage(RegisterMessage(kMsgPcmPumpThreadStop), c.result, 0);
-        EXPECT_FALSE(dialog->IsDecoding());
-        EXPECT_EQ(view.messages.back(), c.message);
-        EXPECT_EQ(dialog->Outcome(), c.outcome);
-        EXPECT_EQ(view.progressText, c.status);
-        view.Queue().DispatchPending();
-        EXPECT_FALSE(view.ended);
-    }
-}
 
 // A start that cannot go ahead says why, writes nothing and leaves the dialog ready; a typed
 // input is probed first, so its own format is the one written. (The console's answers to
@@ -117,36 +84,6 @@ TEST_F(DecodeTest, AnUnknownExtensionIsAskedOncePerStart) {
     dialog->OnDecode(); // never probed: the probe's answer also serves the start
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(view.questions.size(), 1u);
-}
-
-TEST_F(DecodeTest, ProgressIsAPercentOfTheInputWithoutOverflow) {
-    dialog->Initialize();
-    struct Case {
-        uintmax_t size;
-        size_t read;
-        int position;
-    };
-    for (Case c : {Case{40'000'000, 39'600'000, 104}, Case{100'000'000, 50'000'000, 55}}) {
-        pipeline.source.Assign(SparseFile(dir, "big.mp3", c.size));
-        ASSERT_EQ(pipeline.source.Open(), 0);
-        std::vector<uint8_t> buffer(1 << 20);
-        for (size_t done = 0; done < c.read;) {
-            int want = static_cast<int>(std::min(buffer.size(), c.read - done));
-            done += static_cast<size_t>(pipeline.source.Read(buffer.data(), want, nullptr));
-        }
-        pipeline.activePump = std::make_unique<PcmPump>();
-        dialog->OnPumpProgress();
-        EXPECT_EQ(view.progressPosition, c.position);
-        dialog->OnPumpStop(0);
-    }
-    // An empty input leaves the bar where it was.
-    pipeline.source.Assign(SparseFile(dir, "empty.mp3", 0));
-    ASSERT_EQ(pipeline.source.Open(), 0);
-    pipeline.activePump = std::make_unique<PcmPump>();
-    view.progressPosition = 42;
-    dialog->OnPumpProgress();
-    EXPECT_EQ(view.progressPosition, 42);
-    dialog->OnPumpStop(0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// The input source's reader selection, the decoding stage and its channel fitting.
+// The decoding stage and its channel fitting. (The input's reader chosen by its extension, and
+// the question about another name: the dialog and window tests.)
 #include "app/channel_fit.h"
 #include "app/decoding_stage.h"
 #include "app/dialog_texts.h"
@@ -15,27 +16,6 @@ std::vector<uint8_t> Samples(std::initializer_list<int16_t> values) {
         bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
     }
     return bytes;
-}
-
-// A name without a known extension is read only after a yes; a declined reader is held, not
-// opened, until closed.
-TEST_F(DialogTest, AnUnknownExtensionIsReadOnlyAfterAYes) {
-    std::vector<bool> answers = {false, true};
-    InputFileReader source(CopyFixture("cbr_44100_stereo.mp3", "noextension"));
-    source.SetQuestion([&answers](const std::string& q) {
-        EXPECT_EQ(q, text::kAskUnknownExtension);
-        const bool yes = answers.front();
-        answers.erase(answers.begin());
-        return yes;
-    });
-    EXPECT_EQ(source.Open(), InputFileReader::kDeclined);
-    EXPECT_TRUE(source.HoldsReader());
-    EXPECT_EQ(source.IsOpen(), 0);
-    source.Close();
-    EXPECT_FALSE(source.HoldsReader());
-    ASSERT_EQ(source.Open(), 0);
-    EXPECT_TRUE(answers.empty());
-    EXPECT_EQ(source.GetFormat(), nullptr); // the raw reader
 }
 
 // Whole frames, then an end that stays the end; reopening starts from a clean decoder; a

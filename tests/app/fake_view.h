@@ -31,7 +31,6 @@ public:
     // Records.
     std::map<int, std::string> texts;
     std::map<int, bool> enabled;
-    int progressPosition = -1;
     std::string progressText;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
@@ -46,7 +45,7 @@ public:
     void EnableMenuItem(int /*id*/, bool /*on*/) override {}
     void SetFocus(int /*id*/) override {}
     void SetupProgress(const ProgressSetup& /*setup*/) override {}
-    void SetProgressPosition(int p) override { progressPosition = p; }
+    void SetProgressPosition(int /*p*/) override {}
     void SetProgressText(const std::string& text) override { progressText = text; }
     std::string GetProgressText() const override { return progressText; }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
@@ -75,8 +74,6 @@ public:
     WindowPosition GetWindowPosition() const override { return {}; }
     void MoveWindow(WindowPosition /*p*/) override {}
     MessageTarget* GetMessageTarget() override { return &queue_; }
-
-    MessageQueue& Queue() { return queue_; }
 
     // Dispatches messages until done() holds or timeout_ms passed; returns done().
     bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 20000) {

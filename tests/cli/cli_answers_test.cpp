@@ -21,19 +21,11 @@ TEST_F(CliAnswers, EachUseGetsItsStatusMessageAndOutput) {
     WriteFileBytes(dir / "c.txt", {'n', 'o', 't', 'e'});
     ASSERT_EQ(Run({Fixture("cbr_8000_mono.mp3"), Scratch("pcm.wav")}).exitCode, kExitDone);
     ExpectAnswers({
-        {"-help", kExitDone, "  18  the output exists and is not a WAVE file"},
-        {"--h", kExitDone, "  16  -play: the sound device could not be opened"},
-        {"-help", kExitDone, "  15  writing the output failed"},
-        {"-help", kExitDone, "  -gapless "},
-        {"-help", kExitDone, "  -play "},
-        {"-help", kExitDone, "cat song.mp3 | sonarel-cli - - | sox -t wav - song.flac"},
-        {"-version", kExitDone, "sonarel-cli " SONAREL_VERSION "\n"},
+        {"--h", kExitDone, "  18  the output exists and is not a WAVE file"},
         {"--VER", kExitDone, "sonarel-cli " SONAREL_VERSION "\n"},
         {"-overwrite", kExitUsage, "no input file given"},
-        {"-overwrite {in} {out.wav} {c.txt}", kExitUsage, "unexpected argument '{c.txt}'"},
         {"-input={in} -output={out.wav} {c.txt}", kExitUsage, "unexpected argument '{c.txt}'"},
         {"-q {in} {out.wav}", kExitUsage, "unknown switch '-q'"},
-        {"--quiet {in} {out.wav}", kExitUsage, "unknown switch '--quiet'"},
         {"-- {in} {out.wav}", kExitUsage, "unknown switch '--'"}, // a lone "-" is standard input
         {"-automatic {in} {out.wav}", kExitUsage, "unknown switch '-automatic'"},
         {"{in} -o {out.wav}", kExitUsage, "ambiguous switch '-o': -output or -overwrite?"},
