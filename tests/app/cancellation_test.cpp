@@ -27,8 +27,8 @@ Input MakeInput(const std::string& path) {
 
 TEST_F(Cancellation, AtAHundredRandomPointsTheFileIsAlwaysValid) {
     Unattended();
-    const Input inputs[] = {MakeInput(LongInput("stereo.mp3", 100'000)),
-                            MakeInput(LongInput("mono.mp3", 100'000, "cbr_22050_mono.mp3"))};
+    const Input inputs[] = {MakeInput(WriteLongInput(dir / "stereo.mp3", 6)),
+                            MakeInput(WriteLongInput(dir / "mono.mp3", 12, "cbr_22050_mono.mp3"))};
     std::mt19937 random(20261206);
     ReadyWith(inputs[0].path, Scratch("out.wav"));
     int cancelledBeforeTheEnd = 0;

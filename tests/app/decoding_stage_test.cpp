@@ -18,28 +18,17 @@ std::vector<uint8_t> Samples(std::initializer_list<int16_t> values) {
     return bytes;
 }
 
-// Whole frames, then an end that stays the end; reopening starts from a clean decoder; a
-// buffer too small for a frame is a failure, not "no frame yet" for ever.
-TEST_F(DialogTest, TheDecodingStageDeliversWholeFramesThenTheEnd) {
+// Without a source the stage does not open; a buffer too small for a frame is a failure, not
+// "no frame yet" for ever. (Whole frames: the he_mode case below; the end, and a clean decoder
+// after reopening: the cancellation test's hundred conversions through one stage.)
+TEST_F(DialogTest, TheDecodingStageNeedsASourceAndRoomForAFrame) {
     InputFileReader source(CopyFixture("vbr_44100_stereo.mp3", "a.mp3"));
     DecodingStage stage;
-    EXPECT_EQ(stage.Open(), -1); // no inner source
+    EXPECT_EQ(stage.Open(), -1);
     stage.Attach(&source, false);
     ASSERT_EQ(stage.Open(), 0);
     EXPECT_EQ(stage.GetBufferSize(), 4608);
-    EXPECT_EQ(stage.IsPcm(), 0);
-    const std::vector<uint8_t> first = ReadStage(stage, 4608);
-    std::vector<uint8_t> frame(4608);
-    EXPECT_EQ(stage.Read(frame.data(), 4608, nullptr), -1);
-    EXPECT_FALSE(stage.HasFailed());
-    stage.Close();
-    EXPECT_EQ(source.IsOpen(), 0); // the stage opened it, so the stage closed it
-    ASSERT_EQ(stage.Open(), 0);
-    EXPECT_FALSE(first.empty());
-    EXPECT_EQ(ReadStage(stage, 4608), first);
-    stage.Close();
-
-    ASSERT_EQ(stage.Open(), 0);
+    std::vector<uint8_t> frame(1000);
     int got = 0;
     for (int calls = 0; got == 0 && calls < 100; ++calls) {
         got = stage.Read(frame.data(), 1000, nullptr);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "app/decoder_dialog.h"
-#include "app/decoding_stage.h"
 #include "fake_view.h"
 #include "faulty_parts.h"
 #include "support/limited_writer.h"
@@ -26,9 +25,6 @@ protected:
 
     // A committed fixture copied into the scratch folder under a new name.
     std::string CopyFixture(const std::string& fixture, const std::string& name);
-    // The frames of a fixture repeated until the file is at least `bytes` long.
-    std::string LongInput(const std::string& name, size_t bytes,
-                          const std::string& fixture = "cbr_44100_stereo.mp3");
     // A 16-bit PCM WAVE file.
     std::string PcmWave(const std::string& name);
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
@@ -44,9 +40,6 @@ protected:
     bool WaitForEnd() {
         return view.PumpUntil([this] { return !dialog->IsDecoding(); }, 60000);
     }
-    // Starts a decode of the names the dialog holds and waits for its end; false when it did
-    // not start or did not end in time.
-    bool Convert();
     // Readers chosen from now on are wrapped with this fault.
     void InjectReaderFault(ReaderFault fault);
 
@@ -64,9 +57,6 @@ private:
 // Checks the sizes of the WAVE file the writer produced, and its format.
 void ExpectCompleteWave(const std::string& path, int rate, int channels);
 
-// Reads an opened stage to its end, as the pump does; with `frame_bytes`, every read that
-// delivers must deliver exactly that many bytes.
-std::vector<uint8_t> ReadStage(DecodingStage& stage, int frame_bytes = 0);
 // The PCM of a whole input decoded through the decoding stage, as the pump would receive it.
 std::vector<uint8_t> DecodeAll(const std::string& input);
 

@@ -38,40 +38,36 @@ TEST_F(ProbeTest, ARefusedInputLeavesThePreviousOne) {
 
 using ProposeTest = DialogTest;
 
-TEST_F(ProposeTest, AnOutputFolderGetsTheInputsBaseNameWithWav) {
+// A folder gets the input's base name with .wav, but never the input itself; an existing
+// file is proposed as it is (overwriting is decided later); a file name is kept, and so is
+// the name proposed for a first input when a second one comes ("" as the output).
+TEST_F(ProposeTest, AFolderGetsTheInputsBaseNameButNeverTheInputItself) {
     std::filesystem::create_directory(dir / "my.music");
-    ReadyWith(CopyFixture("cbr_44100_stereo.mp3", "x.mp3"), Scratch("my.music") + "/");
-    EXPECT_EQ(dialog->Options().outputPath.Str(), Scratch("my.music/x.wav"));
-    EXPECT_EQ(view.texts[kOutputEdit], Scratch("my.music/x.wav"));
-
-    // A second input keeps the name proposed for the first.
-    ASSERT_TRUE(dialog->ProbeInput(CopyFixture("cbr_8000_mono.mp3", "y.mp3")));
-    dialog->ProposeOutputName();
-    EXPECT_EQ(dialog->Options().outputPath.Str(), Scratch("my.music/x.wav"));
-}
-
-TEST_F(ProposeTest, TheInputItselfIsNeverProposed) {
-    std::string wrapped = CopyFixture("riff_mp3_22050_stereo.wav", "x.wav");
     WriteFileBytes(dir / "x_1.wav", {1});
-    ReadyWith(wrapped, dir.Path().string());
-    EXPECT_EQ(dialog->Options().outputPath.Str(), Scratch("x_2.wav"));
-
-    // An existing x.wav beside x.mp3 is proposed as it is; overwriting is decided later.
-    ASSERT_TRUE(dialog->ProbeInput(CopyFixture("cbr_44100_stereo.mp3", "x.mp3")));
-    dialog->Options().outputPath.Assign(dir.Path().string());
-    dialog->ProposeOutputName();
-    EXPECT_EQ(dialog->Options().outputPath.Str(), Scratch("x.wav"));
+    const std::string folder = dir.Path().string();
+    const struct {
+        std::string input, output, proposed;
+    } cases[] = {
+        {CopyFixture("cbr_44100_stereo.mp3", "x.mp3"), Scratch("my.music/"),
+         Scratch("my.music/x.wav")},
+        {CopyFixture("cbr_8000_mono.mp3", "y.mp3"), "", Scratch("my.music/x.wav")},
+        {CopyFixture("riff_mp3_22050_stereo.wav", "x.wav"), folder, Scratch("x_2.wav")},
+        {Scratch("x.mp3"), folder, Scratch("x.wav")},
+        {Scratch("x.mp3"), "/", "/x.wav"},
+        {Scratch("x.mp3"), Scratch("chosen.wav"), Scratch("chosen.wav")},
+    };
+    dialog->Initialize();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input + " into " + c.output);
+        if (!c.output.empty()) {
+            dialog->Options().outputPath.Assign(c.output);
+        }
+        ASSERT_TRUE(dialog->ProbeInput(c.input));
+        dialog->ProposeOutputName();
+        EXPECT_EQ(dialog->Options().outputPath.Str(), c.proposed);
+        EXPECT_EQ(view.texts[kOutputEdit], c.proposed);
+    }
     EXPECT_TRUE(view.questions.empty());
-}
-
-TEST_F(ProposeTest, TheRootFolderAndPlainFileNamesAreHandled) {
-    std::string input = CopyFixture("cbr_44100_stereo.mp3", "base.mp3");
-    ReadyWith(input, "/");
-    EXPECT_EQ(dialog->Options().outputPath.Str(), "/base.wav");
-
-    dialog->Options().outputPath.Assign(Scratch("chosen.wav")); // not a folder: kept
-    dialog->ProposeOutputName();
-    EXPECT_EQ(dialog->Options().outputPath.Str(), Scratch("chosen.wav"));
 }
 
 } // namespace

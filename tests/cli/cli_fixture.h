@@ -14,9 +14,6 @@
 
 namespace sonarel::test {
 
-// A long input: a one-second fixture over and over (half an hour by default).
-void WriteLongInput(const std::string& path, int seconds = 1800);
-
 // Waits until the file at path holds at least bytes; false after timeout_ms.
 bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms);
 

@@ -253,12 +253,7 @@ TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
 // complete WAVE file. Closing the window during a decode does the same without asking.
 TEST(WindowTest, ALongDecodeRisesAndCancelsOrClosesWithACompleteFile) {
     Harness h;
-    const std::vector<unsigned char> one = ReadFileBytes(Mp3("cbr_44100_stereo.mp3"));
-    std::vector<unsigned char> all;
-    for (int i = 0; i < 1500; ++i) {
-        all.insert(all.end(), one.begin(), one.end());
-    }
-    WriteFileBytes(h.scratch / "long.mp3", all);
+    WriteLongInput(h.scratch / "long.mp3", 1500);
     h.Start();
     h.Open(h.scratch / "long.mp3");
     h.Click(kDecodeButton);
