@@ -1,9 +1,11 @@
-// Starting a conversion through the dialog: what stops a start, and the questions it asks.
-// (A conversion followed to its end, cancelled or closed: tests/gui/window_test.cpp; the
-// progress arithmetic: byte_count_test.cpp.)
+// Starting a conversion through the dialog: what stops a start, the questions it asks, and the
+// bar while it runs. (A conversion followed to its end, cancelled or closed:
+// tests/gui/window_test.cpp; the progress arithmetic: byte_count_test.cpp.)
 #include "app/control_ids.h"
 #include "app/dialog_texts.h"
 #include "dialog_fixture.h"
+
+#include <tuple>
 
 namespace sonarel::test {
 namespace {
@@ -84,6 +86,23 @@ TEST_F(DecodeTest, AnUnknownExtensionIsAskedOncePerStart) {
     dialog->OnDecode(); // never probed: the probe's answer also serves the start
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(view.questions.size(), 1u);
+}
+
+// The bar runs from 5 to 105 with the share of the input read; an empty input leaves it alone.
+TEST_F(DecodeTest, TheBarShowsTheShareOfTheInputRead) {
+    dialog->Initialize();
+    for (const auto& [size, read, position] : {std::tuple{200, 100, 55}, std::tuple{0, 0, 42}}) {
+        WriteFileBytes(dir / "in.mp3", std::vector<unsigned char>(size_t(size), 0));
+        pipeline.source.Assign(Scratch("in.mp3"));
+        ASSERT_EQ(pipeline.source.Open(), 0);
+        std::vector<uint8_t> buffer(200);
+        EXPECT_EQ(pipeline.source.Read(buffer.data(), read, nullptr), read);
+        pipeline.activePump = std::make_unique<PcmPump>();
+        view.progressPosition = 42;
+        dialog->OnPumpProgress();
+        EXPECT_EQ(view.progressPosition, position);
+        dialog->OnPumpStop(0);
+    }
 }
 
 } // namespace

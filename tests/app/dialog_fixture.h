@@ -29,11 +29,6 @@ protected:
     std::string PcmWave(const std::string& name);
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
 
-    // No beeps, and each conversion replaces the last one's output.
-    void Unattended() {
-        dialog->Options().noBeep = true;
-        dialog->Options().overwrite = true;
-    }
     // Initialises with an accepted input and the output name given.
     void ReadyWith(const std::string& input, const std::string& output);
     // Dispatches messages until no decode runs.

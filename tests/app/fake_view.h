@@ -31,9 +31,11 @@ public:
     // Records.
     std::map<int, std::string> texts;
     std::map<int, bool> enabled;
+    int progressPosition = -1;
     std::string progressText;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    int beeps = 0;
     bool ended = false;
 
     void SetControlText(int id, const std::string& text) override { texts[id] = text; }
@@ -45,7 +47,7 @@ public:
     void EnableMenuItem(int /*id*/, bool /*on*/) override {}
     void SetFocus(int /*id*/) override {}
     void SetupProgress(const ProgressSetup& /*setup*/) override {}
-    void SetProgressPosition(int /*p*/) override {}
+    void SetProgressPosition(int p) override { progressPosition = p; }
     void SetProgressText(const std::string& text) override { progressText = text; }
     std::string GetProgressText() const override { return progressText; }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
@@ -69,7 +71,7 @@ public:
         return chosen;
     }
     void ShowAbout() override {}
-    void Beep() override {}
+    void Beep() override { ++beeps; }
     void EndDialog(int /*result*/) override { ended = true; }
     WindowPosition GetWindowPosition() const override { return {}; }
     void MoveWindow(WindowPosition /*p*/) override {}

@@ -35,10 +35,6 @@ fs::path Mp3(const char* name) {
     return FixturesDir() / "mp3" / name;
 }
 
-QString Native(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 // The window and its logic with emptied settings, proposing outputs in a scratch folder; the
 // modal dialogs take their answers from `answers` and `files` (an empty path cancels) and are
 // recorded.
@@ -68,7 +64,8 @@ struct Harness {
             if (!files.empty()) {
                 files.pop_front();
             }
-            return chosen.empty() ? std::nullopt : std::optional(Native(chosen));
+            return chosen.empty() ? std::nullopt
+                                  : std::optional(QString::fromStdString(chosen.string()));
         };
         hooks.aboutBox = [this](AboutBox& box) {
             boxes.push_back(box.windowTitle().toStdString());
@@ -298,7 +295,7 @@ TEST(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
 
     QList<QUrl> urls;
     for (const char* name : {"song.mp3", "second.mp3", "third.mp3", "fourth.mp3"}) {
-        urls.push_back(QUrl::fromLocalFile(Native(h.scratch / name)));
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString((h.scratch / name).string())));
     }
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
