@@ -20,13 +20,6 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
     return true;
 }
 
-void CliTest::SetUp() {
-    cli = ProgramPath("sonarel-cli");
-    if (!std::filesystem::exists(cli)) {
-        GTEST_SKIP() << "sonarel-cli is not built at " << cli;
-    }
-}
-
 ChildOptions CliTest::Options(std::vector<std::string> env) const {
     env.push_back("XDG_CONFIG_HOME=" + Scratch("config"));
     return {env, dir.Path().string(), "", 0};

@@ -46,8 +46,6 @@ struct Answer {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-
     // The scratch folder as working folder and settings folder, plus the env entries given.
     ChildOptions Options(std::vector<std::string> env = {}) const;
     ProcessResult Run(std::vector<std::string> args) const;
@@ -60,7 +58,7 @@ protected:
     void ExpectAnswers(const std::vector<Answer>& answers) const;
 
     ScratchDir dir;
-    std::string cli;
+    std::string cli = ProgramPath("sonarel-cli");
 };
 
 } // namespace sonarel::test

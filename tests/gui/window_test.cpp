@@ -56,6 +56,7 @@ struct Harness {
         };
         hooks.fileDialog = [this](QFileDialog& box) -> std::optional<QString> {
             const bool save = box.acceptMode() == QFileDialog::AcceptSave;
+            folder = box.directory().canonicalPath();
             dialogs << (save ? "save ." + box.defaultSuffix() : QStringLiteral("open")) +
                            (box.testOption(QFileDialog::DontConfirmOverwrite) ? "" : " confirm") +
                            (box.fileMode() == QFileDialog::AnyFile ? "" : " existing") + ": " +
@@ -139,6 +140,7 @@ struct Harness {
     std::deque<fs::path> files;
     std::vector<std::string> boxes; // "? question", "! message", or the About box's caption
     QStringList dialogs;
+    QString folder; // where the last file dialog started
     int beeps = 0;
 };
 
@@ -232,6 +234,7 @@ TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
     EXPECT_EQ(h.Shows(), " 5 [decode Open ] &Cancel");
     ASSERT_TRUE(h.DecodeEnds());
     EXPECT_EQ(h.Shows(), text::kDone + std::string(" 105") + kProbed.substr(2));
+    EXPECT_EQ(h.window.FocusedControl(), kInputEdit);
     EXPECT_EQ(h.beeps, 1);
     EXPECT_TRUE(h.boxes.empty());
     EXPECT_TRUE(h.window.isVisible());
@@ -319,16 +322,17 @@ TEST(WindowTest, DroppedFilesAreConvertedOneAfterAnother) {
     EXPECT_EQ(h.beeps, 1);
 }
 
-// Alt+F and Alt+H open the menus; Ctrl+O opens a file, Help > About shows the About box, and
-// Ctrl+Q quits, storing the window's position (restored with negative values as 0).
+// Alt+F and Alt+H open the menus; Ctrl+O opens a file in the folder of the last one, Help >
+// About shows the About box, and Ctrl+Q quits, storing the window's position (restored with
+// negative values as 0).
 TEST(WindowTest, MenuKeysAboutAndQuitStoringThePosition) {
     Harness h;
     h.settings.WriteInt("Settings", "WinPosX", -50);
     h.settings.WriteInt("Settings", "WinPosY", 120);
-    h.settings.WriteString("Settings", "DefaultOpenDir", "/in/");
+    h.settings.WriteString("Settings", "DefaultOpenDir", FolderName(h.scratch.Path()));
     h.Start();
     EXPECT_EQ(h.window.pos(), QPoint(0, 120));
-    EXPECT_EQ(h.Text(kInputEdit), "/in/");
+    EXPECT_EQ(h.Text(kInputEdit), FolderName(h.scratch.Path()));
     h.window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&h.window));
     const QList<QAction*> menus = h.window.findChild<QMenuBar*>()->actions();
@@ -337,6 +341,7 @@ TEST(WindowTest, MenuKeysAboutAndQuitStoringThePosition) {
     EXPECT_EQ(QKeySequence::mnemonic(menus[1]->text()), QKeySequence(Qt::ALT | Qt::Key_H));
     QTest::keyClick(&h.window, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(h.dialogs.size(), 1); // the Open dialog, cancelled by the script
+    EXPECT_EQ(h.folder, QDir(QString::fromStdString(h.scratch.Path().string())).canonicalPath());
     h.window.MenuAction(kCommandAbout)->trigger();
     EXPECT_EQ(h.boxes, Strings({"About Sonarel MP3 Decoder"}));
     h.window.move(140, 90);
