@@ -66,8 +66,6 @@ public:
     void OnPumpStop(int result);
 
     bool IsDecoding() const { return pipeline_.activePump != nullptr; }
-    // Inputs chosen together with the current one that still wait for their conversion.
-    size_t QueuedCount() const { return queued_.size(); }
     bool HasEnded() const { return ended_; }
     DialogOutcome Outcome() const { return outcome_; }
     // The desktop program's exit status: in exit mode 1 when the conversion did not finish
@@ -78,10 +76,6 @@ public:
     }
 
     const PathName& InputPath() const { return options_.inputPath; }
-    const PathName& OutputPath() const { return options_.outputPath; }
-    uint32_t StreamSampleRate() const { return stream_sample_rate_; }
-    uint32_t StreamChannels() const { return stream_channels_; }
-    bool SaveAsConfirmed() const { return !save_as_confirmed_name_.empty(); }
 
 private:
     void SetUpControls();

@@ -40,15 +40,7 @@ public:
     void SetBordered(bool on);
 
     int Pos() const { return pos_; }
-    int Lower() const { return lower_; }
-    int Upper() const { return upper_; }
-    int Step() const { return step_; }
-    int Mode() const { return mode_; }
     QString Text() const { return text_; }
-    bool IsTextShown() const { return show_text_; }
-    bool IsBordered() const { return bordered_; }
-    QColor LeftColour() const { return left_colour_; }
-    QColor RightColour() const { return right_colour_; }
 
     // What is drawn over the bar now: nothing while text is off, else the status text, else
     // the percentage ("57%"), which is left out at 0 %.

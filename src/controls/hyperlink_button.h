@@ -23,7 +23,6 @@ public:
     explicit HyperlinkButton(const QString& text, QWidget* parent = nullptr);
 
     void SetUrl(const QString& url) { url_ = url; }
-    QString Url() const { return url_; }
     // The url, or the caption when the url is empty.
     QString Target() const;
     // Replaces what a click does with the target, e.g. to watch it without a browser.

@@ -32,10 +32,6 @@ ImageList::ImageList(const QImage& strip, int image_width, const QColor& transpa
     }
 }
 
-QSize ImageList::ImageSize() const {
-    return images_.isEmpty() ? QSize() : images_[0].size();
-}
-
 QImage ImageList::Image(int index) const {
     return index >= 0 && index < Count() ? images_[index] : QImage();
 }

@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
-#include <QSize>
 #include <QVector>
 
 class QPainter;
@@ -21,8 +20,6 @@ public:
     ImageList(const QImage& strip, int image_width, const QColor& transparent);
 
     int Count() const { return static_cast<int>(images_.size()); }
-    bool IsEmpty() const { return images_.isEmpty(); }
-    QSize ImageSize() const;
     // A null image for an index outside the list.
     QImage Image(int index) const;
 

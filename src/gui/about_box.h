@@ -18,11 +18,6 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 
-    HyperlinkButton* MakerLink() const { return maker_link_; }
-    HyperlinkButton* StandardLink() const { return standard_link_; }
-    QPushButton* OkButton() const { return ok_button_; }
-    QLabel* VersionLabel() const { return version_label_; }
-
 private:
     void CreateControls(const DialogUnits& units);
 

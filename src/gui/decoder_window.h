@@ -53,11 +53,6 @@ public:
     // The control or menu action with a control/command ID (app/control_ids.h); null if none.
     QWidget* Control(int id) const;
     QAction* MenuAction(int command) const;
-    GradientProgressBar* ProgressBar() const { return progress_bar_; }
-    ImageButton* DecodeButton() const { return decode_button_; }
-    QMenuBar* MenuBar() const { return menu_bar_; }
-    // The dialog units the controls were placed in.
-    const DialogUnits& Units() const { return units_; }
     // The ID of the control with the keyboard focus, 0 when it is none of them.
     int FocusedControl() const;
 
@@ -115,7 +110,6 @@ private:
 
     DecoderDialog* logic_ = nullptr;
     ModalHooks hooks_;
-    DialogUnits units_{1, 1};
     QtMessageTarget message_target_;
     DecodeButtonImageSet decode_images_;
     std::map<int, QWidget*> controls_;

@@ -56,12 +56,12 @@ DialogUnits WindowUnits(const QWidget& window) {
 
 void DecoderWindow::BuildLayout() {
     CreateMenu();
-    units_ = WindowUnits(*this);
+    const DialogUnits units = WindowUnits(*this);
     auto* client = new QWidget(this);
     const int menuHeight = menu_bar_->sizeHint().height();
-    client->setGeometry(0, menuHeight, units_.X(kClientWidthUnits), units_.Y(kClientHeightUnits));
+    client->setGeometry(0, menuHeight, units.X(kClientWidthUnits), units.Y(kClientHeightUnits));
     menu_bar_->setGeometry(0, 0, client->width(), menuHeight);
-    CreateControls(client, units_);
+    CreateControls(client, units);
     setFixedSize(client->width(), menuHeight + client->height());
 }
 

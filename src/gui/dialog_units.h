@@ -15,9 +15,6 @@ public:
     explicit DialogUnits(const QFont& font);
     DialogUnits(int averageCharWidth, int charHeight);
 
-    int AverageCharWidth() const { return char_width_; }
-    int CharHeight() const { return char_height_; }
-
     // Raises the horizontal base unit where needed so that `pixels` fit into `units` horizontal
     // dialog units: a font whose digits or capitals run wider than the template's font widens
     // the layout instead of clipping its texts.

@@ -41,8 +41,4 @@ QStringList ToQtNameFilters(const std::string& filter) {
     return entries;
 }
 
-QString ToQtFilter(const std::string& filter) {
-    return ToQtNameFilters(filter).join(QStringLiteral(";;"));
-}
-
 } // namespace sonarel

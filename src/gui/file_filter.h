@@ -14,7 +14,4 @@ namespace sonarel {
 // "All Files (*)". An incomplete last pair is dropped.
 QStringList ToQtNameFilters(const std::string& filter);
 
-// The same joined with ";;", the form QFileDialog::setNameFilter takes.
-QString ToQtFilter(const std::string& filter);
-
 } // namespace sonarel

@@ -15,9 +15,6 @@ class QSettingsStore : public SettingsStore {
 public:
     QSettingsStore(const QString& organisation, const QString& application);
 
-    // Where the values are kept (a file name on Linux, a registry path on Windows).
-    QString Location() const { return settings_.fileName(); }
-
     int ReadInt(const std::string& section, const std::string& name, int fallback) override;
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& fallback) override;

@@ -1,7 +1,7 @@
 #include "dialog_fixture.h"
 
+#include "app/decoding_stage.h"
 #include "app/input_file_reader.h"
-#include "support/given_names.h"
 
 #include <algorithm>
 
@@ -29,30 +29,17 @@ std::string DialogTest::CopyFixture(const std::string& fixture, const std::strin
     return Scratch(name);
 }
 
-std::string DialogTest::LongInput(const std::string& name, size_t bytes,
-                                  const std::string& fixture) {
-    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / fixture);
-    std::vector<unsigned char> all;
-    while (all.size() < bytes) {
-        all.insert(all.end(), one.begin(), one.end());
-    }
-    WriteFileBytes(dir / name, all);
-    return Scratch(name);
-}
-
 std::string DialogTest::PcmWave(const std::string& name) {
     WriteFileBytes(dir / name, ReadFileBytes(FixturesDir() / "wave" / "python_pcm_stereo.wav"));
     return Scratch(name);
 }
 
 void DialogTest::ReadyWith(const std::string& input, const std::string& output) {
-    GiveNames(dialog->Options(), input, output);
+    CommandLineOptions& options = dialog->Options();
+    options.inputPath.Assign(input);
+    options.outputPath.Assign(output);
+    options.inputGiven = options.outputGiven = true;
     dialog->Initialize();
-}
-
-bool DialogTest::Convert() {
-    dialog->OnDecode();
-    return dialog->IsDecoding() && WaitForEnd();
 }
 
 void DialogTest::InjectReaderFault(ReaderFault fault) {
@@ -67,26 +54,18 @@ void ExpectCompleteWave(const std::string& path, int rate, int channels) {
     EXPECT_EQ(wave.channels, channels);
 }
 
-std::vector<uint8_t> ReadStage(DecodingStage& stage, int frame_bytes) {
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> frame(static_cast<size_t>(stage.GetBufferSize()));
-    for (int got = 0; got >= 0;) {
-        got = stage.Read(frame.data(), static_cast<int32_t>(frame.size()), nullptr);
-        if (got > 0) {
-            EXPECT_TRUE(frame_bytes == 0 || got == frame_bytes) << got;
-            pcm.insert(pcm.end(), frame.begin(), frame.begin() + got);
-        }
-    }
-    return pcm;
-}
-
 std::vector<uint8_t> DecodeAll(const std::string& input) {
     InputFileReader source(input);
     EXPECT_EQ(source.Open(), 0) << input;
     DecodingStage stage;
     stage.Attach(&source, false);
     EXPECT_EQ(stage.Open(), 0);
-    std::vector<uint8_t> pcm = ReadStage(stage);
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> frame(static_cast<size_t>(stage.GetBufferSize()));
+    for (int got = 0; got >= 0;) {
+        got = stage.Read(frame.data(), static_cast<int32_t>(frame.size()), nullptr);
+        pcm.insert(pcm.end(), frame.begin(), frame.begin() + std::max(got, 0));
+    }
     stage.Close();
     source.Close();
     return pcm;

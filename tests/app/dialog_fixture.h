@@ -1,10 +1,9 @@
-// A dialog wired to a scripted view, in-memory settings and the program's pipeline, whose
+// A dialog wired to a scripted view, settings that keep nothing and the program's pipeline, whose
 // writer can run out of disk and whose reader can be wrapped with a fault; with helpers that
 // make inputs in a scratch folder and check the WAVE files the dialog leaves.
 #pragma once
 
 #include "app/decoder_dialog.h"
-#include "app/decoding_stage.h"
 #include "fake_view.h"
 #include "faulty_parts.h"
 #include "support/limited_writer.h"
@@ -26,33 +25,22 @@ protected:
 
     // A committed fixture copied into the scratch folder under a new name.
     std::string CopyFixture(const std::string& fixture, const std::string& name);
-    // The frames of a fixture repeated until the file is at least `bytes` long.
-    std::string LongInput(const std::string& name, size_t bytes,
-                          const std::string& fixture = "cbr_44100_stereo.mp3");
     // A 16-bit PCM WAVE file.
     std::string PcmWave(const std::string& name);
     std::string Scratch(const std::string& name) const { return (dir / name).string(); }
 
-    // No beeps, and each conversion replaces the last one's output.
-    void Unattended() {
-        dialog->Options().noBeep = true;
-        dialog->Options().overwrite = true;
-    }
     // Initialises with an accepted input and the output name given.
     void ReadyWith(const std::string& input, const std::string& output);
     // Dispatches messages until no decode runs.
     bool WaitForEnd() {
         return view.PumpUntil([this] { return !dialog->IsDecoding(); }, 60000);
     }
-    // Starts a decode of the names the dialog holds and waits for its end; false when it did
-    // not start or did not end in time.
-    bool Convert();
     // Readers chosen from now on are wrapped with this fault.
     void InjectReaderFault(ReaderFault fault);
 
     ScratchDir dir;
     FakeView view;
-    MemorySettings settings;
+    NoSettings settings;
     LimitedWriter* writer = nullptr; // owned by the pipeline
     DecodePipeline pipeline;
     std::unique_ptr<DecoderDialog> dialog; // goes first, before the pipeline it borrows
@@ -64,9 +52,6 @@ private:
 // Checks the sizes of the WAVE file the writer produced, and its format.
 void ExpectCompleteWave(const std::string& path, int rate, int channels);
 
-// Reads an opened stage to its end, as the pump does; with `frame_bytes`, every read that
-// delivers must deliver exactly that many bytes.
-std::vector<uint8_t> ReadStage(DecodingStage& stage, int frame_bytes = 0);
 // The PCM of a whole input decoded through the decoding stage, as the pump would receive it.
 std::vector<uint8_t> DecodeAll(const std::string& input);
 

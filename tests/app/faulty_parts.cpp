@@ -37,11 +37,11 @@ int FaultyReader::Read(uint8_t* buffer, int32_t length, int* format_changed) {
         paused_ = true;
         fault_.gate->Arrive();
     }
-    if (fault_.kind == ReaderFault::kFail || fault_.kind == ReaderFault::kEnd) {
+    if (fault_.kind == ReaderFault::kFail) {
         uint64_t left = fault_.at > delivered_ ? fault_.at - delivered_ : 0;
         if (left == 0) {
-            failed_ = fault_.kind == ReaderFault::kFail;
-            return failed_ ? -1 : 0;
+            failed_ = true;
+            return -1;
         }
         length = static_cast<int32_t>(std::min<uint64_t>(left, static_cast<uint64_t>(length)));
     }

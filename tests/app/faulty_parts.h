@@ -1,4 +1,4 @@
-// A reader that fails, ends or pauses at a chosen byte, slipped in below the conversion
+// A reader that fails or pauses at a chosen byte, slipped in below the conversion
 // pipeline through the input source's reader wrapper, so that the dialog, the decoding stage
 // and the pump run exactly as in the program; and a gate that holds the pump's thread.
 #pragma once
@@ -29,15 +29,14 @@ private:
 };
 
 struct ReaderFault {
-    enum Kind { kNone, kFail, kEnd, kPause };
+    enum Kind { kNone, kFail, kPause };
     Kind kind = kNone;
     uint64_t at = 0;      // payload byte where it happens
     Gate* gate = nullptr; // kPause: held here before the read that reaches `at`
 };
 
 // Forwards to the reader chosen by the extension and injects the fault. kFail delivers the
-// bytes before `at`, then -1 with HasFailed set (an I/O error); kEnd delivers them and then
-// reports the end of the file (a file cut short).
+// bytes before `at`, then -1 with HasFailed set (an I/O error).
 class FaultyReader : public FileSource {
 public:
     FaultyReader(std::unique_ptr<FileSource> inner, ReaderFault fault);

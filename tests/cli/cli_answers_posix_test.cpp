@@ -7,7 +7,6 @@
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
-#include <fstream>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -54,10 +53,7 @@ protected:
         const Bytes stream = Head(Fixture("cbr_44100_stereo.mp3"), 5000);
         const std::vector<std::pair<const char*, Bytes>> files = {
             {"empty.mp3", {}},
-            {"one.mp3", {0xFF}},
             {"ff.mp3", Bytes(300'000, 0xFF)}, // a sync pattern at every bit, never a frame
-            // Cut inside its third frame: the information frame, then one whole audio frame.
-            {"cut.mp3", Head(Fixture("cbr_44100_stereo.mp3"), 1000)},
             // A chunk before "fmt " whose size runs far past the end (negative as an int).
             {"negative_list.wav", Riff("WAVE", 5100,
                                        {{"LIST", 0xFFFFFFF8u, {'a', 'b', 'c', 'd'}},
@@ -65,14 +61,10 @@ protected:
                                         {"data", 5000, stream}})},
             {"negative_fmt.wav",
              Riff("WAVE", 5100, {{"fmt ", 0x80000000u, kMp3Format}, {"data", 5000, stream}})},
-            {"riff_avi.wav",
-             Riff("AVI ", 5100, {{"fmt ", 30, kMp3Format}, {"data", 5000, stream}})},
-            {"riff_only.wav", Riff("WAVE", 4, {})},
         };
         for (const auto& [name, bytes] : files) {
             WriteFileBytes(dir / name, bytes);
         }
-        std::ofstream(Scratch("notes.mp3")) << std::string(30000, 'z') << "\nnot audio\n";
         ASSERT_EQ(mkfifo(Scratch("pipe.mp3").c_str(), 0600), 0); // no writer: must not wait
         WriteFileBytes(dir / "plain", {1});
         ASSERT_EQ(Run({Fixture("cbr_8000_mono.mp3"), Scratch("pcm.wav")}).exitCode, kExitDone);
@@ -107,22 +99,13 @@ TEST_F(CliBadUse, EachGetsItsStatusAndMessageAndNoFileIsDone) {
     ExpectAnswers({
         {"-play {pcm.wav}", kExitInputIsPcm, "This is not an MP3 compressed File!\n"},
         {"{none.mp3} {out.wav}", kExitInputMissing, "{none.mp3} does not exist.\n"},
-        {"-play {none.mp3}", kExitInputMissing, "{none.mp3} does not exist.\n"},
         {"{empty.mp3} {out.wav}", kExitDeclined, "{empty.mp3}" + kMayNot},
         {"-yes {empty.mp3} {out.wav}", kExitInputInvalid, kNoFormat},
-        {"{one.mp3} {out.wav}", kExitDeclined, "{one.mp3}" + kMayNot},
-        {"-yes {one.mp3} {out.wav}", kExitInputInvalid, kNoFormat},
-        {"{ff.mp3} {out.wav}", kExitDeclined, "{ff.mp3}" + kMayNot},
         {"-yes {ff.mp3} {out.wav}", kExitInputInvalid, kNoFormat},
-        {"{notes.mp3} {out.wav}", kExitDeclined, "{notes.mp3}" + kMayNot},
         {"{pipe.mp3} {out.wav}", kExitInputInvalid, kInvalid},
+        // (Other RIFF files that are not WAVE files: tests/io/riff_wave_reader_test.cpp.)
         {"{negative_list.wav} {out.wav}", kExitInputInvalid, kInvalid},
-        {"-yes {negative_list.wav} {out.wav}", kExitInputInvalid, kInvalid},
         {"{negative_fmt.wav} {out.wav}", kExitInputInvalid, kInvalid},
-        {"-yes {negative_fmt.wav} {out.wav}", kExitInputInvalid, kInvalid},
-        {"-yes {riff_avi.wav} {out.wav}", kExitInputInvalid, kInvalid},
-        {"-yes {riff_only.wav} {out.wav}", kExitInputInvalid, kInvalid},
-        {"{cut.mp3} {out.wav}", kExitDone, "Done!", std::nullopt, 56 + 1152 * 4},
         {"{in} /no/such/folder/out.wav", kExitOutputInvalid,
          "Invalid file: /no/such/folder/out.wav\n  (the folder /no/such/folder/ does not exist)\n"},
         {"{in} {plain}/out.wav", kExitOutputInvalid, "Invalid file: {plain}/out.wav\n"},
@@ -131,7 +114,6 @@ TEST_F(CliBadUse, EachGetsItsStatusAndMessageAndNoFileIsDone) {
         {"-yes {in.mp3} {in.mp3}", kExitOutputInvalid, "Invalid file: "}, // never the input
         {"-overwrite {in} /dev/full", kExitOutputOpenFailed, "Unable to open output file!\n"},
         {"cat {riff.wav} | {cli} - {out.wav}", kExitInputInvalid, "cannot be read from standard"},
-        {"cat {in} | {cli} -", kExitUsage, "needs an OUTPUT file name"},
         {"cat {in} | {cli} -input=- -output=.", kExitUsage, "needs an OUTPUT file name"},
         {"cat {claims.mp3} | {cli} - - | cat >/dev/null; exit ${PIPESTATUS[1]}", kExitWriteError,
          "differs from what its Info frame announced"},
@@ -145,16 +127,16 @@ TEST_F(CliBadUse, EachGetsItsStatusAndMessageAndNoFileIsDone) {
          "Writing /dev/stdout\n",
          {},
          kWave},
-        {"{cli} -play {in} /dev/stdout > {out.wav}", kExitDone, "Writing /dev/stdout\n", {}, kWave},
         {"{cli} {in} /proc/self/fd/1 > {out.wav}",
          kExitDone,
          "Writing /proc/self/fd/1\n",
          {},
          kWave},
         {"{cli} -nobeep {in} {out.wav} > {out.wav}", kExitDone, "Writing {out.wav}\n", {}, kWave},
-        {"{cli} -play {in} {out.wav} > {out.wav}", kExitDone, "Done!\n", {}, kWave},
-        // Playing on the null device writes the converter's file; an existing one is kept
-        // unless allowed; a folder gets the input's name.
+        // Playing on the null device to the end (41 frames of 576 samples at 22.05 kHz: 1.07 s).
+        // It writes the converter's file; an existing one is kept unless allowed; a folder gets
+        // the input's name.
+        {"-play {riff.wav}", kExitDone, "\nPlaying on \"null\"\nPlayed 0:01.0\nDone!\n"},
         {"-play {in} -output={out.wav}", kExitDone, "Writing {out.wav}\n", {}, kWave},
         {"-play {in} {out.wav}", kExitDeclined, "Overwrite {out.wav}? No", kRiff, kKept},
         {"-play -overwrite {in} {out.wav}", kExitDone, "Playing on \"null\"\n", kRiff, kWave},

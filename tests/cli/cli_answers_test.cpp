@@ -19,21 +19,12 @@ using CliAnswers = CliTest;
 
 TEST_F(CliAnswers, EachUseGetsItsStatusMessageAndOutput) {
     WriteFileBytes(dir / "c.txt", {'n', 'o', 't', 'e'});
-    ASSERT_EQ(Run({Fixture("cbr_8000_mono.mp3"), Scratch("pcm.wav")}).exitCode, kExitDone);
     ExpectAnswers({
-        {"-help", kExitDone, "  18  the output exists and is not a WAVE file"},
-        {"--h", kExitDone, "  16  -play: the sound device could not be opened"},
-        {"-help", kExitDone, "  15  writing the output failed"},
-        {"-help", kExitDone, "  -gapless "},
-        {"-help", kExitDone, "  -play "},
-        {"-help", kExitDone, "cat song.mp3 | sonarel-cli - - | sox -t wav - song.flac"},
-        {"-version", kExitDone, "sonarel-cli " SONAREL_VERSION "\n"},
+        {"--h", kExitDone, "  18  the output exists and is not a WAVE file"},
         {"--VER", kExitDone, "sonarel-cli " SONAREL_VERSION "\n"},
         {"-overwrite", kExitUsage, "no input file given"},
-        {"-overwrite {in} {out.wav} {c.txt}", kExitUsage, "unexpected argument '{c.txt}'"},
         {"-input={in} -output={out.wav} {c.txt}", kExitUsage, "unexpected argument '{c.txt}'"},
         {"-q {in} {out.wav}", kExitUsage, "unknown switch '-q'"},
-        {"--quiet {in} {out.wav}", kExitUsage, "unknown switch '--quiet'"},
         {"-- {in} {out.wav}", kExitUsage, "unknown switch '--'"}, // a lone "-" is standard input
         {"-automatic {in} {out.wav}", kExitUsage, "unknown switch '-automatic'"},
         {"{in} -o {out.wav}", kExitUsage, "ambiguous switch '-o': -output or -overwrite?"},
@@ -41,7 +32,6 @@ TEST_F(CliAnswers, EachUseGetsItsStatusMessageAndOutput) {
         {"-yes=no {in} {out.wav}", kExitUsage, "'-yes=no' takes no value"},
         // A beginning that fits one switch alone is that switch: -OV replaces without asking.
         {"-OV --in={in} -ou={out.wav}", kExitDone, "Done!", kRiff, kWave},
-        {"{pcm.wav} {out.wav}", kExitInputIsPcm, "This is not an MP3 compressed File!\n"},
         // A WAVE file's head (either form), or an empty file: the question decides.
         {"{in} {out.wav}", kExitDeclined, "Overwrite {out.wav}? No", kRiff, kKept},
         {"{in} {out.wav}", kExitDeclined, "Overwrite {out.wav}? No", "RF64\xff\xff\xff\xffWAVE"s,

@@ -1,12 +1,10 @@
 // sonarel-cli end to end where only a POSIX host serves: names proposed from the settings
-// file, playing on ALSA's "null" device (which needs no sound card) for the whole playing
-// time, and signals or a kill at any moment, after which the output is a WAVE file that
-// agrees with itself.
+// file, and signals or a kill at any moment, after which the output is a WAVE file that agrees
+// with itself. (Playing to the end: cli_answers_posix_test.cpp.)
 #include "cli/exit_codes.h"
 #include "cli_fixture.h"
 
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -36,10 +34,6 @@ TEST_F(CliConversion, AnOutputIsProposedWhereTheDialogWouldPropose) {
     EXPECT_TRUE(fs::exists(Scratch("song.wav")));
     EXPECT_FALSE(fs::exists(Scratch("config"))); // no window, so no window position to keep
 
-    fs::create_directory(Scratch("into"));
-    ASSERT_EQ(Run({input, Scratch("into")}).exitCode, cli::kExitDone);
-    EXPECT_TRUE(fs::exists(Scratch("into/song.wav")));
-
     // The saved save-as folder of the settings file, as the desktop program writes it.
     fs::create_directories(Scratch("config/Quillon"));
     fs::create_directory(Scratch("saved"));
@@ -50,31 +44,6 @@ TEST_F(CliConversion, AnOutputIsProposedWhereTheDialogWouldPropose) {
     const std::vector<unsigned char> kept =
         ReadFileBytes(Scratch("config/Quillon/sonarel-cli.conf"));
     EXPECT_EQ(std::string(kept.begin(), kept.end()), settings);
-}
-
-TEST_F(CliConversion, FixturesPlayToTheEndWithTheirWholeTime) {
-    for (const char* name : {"cbr_44100_stereo.mp3", "cbr_8000_mono.mp3", "cbr_22050_stereo.mp3",
-                             "vbr_44100_stereo.mp3", "riff_mp3_22050_stereo.wav"}) {
-        SCOPED_TRACE(name);
-        ASSERT_EQ(Run({"-nobeep", "-overwrite", Fixture(name), Scratch("ref.wav")}).exitCode,
-                  cli::kExitDone);
-        const WaveFile wave = CheckedWave(Scratch("ref.wav"));
-        ProcessResult run =
-            RunProcess({cli, "-play", Fixture(name)}, Options({"SONAREL_AUDIO_DEVICE=null"}));
-        ASSERT_EQ(run.exitCode, cli::kExitDone) << run.err;
-        EXPECT_EQ(run.err, "");
-        EXPECT_TRUE(Contains(run.out, "Playing on \"null\"\n")) << run.out;
-        EXPECT_TRUE(Contains(run.out, "\nDone!\n")) << run.out;
-        // "Played m:ss.t": each finished buffer adds its time rounded down to the millisecond.
-        unsigned minutes = 0;
-        unsigned seconds = 0;
-        unsigned tenths = 0;
-        const char* played = run.out.c_str() + std::min(run.out.find("\nPlayed "), run.out.size());
-        ASSERT_EQ(std::sscanf(played, "\nPlayed %u:%u.%u\n", &minutes, &seconds, &tenths), 3);
-        EXPECT_NEAR(minutes * 60.0 + seconds + tenths / 10.0,
-                    static_cast<double>(Frames(wave)) / wave.rate, 0.15)
-            << run.out;
-    }
 }
 
 // Each signal that ends a console program cancels a conversion or playback.

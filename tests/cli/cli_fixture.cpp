@@ -3,19 +3,10 @@
 #include "cli/exit_codes.h"
 
 #include <chrono>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace sonarel::test {
-
-void WriteLongInput(const std::string& path, int seconds) {
-    std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / "cbr_44100_stereo.mp3");
-    std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < seconds; ++i) {
-        out.write(reinterpret_cast<const char*>(one.data()), static_cast<long>(one.size()));
-    }
-}
 
 bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -27,13 +18,6 @@ bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
-}
-
-void CliTest::SetUp() {
-    cli = ProgramPath("sonarel-cli");
-    if (!std::filesystem::exists(cli)) {
-        GTEST_SKIP() << "sonarel-cli is not built at " << cli;
-    }
 }
 
 ChildOptions CliTest::Options(std::vector<std::string> env) const {

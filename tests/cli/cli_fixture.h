@@ -14,9 +14,6 @@
 
 namespace sonarel::test {
 
-// A long input: a one-second fixture over and over (half an hour by default).
-void WriteLongInput(const std::string& path, int seconds = 1800);
-
 // Waits until the file at path holds at least bytes; false after timeout_ms.
 bool WaitForSize(const std::string& path, uintmax_t bytes, int timeout_ms);
 
@@ -49,8 +46,6 @@ struct Answer {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-
     // The scratch folder as working folder and settings folder, plus the env entries given.
     ChildOptions Options(std::vector<std::string> env = {}) const;
     ProcessResult Run(std::vector<std::string> args) const;
@@ -63,7 +58,7 @@ protected:
     void ExpectAnswers(const std::vector<Answer>& answers) const;
 
     ScratchDir dir;
-    std::string cli;
+    std::string cli = ProgramPath("sonarel-cli");
 };
 
 } // namespace sonarel::test

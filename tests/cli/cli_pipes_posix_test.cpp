@@ -46,12 +46,7 @@ TEST_F(CliPipes, PipesCarryTheSameWaveAsFiles) {
     fs::copy_file(Fixture("vbr_44100_stereo.mp3"), Scratch("small.mp3"));
     fs::copy_file(Fixture("id3v2_300k.mp3"), Scratch("tagged.mp3")); // a tag past the probe
     WriteLongInput(Scratch("joined.mp3"), 30);                       // its Info frame: 41 frames
-    const Bytes one = ReadFileBytes(Fixture("crc_22050_mono.mp3"));
-    Bytes bare; // no Info frame, 500 KB
-    for (int i = 0; i < 150; ++i) {
-        bare.insert(bare.end(), one.begin(), one.end());
-    }
-    WriteFileBytes(dir / "bare.mp3", bare);
+    WriteLongInput(Scratch("bare.mp3"), 150, "crc_22050_mono.mp3");  // no Info frame, 500 KB
     const std::string fromStdin = "cat {IN} | {cli} -nobeep - {out.wav}";
     const std::string toStdout = "{cli} -nobeep {IN} - | cat > {out.wav}";
     const std::string both = "cat {IN} | {cli} -nobeep - - | cat > {out.wav}";

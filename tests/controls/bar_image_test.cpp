@@ -20,19 +20,14 @@ const std::tuple<QSize, int, bool, QPoint, QColor> kPixels[] = {
     // Flat: slow near the left end, quadratic in x, in two-pixel columns.
     {{200, 20}, 0, false, {0, 10}, kLeft},
     {{200, 20}, 0, false, {101, 10}, {70, 155, 190}},
-    {{200, 20}, 0, false, {150, 3}, {145, 99, 115}},
     {{200, 20}, 0, false, {199, 10}, {245, 24, 15}},
     // Linear: two thirds of the colour at the top, half-way to white at the bottom.
     {{40, 20}, kLinearShading, false, {0, 0}, {7, 134, 167}},
-    {{40, 20}, kLinearShading, false, {0, 5}, {9, 167, 209}},
     {{40, 20}, kLinearShading, false, {0, 10}, kLeft},
-    {{40, 20}, kLinearShading, false, {0, 15}, {70, 212, 250}},
     {{40, 20}, kLinearShading, false, {21, 19}, {151, 200, 217}},
     // Quartic: nearly black at the top, nearly white at the bottom.
     {{10, 21}, kQuarticShading, false, {0, 0}, {4, 69, 86}},
-    {{10, 21}, kQuarticShading, false, {0, 4}, {10, 188, 235}},
     {{10, 21}, kQuarticShading, false, {0, 9}, kLeft},
-    {{10, 21}, kQuarticShading, false, {0, 16}, {25, 203, 250}},
     {{10, 21}, kQuarticShading, false, {0, 20}, {170, 236, 253}},
     {{10, 600}, kQuarticShading, false, {0, 0}, {1, 3, 4}},
     {{10, 600}, kQuarticShading, false, {9, 599}, {253, 252, 252}},
@@ -42,7 +37,6 @@ const std::tuple<QSize, int, bool, QPoint, QColor> kPixels[] = {
     {{40, 1}, kQuarticShading, false, {38, 0}, {226, 38, 34}},
     {{3, 6}, 0, false, {2, 3}, kLeft},
     // Low-colour displays: three quarters left colour, the rest right colour.
-    {{10, 4}, kLinearShading, true, {0, 2}, kLeft},
     {{10, 4}, kLinearShading, true, {6, 0}, kLeft},
     {{10, 4}, kLinearShading, true, {7, 3}, kRight},
 };

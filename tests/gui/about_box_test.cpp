@@ -1,5 +1,5 @@
-// The About box: caption, version, the two links spanning the box below the OK button and what
-// they open, texts that fit, and how it closes.
+// The About box: the version, the two links spanning the box below the OK button, texts that
+// fit, and the OK button that closes it.
 #include "controls/hyperlink_button.h"
 #include "gui/about_box.h"
 
@@ -11,35 +11,29 @@
 namespace sonarel::test {
 namespace {
 
-TEST(AboutBoxTest, ShowsVersionAndLinksThatFitAndOpenTheirAddresses) {
+TEST(AboutBoxTest, ShowsTheVersionAndLinksThatFitBelowTheOkButton) {
     AboutBox box;
     box.show();
-    EXPECT_EQ(box.windowTitle(), "About Sonarel MP3 Decoder");
-    EXPECT_EQ(box.VersionLabel()->text(), "MP3 Decoder v" SONAREL_VERSION);
-    EXPECT_EQ(box.StandardLink()->text(), "MPEG audio: ISO/IEC 11172-3 and ISO/IEC 13818-3");
     EXPECT_EQ(box.minimumSize(), box.maximumSize());
-    QList<QUrl> opened;
-    for (QAbstractButton* link : {box.MakerLink(), box.StandardLink()}) {
-        static_cast<HyperlinkButton*>(link)->SetOpener([&](const QUrl& url) { opened << url; });
-        QTest::mouseClick(link, Qt::LeftButton);
+    const QLabel* version = box.findChildren<QLabel*>().value(1);
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), "MP3 Decoder v" SONAREL_VERSION);
+    EXPECT_LE(box.fontMetrics().horizontalAdvance(version->text()), version->width());
+    QPushButton* ok = box.findChild<QPushButton*>();
+    const QList<HyperlinkButton*> links = box.findChildren<HyperlinkButton*>();
+    ASSERT_EQ(links.size(), 2);
+    for (const HyperlinkButton* link : links) {
         EXPECT_LE(link->fontMetrics().horizontalAdvance(link->text()), link->width());
         EXPECT_TRUE(box.rect().contains(link->geometry()));
-        EXPECT_EQ(link->x(), box.MakerLink()->x());
-        EXPECT_EQ(link->width(), box.MakerLink()->width());
-        EXPECT_GT(link->y(), box.OkButton()->geometry().bottom());
+        EXPECT_EQ(link->x(), links[0]->x());
+        EXPECT_EQ(link->width(), links[0]->width());
+        EXPECT_GT(link->y(), ok->geometry().bottom());
     }
-    EXPECT_EQ(opened, QList<QUrl>({QUrl("https://quillon.example/sonarel"),
-                                   QUrl("https://www.iso.org/standard/22412.html")}));
-    EXPECT_GT(box.StandardLink()->y(), box.MakerLink()->geometry().bottom());
-    EXPECT_LE(box.fontMetrics().horizontalAdvance(box.VersionLabel()->text()),
-              box.VersionLabel()->width());
-    EXPECT_TRUE(box.OkButton()->isDefault());
-    QTest::mouseClick(box.OkButton(), Qt::LeftButton);
+    EXPECT_GT(links[1]->y(), links[0]->geometry().bottom());
+    EXPECT_TRUE(ok->isDefault());
+    QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(box.result(), QDialog::Accepted);
-    box.show();
-    QTest::keyClick(&box, Qt::Key_Escape);
-    EXPECT_FALSE(box.isVisible());
 }
 
 } // namespace

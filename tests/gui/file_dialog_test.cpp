@@ -1,5 +1,5 @@
-// File dialog requests of the logic turned into Qt's filters and dialog settings.
-#include "app/dialog_texts.h"
+// File dialog requests of the logic turned into Qt's filters and dialog settings (the window's
+// own filters: tests/gui/window_test.cpp).
 #include "gui/file_dialog_setup.h"
 #include "gui/file_filter.h"
 #include "support/test_paths.h"
@@ -12,14 +12,12 @@ namespace {
 
 TEST(FileFilterTest, ConvertsFilterListsToQtNameFilters) {
     const std::pair<std::string, QStringList> kFilters[] = {
-        {text::kOpenFilter, {"MP3 Files (*.mp3)", "MP3 Compressed Wave (*.wav)", "All Files (*)"}},
         {"Audio (old)|*.mp3;*.mp2||", {"Audio (*.mp3 *.mp2)"}},
         {"WAV|*.wav|Dangling", {"WAV (*.wav)"}},
         {"||", {}}};
     for (const auto& [filter, expected] : kFilters) {
         EXPECT_EQ(ToQtNameFilters(filter), expected) << filter;
     }
-    EXPECT_EQ(ToQtFilter(text::kSaveFilter), "WAV Files (*.wav);;All Files (*)");
 }
 
 // A dialog starts in the folder of a wildcard name or of a file given as the folder, and

@@ -65,4 +65,14 @@ void WriteFileBytes(const fs::path& path, const std::vector<unsigned char>& byte
               static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string WriteLongInput(const fs::path& path, int seconds, const std::string& fixture) {
+    const std::vector<unsigned char> one = ReadFileBytes(FixturesDir() / "mp3" / fixture);
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < seconds; ++i) {
+        out.write(reinterpret_cast<const char*>(one.data()),
+                  static_cast<std::streamsize>(one.size()));
+    }
+    return path.string();
+}
+
 } // namespace sonarel::test

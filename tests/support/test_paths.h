@@ -42,4 +42,9 @@ inline std::string FolderName(const std::filesystem::path& folder) {
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
 
+// A long input: a one-second fixture of tests/fixtures/mp3 over and over (half an hour by
+// default); returns its name.
+std::string WriteLongInput(const std::filesystem::path& path, int seconds = 1800,
+                           const std::string& fixture = "cbr_44100_stereo.mp3");
+
 } // namespace sonarel::test

@@ -133,6 +133,9 @@ std::string WaveInconsistency(const WaveFile& wave, WaveEnd end) {
     if (wave.formatTag == 1 && wave.blockAlign != wave.channels * ((wave.bitsPerSample + 7) / 8)) {
         return say("block align", wave.blockAlign, wave.channels * ((wave.bitsPerSample + 7) / 8));
     }
+    if (wave.formatTag == 1 && wave.byteRate != uint64_t{wave.rate} * wave.blockAlign) {
+        return say("byte rate", wave.byteRate, uint64_t{wave.rate} * wave.blockAlign);
+    }
     if (wave.formatTag == 1 && wave.blockAlign != 0) {
         if (wave.dataSize % wave.blockAlign != 0) {
             return "the data ends inside a sample frame";

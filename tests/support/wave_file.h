@@ -40,8 +40,8 @@ enum class WaveEnd {
 };
 
 // Empty when the sizes agree: the RIFF size with the file, the data size with the bytes that
-// follow (and one pad byte after odd data), the block align with the format, and the fact
-// count with the whole sample frames of the data. Otherwise says what disagrees.
+// follow (and one pad byte after odd data), the block align and byte rate with the format, and
+// the fact count with the whole sample frames of the data. Otherwise says what disagrees.
 std::string WaveInconsistency(const WaveFile& wave, WaveEnd end = WaveEnd::kComplete);
 
 // The file, read and checked: the running test fails when its sizes disagree.
