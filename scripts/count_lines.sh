@@ -17,4 +17,4 @@ code=$(count src bench fuzz)
 tests=$(count tests)
 echo "code (src, bench, fuzz): $code lines"
 echo "tests: $tests lines"
-echo "tests against code: $((100 * tests / code)) %"
+echo "tests against code: $((1000 * tests / code / 10)).$((1000 * tests / code % 10)) %"
