@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: first the Release build (and its Debian package, built,
+# Sets up, builds and runs every test: first the Release build (with the memory benchmark, and its
+# Debian package, built,
 # installed and tried by scripts/test_package.sh), then again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzz target
 # (SONAREL_SKIP_FUZZ=1 skips that; SONAREL_FUZZ_SECONDS sets the time per target).
@@ -14,6 +15,11 @@ jobs=$(nproc)
 echo "== Release build =="
 scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== Memory over 500 conversions in one process =="
+scratch=$(mktemp -d)
+build/bin/sonarel-memory-bench "$scratch/out.wav" tests/fixtures/mp3/*.mp3
+rm -rf "$scratch"
 
 echo "== Debian package =="
 scripts/test_package.sh build
