@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: first the Release build (with the memory benchmark, and its
-# Debian package, built,
-# installed and tried by scripts/test_package.sh), then again under
+# Sets up, builds and runs every test: first the Release build (with the memory benchmark, and
+# its Debian package, built, installed and tried by scripts/test_package.sh), then again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzz target
 # (SONAREL_SKIP_FUZZ=1 skips that; SONAREL_FUZZ_SECONDS sets the time per target).
 set -euo pipefail
