@@ -38,20 +38,6 @@ long ResidentKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Settings that keep nothing: the run neither reads nor changes the user's.
-class NoSettings : public SettingsStore {
-public:
-    int ReadInt(const std::string&, const std::string&, int fallback) override { return fallback; }
-    std::string ReadString(const std::string&, const std::string&,
-                           const std::string& fallback) override {
-        return fallback;
-    }
-    bool WriteInt(const std::string&, const std::string&, int) override { return false; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override {
-        return false;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,7 +53,7 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> inputs(argv + first + 1, argv + argc);
     DecodePipeline pipeline;
-    NoSettings settings;
+    SettingsStore settings; // keeps nothing: the run neither reads nor changes the user's
     DecoderDialog* target = nullptr;
     MessageQueue queue([&target](MessageId id, WParam wparam, LParam lparam) {
         return target != nullptr ? target->HandleMessage(id, wparam, lparam) : 0;

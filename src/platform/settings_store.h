@@ -6,17 +6,27 @@
 
 namespace sonarel {
 
+// The defaults keep nothing: every read gives its fallback and every write fails.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    virtual int ReadInt(const std::string& section, const std::string& name, int fallback) = 0;
-    virtual std::string ReadString(const std::string& section, const std::string& name,
-                                   const std::string& fallback) = 0;
+    virtual int ReadInt(const std::string& /*section*/, const std::string& /*name*/, int fallback) {
+        return fallback;
+    }
+    virtual std::string ReadString(const std::string& /*section*/, const std::string& /*name*/,
+                                   const std::string& fallback) {
+        return fallback;
+    }
     // Writes report false when the value could not be stored; the program carries on.
-    virtual bool WriteInt(const std::string& section, const std::string& name, int value) = 0;
-    virtual bool WriteString(const std::string& section, const std::string& name,
-                             const std::string& value) = 0;
+    virtual bool WriteInt(const std::string& /*section*/, const std::string& /*name*/,
+                          int /*value*/) {
+        return false;
+    }
+    virtual bool WriteString(const std::string& /*section*/, const std::string& /*name*/,
+                             const std::string& /*value*/) {
+        return false;
+    }
 };
 
 // The user's own settings of a program, kept by the host's rules: an INI file under

@@ -40,7 +40,7 @@ protected:
 
     ScratchDir dir;
     FakeView view;
-    NoSettings settings;
+    SettingsStore settings;          // keeps nothing
     LimitedWriter* writer = nullptr; // owned by the pipeline
     DecodePipeline pipeline;
     std::unique_ptr<DecoderDialog> dialog; // goes first, before the pipeline it borrows

@@ -92,18 +92,4 @@ private:
     MessageQueue queue_;
 };
 
-// Settings that keep nothing: every read gives its fallback.
-class NoSettings : public SettingsStore {
-public:
-    int ReadInt(const std::string&, const std::string&, int fallback) override { return fallback; }
-    std::string ReadString(const std::string&, const std::string&,
-                           const std::string& fallback) override {
-        return fallback;
-    }
-    bool WriteInt(const std::string&, const std::string&, int) override { return true; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override {
-        return true;
-    }
-};
-
 } // namespace sonarel::test
