@@ -4,6 +4,7 @@
 // offers one now and then.) Damaged, cut and foreign input: whole frames only, damage spoils
 // only its own frames, and the synchronisation finds every real frame.
 #include "decode_helpers.h"
+#include "mp3/encoder_info.h"
 #include "mp3/frame_header.h"
 #include "support/test_paths.h"
 
@@ -54,6 +55,58 @@ TEST(Stream, EveryFixtureGivesTheFramesItsInformationFrameCounts) {
         EXPECT_TRUE(!info.present || info.encoder_delay == 576);
         decoder.Reset();
         EXPECT_FALSE(decoder.GetEncoderInfo().present);
+    }
+}
+
+// The Xing fields that the flags announce (frames 1, bytes 2, table 4, quality 8) come in that
+// order, each only when announced, and the LAME extension's delay and padding follow the last
+// one; other encoders write fewer fields than LAME, which always sets all four. A frame with a
+// CRC word may hold the fields where they would be without it. VBRI sits at a fixed place.
+TEST(Stream, InformationFrameFieldsFollowTheirFlags) {
+    const struct {
+        const char* tag;
+        uint32_t flags;
+        bool crc;
+        uint32_t frames, bytes;
+    } cases[] = {{"Xing", 15, false, 7, 900}, {"Info", 1, false, 7, 0},
+                 {"Xing", 2, false, 0, 900},  {"Xing", 12, false, 0, 0},
+                 {"Xing", 3, true, 7, 900},   {"VBRI", 0, false, 7, 900}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.tag) + " flags " + std::to_string(c.flags));
+        std::vector<uint8_t> frame = {0xFF, uint8_t(c.crc ? 0xFA : 0xFB), 0x90, 0x44};
+        frame.resize(c.tag[0] == 'V' ? 36 : 36 + (c.crc ? 2 : 0), 0);
+        auto put32 = [&frame](uint32_t v) {
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                frame.push_back(uint8_t(v >> shift));
+            }
+        };
+        frame.insert(frame.end(), c.tag, c.tag + 4);
+        if (c.tag[0] == 'V') {
+            frame.resize(frame.size() + 6, 0); // version, delay, quality
+            put32(c.bytes);
+            put32(c.frames);
+        } else {
+            put32(c.flags);
+            for (uint32_t flag : {1u, 2u}) {
+                if ((c.flags & flag) != 0) {
+                    put32(flag == 1 ? c.frames : c.bytes);
+                }
+            }
+            frame.resize(frame.size() + ((c.flags & 4) != 0 ? 100 : 0) +
+                         ((c.flags & 8) != 0 ? 4 : 0));
+            const char lame[] = "LAME3.100";
+            frame.insert(frame.end(), lame, lame + 9);
+            frame.resize(frame.size() + 12, 0);
+            frame.insert(frame.end(), {0x24, 0x01, 0x23}); // delay 576, padding 291
+        }
+        frame.resize(417, 0);
+        const mp3::EncoderInfo info = mp3::ParseEncoderInfo(frame.data(), int(frame.size()));
+        EXPECT_TRUE(info.present);
+        EXPECT_EQ(info.frame_count, c.frames);
+        EXPECT_EQ(info.byte_count, c.bytes);
+        EXPECT_EQ(info.has_gapless, c.tag[0] != 'V');
+        EXPECT_EQ(info.encoder_delay, c.tag[0] != 'V' ? 576 : 0);
+        EXPECT_EQ(info.encoder_padding, c.tag[0] != 'V' ? 291 : 0);
     }
 }
 
