@@ -129,20 +129,9 @@ TEST(RawFileReader, ThePayloadIsTheAudioBetweenTheTags) {
     }
 }
 
-// Closed, a reader gives nothing (rewinding: the tag table above). A missing file and a folder
-// cannot be opened.
-TEST(RawFileReader, ClosedOrMissingGivesNothing) {
+// A missing file and a folder cannot be opened (rewinding: the tag table above).
+TEST(RawFileReader, AMissingFileOrAFolderCannotBeOpened) {
     test::ScratchDir scratch;
-    test::WriteFileBytes(scratch / "stream.mp3", Pattern(2500));
-    RawFileReader reader((scratch / "stream.mp3").string());
-    uint8_t buffer[8];
-    EXPECT_EQ(reader.Read(buffer, 8, nullptr), 0);
-    EXPECT_EQ(reader.Seek(0), 0);
-    ASSERT_EQ(reader.Open(), 0);
-    EXPECT_EQ(reader.Read(buffer, 0, nullptr), 0);
-    reader.Close();
-    EXPECT_EQ(reader.IsOpen(), 0);
-    EXPECT_EQ(reader.Read(buffer, 8, nullptr), 0);
     EXPECT_EQ(RawFileReader((scratch / "nothing.mp3").string()).Open(), -1);
     EXPECT_EQ(RawFileReader(scratch.Path().string()).Open(), -1);
 }
@@ -241,22 +230,16 @@ TEST(RiffWaveReader, FixturesOpenWithTheirFormatAndDataOrFailWithTheirCode) {
     EXPECT_EQ(empty.GetSize(), 0u);
 }
 
-// Closed, a reader gives nothing; sought to 0, it starts again at the first data byte.
-TEST(RiffWaveReader, ClosedAndRewound) {
+// Sought to 0, a reader starts again at the first data byte; no other place can be sought.
+TEST(RiffWaveReader, RewindsToTheFirstDataByte) {
     RiffWaveReader reader(Fixture("list_before_fmt.wav"));
     uint8_t buffer[10];
-    EXPECT_EQ(reader.Read(buffer, 4, nullptr), 0);
-    EXPECT_EQ(reader.GetFormat(), nullptr);
-    EXPECT_EQ(reader.Seek(0), 0);
     ASSERT_EQ(reader.Open(), 0);
     ASSERT_EQ(reader.Read(buffer, 10, nullptr), 10);
     ASSERT_EQ(reader.Seek(0), 1);
     EXPECT_EQ(reader.GetPosition(), 0u);
     EXPECT_EQ(ReadAll(reader, -1), Payload(1000));
     EXPECT_EQ(reader.Seek(1), -1); // a second lies past the chunk
-    reader.Close();
-    EXPECT_EQ(reader.IsOpen(), 0);
-    EXPECT_EQ(reader.Read(buffer, 4, nullptr), 0);
 }
 
 } // namespace
