@@ -66,7 +66,6 @@ struct RecordingPlayer : PcmPlayer {
     int Open(const WaveFormatHolder*, int32_t size) override {
         log.push_back("open " + std::to_string(size));
         open = true;
-        paused = paused_on_open;
         buffer = buffer > 0 ? buffer : size;
         return 0;
     }
@@ -85,16 +84,13 @@ struct RecordingPlayer : PcmPlayer {
     }
     void Flush() override { log.push_back("flush"); }
     bool IsOpen() const override { return open; }
-    bool IsPaused() const override { return paused; }
-    void TogglePause() override {
-        log.push_back("toggle");
-        paused = !paused;
-    }
+    bool IsPaused() const override { return false; }
+    void TogglePause() override {}
     int32_t GetBufferSize() const override { return buffer; }
 
     Log log;
     std::vector<uint8_t> bytes;
-    bool open = false, paused = false, paused_on_open = false;
+    bool open = false;
     int32_t buffer = 0;
     int busy = 0; // writes that find no free buffer
 };
@@ -233,8 +229,7 @@ TEST_F(PcmPumpTest, StopEndsTheLoopAndPostsTheStopMessageFirst) {
 }
 
 // Each chunk goes to the player in pieces of its buffer size; a format change drains and
-// reopens it; the end drains and closes it. Start resumes a paused player; a player paused
-// from its opening on gets nothing.
+// reopens it; the end drains and closes it. (Pausing: no program pauses a player.)
 TEST_F(PcmPumpTest, PlayerGetsPiecesAndIsReopenedOnAFormatChange) {
     ScriptedSource source({2500, 2500, kChange, 2304});
     RecordingPlayer player;
@@ -245,16 +240,6 @@ TEST_F(PcmPumpTest, PlayerGetsPiecesAndIsReopenedOnAFormatChange) {
                                "close", "open 2304", "1000", "1000", "304", "flush", "close"}));
     EXPECT_EQ(writer.writes, (std::vector<int32_t>{5000, 2304}));
     EXPECT_EQ(int64_t(player.bytes.size()), source.delivered.load());
-    ScriptedSource one({100});
-    RecordingPlayer paused;
-    paused.open = paused.paused = true;
-    EXPECT_EQ(Run(&one, &paused), PcmPump::kResultDone);
-    EXPECT_EQ(paused.log, (Log{"toggle", "100", "flush"}));
-    ScriptedSource three({100, 100, 100});
-    RecordingPlayer paused_on_open;
-    paused_on_open.paused_on_open = true;
-    EXPECT_EQ(Run(&three, &paused_on_open), PcmPump::kResultDone);
-    EXPECT_EQ(paused_on_open.log, (Log{"open 4608", "flush", "close"}));
 }
 
 } // namespace
