@@ -40,7 +40,7 @@ def table_b(lines):
     return out.bits
 
 
-def frame(left, right, global_gain, mixed):
+def frame(left, right, global_gain, mixed, mode_extension=1):
     spectra = [table_b(left), table_b(right)]
     side = Bits()
     side.put(0, 9)  # main_data_begin
@@ -58,7 +58,7 @@ def frame(left, right, global_gain, mixed):
             side.put(0b001, 3)  # preflag, scalefac_scale, count1table_select = B
     main = Bits()
     main.bits = (spectra[0] + spectra[1]) * 2
-    body = bytes([0xFF, 0xFB, 0x90, 0x50]) + side.to_bytes() + main.to_bytes()
+    body = bytes([0xFF, 0xFB, 0x90, 0x40 | mode_extension << 4]) + side.to_bytes() + main.to_bytes()
     assert len(body) <= FRAME_BYTES
     return body + bytes(FRAME_BYTES - len(body))
 
@@ -75,9 +75,22 @@ def write(name, mixed, right_line):
                 f"(hand-built, LAME never writes intensity stereo)\n")
 
 
+def write_midside(name):
+    """A mixed block with mid/side only, both channels holding lines across the seam between
+    the long bands (0..35) and the short bands (36 on): each line is processed once."""
+    lines = [1, 0, 0, 0] * 48
+    path = os.path.join(OUT, name)
+    with open(path + ".mp3", "wb") as f:
+        f.write(frame(lines, lines, 190, 1, mode_extension=2) * 4)
+    with open(path + ".txt", "w") as f:
+        f.write("scripts/make_intensity_fixture.py  # mid/side in a mixed block, both channels "
+                "holding lines on both sides of the long/short seam (hand-built)\n")
+
+
 def main():
     write("short-block-intensity", 0, 24)  # short band 2
     write("mixed-block-intensity", 1, 36)  # short band 3, the first above the long bands
+    write_midside("mixed-block-midside")
 
 
 if __name__ == "__main__":
