@@ -11,8 +11,7 @@
 namespace sonarel {
 namespace {
 
-// Writing, in place and beside what others stored: the desktop program's settings test, which
-// reads with QSettings what this store wrote, and the other way round.
+// What QSettings writes itself: the desktop program's settings test.
 TEST(IniSettingsStoreTest, ReadsWhatQSettingsWrote) {
     test::ScratchDir dir;
     IniSettingsStore store(dir / "sonarel.conf");
@@ -45,27 +44,22 @@ TEST(IniSettingsFileTest, UserFileFollowsXdgConfigHomeElseHome) {
     }
 }
 
-TEST(IniTextTest, EscapesLikeQSettingsAndReadsItBack) {
+// Values as QSettings escapes them.
+TEST(IniTextTest, ReadsQSettingsEscapes) {
     const struct {
-        const char* value;
         const char* written;
+        const char* value;
     } cases[] = {
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"x=y;z", "\"x=y;z\""},
-        {" lead", "\" lead\""},
-        {"back\\slash \"q\"", "back\\\\slash \\\"q\\\""},
-        {"tab\tnl\n", "tab\\tnl\\n"},
-        {"@at", "@@at"},
-        {"@at end ", "\"@@at end \""},
-        {"\x01"
-         "f",
-         "\\x1\\x66"},
+        {"\"a,b\"", "a,b"},
+        {"\" lead\"", " lead"},
+        {"back\\\\slash \\\"q\\\"", "back\\slash \"q\""},
+        {"tab\\tnl\\n", "tab\tnl\n"},
+        {"\"@@at end \"", "@at end "},
+        {"\\x1\\x66\\101", "\x01"
+                           "fA"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"\x1f", "\\x1f"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ini::EscapeValue(c.value), c.written) << c.value;
         EXPECT_EQ(ini::UnescapeValue(c.written).value_or("<none>"), c.value) << c.written;
     }
     EXPECT_FALSE(ini::UnescapeValue("@Invalid()").has_value());

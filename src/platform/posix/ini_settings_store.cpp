@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <system_error>
-#include <unistd.h>
 
 namespace sonarel {
 namespace {
@@ -50,15 +48,6 @@ size_t FindEntry(const std::vector<std::string>& lines, SectionRange range,
         }
     }
     return std::string::npos;
-}
-
-// Where a new entry goes: after the last non-blank line of the section.
-size_t InsertionPoint(const std::vector<std::string>& lines, SectionRange range) {
-    size_t at = range.end;
-    while (at > range.header + 1 && lines[at - 1].find_first_not_of(" \t\r") == std::string::npos) {
-        --at;
-    }
-    return at;
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -117,15 +106,6 @@ std::string IniSettingsStore::ReadString(const std::string& section, const std::
     return ini::UnescapeValue(raw).value_or(fallback);
 }
 
-bool IniSettingsStore::WriteInt(const std::string& section, const std::string& name, int value) {
-    return WriteRaw(section, name, std::to_string(value));
-}
-
-bool IniSettingsStore::WriteString(const std::string& section, const std::string& name,
-                                   const std::string& value) {
-    return WriteRaw(section, name, ini::EscapeValue(value));
-}
-
 // Plain C files rather than streams: the stream classes would bring the whole locale
 // machinery into the converter's memory.
 std::vector<std::string> IniSettingsStore::LoadLines() const {
@@ -159,35 +139,6 @@ std::vector<std::string> IniSettingsStore::LoadLines() const {
     return lines;
 }
 
-// Writes a sibling temporary file and renames it over the old one, so a reader never sees a
-// half-written file.
-bool IniSettingsStore::SaveLines(const std::vector<std::string>& lines) const {
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
-    std::filesystem::path temp = file_;
-    temp += ".tmp" + std::to_string(::getpid());
-    std::FILE* out = std::fopen(temp.c_str(), "wb");
-    if (out == nullptr) {
-        return false;
-    }
-    bool ok = true;
-    for (const std::string& line : lines) {
-        ok = ok && std::fwrite(line.data(), 1, line.size(), out) == line.size() &&
-             std::fputc('\n', out) != EOF;
-    }
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-        std::filesystem::remove(temp, error);
-        return false;
-    }
-    std::filesystem::rename(temp, file_, error);
-    if (error) {
-        std::filesystem::remove(temp, error);
-        return false;
-    }
-    return true;
-}
-
 bool IniSettingsStore::FindRaw(const std::string& section, const std::string& name,
                                std::string& raw) const {
     std::vector<std::string> lines = LoadLines();
@@ -201,31 +152,6 @@ bool IniSettingsStore::FindRaw(const std::string& section, const std::string& na
     }
     raw = ini::ParseLine(lines[at]).value;
     return true;
-}
-
-bool IniSettingsStore::WriteRaw(const std::string& section, const std::string& name,
-                                const std::string& raw) {
-    if (file_.empty()) {
-        return false;
-    }
-    std::vector<std::string> lines = LoadLines();
-    std::string entry = name + "=" + raw;
-    SectionRange range = FindSection(lines, section);
-    if (range.header == std::string::npos) {
-        if (!lines.empty() && !lines.back().empty()) {
-            lines.emplace_back();
-        }
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
-        return SaveLines(lines);
-    }
-    size_t at = FindEntry(lines, range, name);
-    if (at != std::string::npos) {
-        lines[at] = entry;
-    } else {
-        lines.insert(lines.begin() + static_cast<long>(InsertionPoint(lines, range)), entry);
-    }
-    return SaveLines(lines);
 }
 
 } // namespace sonarel

@@ -1,7 +1,8 @@
 // Settings in a per-user INI file, in the layout Qt's QSettings uses on Linux:
 // $XDG_CONFIG_HOME/<company>/<application>.conf (default ~/.config/...), one [section] per
-// group, "name=value" lines. The file is read on every query and rewritten whole on every
-// write, so two programs sharing it see each other's latest values.
+// group, "name=value" lines. The console only reads it (the desktop program writes it through
+// QSettings), so writes keep the store's default: they fail and change nothing. The file is
+// read on every query, so a value the desktop program saved meanwhile is seen at once.
 #pragma once
 
 #include "platform/settings_store.h"
@@ -21,21 +22,14 @@ public:
     static std::filesystem::path UserFile(const std::string& company,
                                           const std::string& application);
 
-    const std::filesystem::path& File() const { return file_; }
-
     int ReadInt(const std::string& section, const std::string& name, int fallback) override;
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& fallback) override;
-    bool WriteInt(const std::string& section, const std::string& name, int value) override;
-    bool WriteString(const std::string& section, const std::string& name,
-                     const std::string& value) override;
 
 private:
     std::vector<std::string> LoadLines() const;
-    bool SaveLines(const std::vector<std::string>& lines) const;
     // Raw text after '=' of the named entry, or false when there is none.
     bool FindRaw(const std::string& section, const std::string& name, std::string& raw) const;
-    bool WriteRaw(const std::string& section, const std::string& name, const std::string& raw);
 
     std::filesystem::path file_;
 };

@@ -1,7 +1,5 @@
 #include "platform/posix/ini_text.h"
 
-#include <cstdio>
-
 namespace sonarel::ini {
 namespace {
 
@@ -52,15 +50,6 @@ char ControlFor(char letter) {
     }
 }
 
-char LetterFor(char control) {
-    for (char letter : {'a', 'b', 'f', 'n', 'r', 't', 'v'}) {
-        if (ControlFor(letter) == control) {
-            return letter;
-        }
-    }
-    return 0;
-}
-
 // Decodes one escape sequence starting after the backslash at text[i]; returns the index of
 // the first character after it.
 size_t DecodeEscape(std::string_view text, size_t i, std::string& out) {
@@ -88,44 +77,6 @@ size_t DecodeEscape(std::string_view text, size_t i, std::string& out) {
 }
 
 } // namespace
-
-std::string EscapeValue(std::string_view text) {
-    // A leading '@' is doubled first, and the result is escaped (and quoted) as a whole.
-    std::string value = (!text.empty() && text.front() == '@') ? "@" : "";
-    value += text;
-    std::string out;
-    bool needsQuotes = false;
-    bool escapeNextHex = false; // "\x1" followed by "f" would read back as one number
-    for (char c : value) {
-        auto u = static_cast<unsigned char>(c);
-        needsQuotes = needsQuotes || c == ';' || c == ',' || c == '=';
-        if (escapeNextHex && IsHexDigit(c)) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%x", u);
-            out += buffer;
-            continue;
-        }
-        escapeNextHex = false;
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += c;
-        } else if (LetterFor(c) != 0) {
-            out += '\\';
-            out += LetterFor(c);
-        } else if (u < 0x20 || u == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%x", u);
-            out += buffer;
-            escapeNextHex = true;
-        } else {
-            out += c; // bytes from 0x80 up are UTF-8 and stay as they are
-        }
-    }
-    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
-        out = '"' + out + '"';
-    }
-    return out;
-}
 
 std::optional<std::string> UnescapeValue(std::string_view text) {
     text = Trim(text);

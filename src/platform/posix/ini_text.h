@@ -8,11 +8,6 @@
 
 namespace sonarel::ini {
 
-// Text of a string value as it goes after "name=": backslashes, quotes and control characters
-// escaped, the whole quoted when it holds ';', ',' or '=' or begins or ends with a blank, and a
-// leading '@' doubled (a single '@' introduces a typed value such as @ByteArray(...)).
-std::string EscapeValue(std::string_view value);
-
 // The string held by the text after "name=". A doubled leading '@' stands for one; a typed
 // value (a single leading '@' and a closing ')', such as @Invalid()) is no string and gives
 // nothing.
