@@ -16,12 +16,4 @@ bool WindowNotifier::PostWithCookieAsLParam(MessageId id, WParam wparam) const {
     return Post(id, wparam, static_cast<LParam>(cookie_));
 }
 
-bool WindowNotifier::PostWithCookieAsWParam(MessageId id, LParam lparam) const {
-    return Post(id, static_cast<WParam>(cookie_), lparam);
-}
-
-intptr_t WindowNotifier::SendWithCookieAsWParam(MessageId id, LParam lparam) const {
-    return window_ != nullptr ? window_->Send(id, static_cast<WParam>(cookie_), lparam) : 0;
-}
-
 } // namespace sonarel

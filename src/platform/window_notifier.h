@@ -24,10 +24,6 @@ public:
     bool Post(MessageId id, WParam wparam, LParam lparam) const;
     // Posts (id, wparam, cookie): the pump's form.
     bool PostWithCookieAsLParam(MessageId id, WParam wparam) const;
-    // Posts (id, cookie, lparam): the framer's form.
-    bool PostWithCookieAsWParam(MessageId id, LParam lparam) const;
-    // Sends (id, cookie, lparam) and returns the handler's result; 0 without a window.
-    intptr_t SendWithCookieAsWParam(MessageId id, LParam lparam) const;
 
 private:
     MessageTarget* window_ = nullptr;

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
-#include <limits>
 
 namespace sonarel {
 namespace {
@@ -15,8 +14,6 @@ TEST(ByteCount, DigitsInThreesSizesPastFourGibibytesAndExactPercents) {
         {1000, "1,000"},
         {100000, "100,000"},
         {1234567, "1,234,567"},
-        {-1234, "-1,234"},
-        {std::numeric_limits<int64_t>::min(), "-9,223,372,036,854,775,808"},
         // 1.1 G sample frames of stereo: beyond 2 GiB 36 bytes are reserved for RF64 sizes.
         {OutputFileBytes(1'100'000'000, 2), "4,400,000,092"},
     };

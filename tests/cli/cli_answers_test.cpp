@@ -24,7 +24,6 @@ TEST_F(CliAnswers, EachUseGetsItsStatusMessageAndOutput) {
         {"--VER", kExitDone, "sonarel-cli " SONAREL_VERSION "\n"},
         {"-overwrite", kExitUsage, "no input file given"},
         {"-input={in} -output={out.wav} {c.txt}", kExitUsage, "unexpected argument '{c.txt}'"},
-        {"-q {in} {out.wav}", kExitUsage, "unknown switch '-q'"},
         {"-- {in} {out.wav}", kExitUsage, "unknown switch '--'"}, // a lone "-" is standard input
         {"-automatic {in} {out.wav}", kExitUsage, "unknown switch '-automatic'"},
         {"{in} -o {out.wav}", kExitUsage, "ambiguous switch '-o': -output or -overwrite?"},

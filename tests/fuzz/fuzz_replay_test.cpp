@@ -42,35 +42,29 @@ std::vector<fs::path> Inputs(const std::string& target) {
     return inputs;
 }
 
-// Returns the number of inputs replayed.
-size_t Replay(const std::string& target, FuzzEntry entry) {
-    std::vector<fs::path> inputs = Inputs(target);
+struct Target {
+    const char* name;
+    FuzzEntry entry;
+};
+
+class FuzzReplay : public ::testing::TestWithParam<Target> {};
+
+TEST_P(FuzzReplay, EveryInputPasses) {
+    const std::vector<fs::path> inputs = Inputs(GetParam().name);
+    EXPECT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
         std::vector<unsigned char> bytes = ReadFileBytes(input);
-        EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << input;
+        EXPECT_EQ(GetParam().entry(bytes.data(), bytes.size()), 0) << input;
     }
-    return inputs.size();
 }
 
-TEST(FuzzReplay, Decoder) {
-    EXPECT_GT(Replay("decoder", Fuzz_decoder), 0u);
-}
-
-TEST(FuzzReplay, Framer) {
-    EXPECT_GT(Replay("framer", Fuzz_framer), 0u);
-}
-
-TEST(FuzzReplay, WaveReader) {
-    EXPECT_GT(Replay("wave_reader", Fuzz_wave_reader), 0u);
-}
-
-TEST(FuzzReplay, CommandLine) {
-    EXPECT_GT(Replay("command_line", Fuzz_command_line), 0u);
-}
-
-TEST(FuzzReplay, PathName) {
-    EXPECT_GT(Replay("path_name", Fuzz_path_name), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
+                         ::testing::Values(Target{"decoder", Fuzz_decoder},
+                                           Target{"framer", Fuzz_framer},
+                                           Target{"wave_reader", Fuzz_wave_reader},
+                                           Target{"command_line", Fuzz_command_line},
+                                           Target{"path_name", Fuzz_path_name}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace sonarel::test

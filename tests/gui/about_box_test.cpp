@@ -25,11 +25,8 @@ TEST(AboutBoxTest, ShowsTheVersionAndLinksThatFitBelowTheOkButton) {
     for (const HyperlinkButton* link : links) {
         EXPECT_LE(link->fontMetrics().horizontalAdvance(link->text()), link->width());
         EXPECT_TRUE(box.rect().contains(link->geometry()));
-        EXPECT_EQ(link->x(), links[0]->x());
-        EXPECT_EQ(link->width(), links[0]->width());
         EXPECT_GT(link->y(), ok->geometry().bottom());
     }
-    EXPECT_GT(links[1]->y(), links[0]->geometry().bottom());
     EXPECT_TRUE(ok->isDefault());
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(box.isVisible());

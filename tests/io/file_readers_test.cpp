@@ -4,6 +4,7 @@
 // reader: the format and data of the fixture files, or the code of what is wrong with them.
 #include "io/raw_file_reader.h"
 #include "io/riff_wave_reader.h"
+#include "support/byte_strings.h"
 #include "support/test_paths.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@
 namespace sonarel {
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using test::Bytes;
+using test::Text;
+using test::operator+;
 
 // Reads to the end in pieces of 200 bytes: the end is `end` (the raw reader's 0, the RIFF
 // reader's -1), and stays so.
@@ -27,19 +30,6 @@ Bytes ReadAll(FileSource& reader, int end) {
     EXPECT_EQ(n, end);
     EXPECT_EQ(reader.Read(buffer, 1, nullptr), end);
     return got;
-}
-
-Bytes Text(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes LittleEndian(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
 }
 
 Bytes Syncsafe(uint32_t n) {
@@ -61,11 +51,12 @@ Bytes Id3v1() {
 }
 
 Bytes Ape() {
-    const Bytes items =
-        LittleEndian(5) + LittleEndian(0) + Text("Title") + Bytes{0} + Text("hello");
+    const Bytes items = test::LittleEndian32(5) + test::LittleEndian32(0) + Text("Title") +
+                        Bytes{0} + Text("hello");
     auto block = [&](uint32_t flags) {
-        return Text("APETAGEX") + LittleEndian(2000) + LittleEndian(uint32_t(items.size()) + 32) +
-               LittleEndian(1) + LittleEndian(flags) + Bytes(8, 0);
+        return Text("APETAGEX") + test::LittleEndian32(2000) +
+               test::LittleEndian32(uint32_t(items.size()) + 32) + test::LittleEndian32(1) +
+               test::LittleEndian32(flags) + Bytes(8, 0);
     };
     return block(0xA0000000u) + items + block(0x80000000u);
 }
@@ -88,8 +79,9 @@ TEST(RawFileReader, ThePayloadIsTheAudioBetweenTheTags) {
     // "TAG" 100 bytes before the end is no ID3v1 tag; an APE footer claiming more than
     // the file holds is none either; nor is a tag header with a size byte above 0x7F.
     const Bytes tag_like = Bytes(500, 1) + Text("TAG") + Bytes(97, 2);
-    const Bytes broken_ape = Text("APETAGEX") + LittleEndian(2000) + LittleEndian(99999) +
-                             LittleEndian(1) + LittleEndian(0) + Bytes(8, 0);
+    const Bytes broken_ape = Text("APETAGEX") + test::LittleEndian32(2000) +
+                             test::LittleEndian32(99999) + test::LittleEndian32(1) +
+                             test::LittleEndian32(0) + Bytes(8, 0);
     const Bytes long_tag = Id3v2(1000);
     const Bytes not_id3 = Text("ID3") + Bytes{4, 0, 0, 0x80, 0, 0, 0, 1, 2, 3};
     const struct Case {

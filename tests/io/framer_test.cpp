@@ -5,6 +5,7 @@
 // target.)
 #include "io/mp3_framer.h"
 #include "io/mpeg_header.h"
+#include "support/byte_strings.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -15,17 +16,13 @@
 namespace sonarel {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
+using test::operator+;
 
 // MPEG-1 Layer III, 44.1 kHz, joint stereo, no CRC; the bitrate index is or-ed in.
 constexpr uint32_t kMpeg1Layer3 = 0xFFFB0044;
 constexpr uint32_t k128 = kMpeg1Layer3 | 9u << 12;  // 417-byte frames
 constexpr uint32_t k160 = kMpeg1Layer3 | 10u << 12; // 522-byte frames
-
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The headers' frames in order, each with a silent payload, the whole sequence `repeat` times.
 Bytes Frames(std::initializer_list<uint32_t> headers, int repeat = 1) {
@@ -38,7 +35,7 @@ Bytes Frames(std::initializer_list<uint32_t> headers, int repeat = 1) {
             for (size_t i = 0; i < 4; ++i) {
                 frame[i] = static_cast<uint8_t>(word >> (24 - 8 * i));
             }
-            out = Concat(std::move(out), frame);
+            out = std::move(out) + frame;
         }
     }
     return out;
@@ -106,10 +103,9 @@ TEST(Framer, OpensOnFourConfirmedFramesAndDeliversTheFramesOnly) {
         size_t held = 0;            // bytes of the four frames that opened it
         Bytes frames = {};          // delivered
     } cases[] = {
-        {"leading zeros", Concat(Bytes(100, 0), five), 0, 16000, 1668, five},
-        {"a header not followed by a frame",
-         Concat(Concat(Frames({k128}), Bytes(50, 0x55)), Frames({k160}, 6)), 0, 20000, 2088,
-         Frames({k160}, 6)},
+        {"leading zeros", Bytes(100, 0) + five, 0, 16000, 1668, five},
+        {"a header not followed by a frame", Frames({k128}) + Bytes(50, 0x55) + Frames({k160}, 6),
+         0, 20000, 2088, Frames({k160}, 6)},
         {"four frames", Frames({k128}, 4), 0, 16000, 1668, Frames({k128}, 4)},
         {"alternating bitrates", Frames({k128, k160}, 4), 0, 18000, 1878, Frames({k128, k160}, 4)},
         {"an average no record carries", Frames({k32, k32, k32, k40}, 2), 0, 4000, 442,
@@ -141,7 +137,7 @@ TEST(Framer, OpensOnFourConfirmedFramesAndDeliversTheFramesOnly) {
             ASSERT_EQ(f.framer.Read(start.data(), int32_t(c.held), nullptr), int(c.held));
             EXPECT_EQ(f.source.Position(), consumed);
             int changes = 0;
-            EXPECT_EQ(Concat(start, ReadAll(f.framer, 700, &changes)), c.frames);
+            EXPECT_EQ(start + ReadAll(f.framer, 700, &changes), c.frames);
             EXPECT_EQ(changes, 0);
         }
     }

@@ -6,6 +6,7 @@
 #include "decode_helpers.h"
 #include "mp3/encoder_info.h"
 #include "mp3/frame_header.h"
+#include "support/byte_strings.h"
 #include "support/test_paths.h"
 
 #include <algorithm>
@@ -75,27 +76,20 @@ TEST(Stream, InformationFrameFieldsFollowTheirFlags) {
         SCOPED_TRACE(std::string(c.tag) + " flags " + std::to_string(c.flags));
         std::vector<uint8_t> frame = {0xFF, uint8_t(c.crc ? 0xFA : 0xFB), 0x90, 0x44};
         frame.resize(c.tag[0] == 'V' ? 36 : 36 + (c.crc ? 2 : 0), 0);
-        auto put32 = [&frame](uint32_t v) {
-            for (int shift = 24; shift >= 0; shift -= 8) {
-                frame.push_back(uint8_t(v >> shift));
-            }
-        };
-        frame.insert(frame.end(), c.tag, c.tag + 4);
+        frame = frame + Text(c.tag);
         if (c.tag[0] == 'V') {
             frame.resize(frame.size() + 6, 0); // version, delay, quality
-            put32(c.bytes);
-            put32(c.frames);
+            frame = frame + BigEndian32(c.bytes) + BigEndian32(c.frames);
         } else {
-            put32(c.flags);
+            frame = frame + BigEndian32(c.flags);
             for (uint32_t flag : {1u, 2u}) {
                 if ((c.flags & flag) != 0) {
-                    put32(flag == 1 ? c.frames : c.bytes);
+                    frame = frame + BigEndian32(flag == 1 ? c.frames : c.bytes);
                 }
             }
             frame.resize(frame.size() + ((c.flags & 4) != 0 ? 100 : 0) +
                          ((c.flags & 8) != 0 ? 4 : 0));
-            const char lame[] = "LAME3.100";
-            frame.insert(frame.end(), lame, lame + 9);
+            frame = frame + Text("LAME3.100");
             frame.resize(frame.size() + 12, 0);
             frame.insert(frame.end(), {0x24, 0x01, 0x23}); // delay 576, padding 291
         }
@@ -155,11 +149,6 @@ double Rms(const std::vector<uint8_t>& pcm, size_t first_byte, size_t bytes) {
         sum += double(s) * s;
     }
     return std::sqrt(sum / double(bytes / 2));
-}
-
-std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // A side-information bit flipped in frames 12 and 13: those two fail their CRC and are

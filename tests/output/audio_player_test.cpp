@@ -243,16 +243,6 @@ TEST_F(AudioPlayerTest, FlushPlaysWhatIsHeldAndReopeningDropsButKeepsThePlayedTi
     EXPECT_EQ(times.back().ms, 5 + kMsPerFrame);
 }
 
-// Close releases a write that waits for a buffer. (Pausing: no program pauses a player.)
-TEST_F(AudioPlayerTest, CloseReleasesAWaitingWrite) {
-    OpenAndPreRoll();
-    auto writing = std::async(std::launch::async, [&] { return Write(Bytes(kFrameBytes, 9)); });
-    EXPECT_EQ(writing.wait_for(50ms), std::future_status::timeout);
-    player.Close();
-    EXPECT_EQ(writing.get(), AudioPlayer::kErrorNotOpen);
-    EXPECT_FALSE(player.IsOpen());
-}
-
 // A refused pre-roll fails the write that sends it; the refused buffer is free again.
 TEST_F(AudioPlayerTest, RefusedBufferFailsItsWriteAndStaysFree) {
     ASSERT_EQ(player.Open(&cd, kFrameBytes), 0);

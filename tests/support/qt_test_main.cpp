@@ -1,5 +1,5 @@
-// The window tests need a QApplication; they run on Qt's offscreen platform and keep their
-// settings in a private configuration folder, never the user's.
+// The main of the Qt test programs (controls and windows): a QApplication on Qt's offscreen
+// platform, with settings in a private configuration folder, never the user's.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
