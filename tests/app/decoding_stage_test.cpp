@@ -6,6 +6,9 @@
 #include "app/input_file_reader.h"
 #include "dialog_fixture.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace sonarel::test {
 namespace {
 
@@ -18,9 +21,11 @@ std::vector<uint8_t> Samples(std::initializer_list<int16_t> values) {
     return bytes;
 }
 
-// Without a source the stage does not open; a buffer too small for a frame is a failure, not
-// "no frame yet" for ever. (Whole frames: the he_mode case below; the end, and a clean decoder
-// after reopening: the cancellation test's hundred conversions through one stage.)
+// Without a source the stage does not open; a trim that starts inside a later frame moves the
+// kept part to the front and writes nothing past the length given; a buffer too small for a
+// frame is a failure, not "no frame yet" for ever. (Whole frames: the he_mode case below; the end,
+// and a clean decoder after reopening: the cancellation test's hundred conversions through one
+// stage.)
 TEST_F(DialogTest, TheDecodingStageNeedsASourceAndRoomForAFrame) {
     InputFileReader source(CopyFixture("vbr_44100_stereo.mp3", "a.mp3"));
     DecodingStage stage;
@@ -28,8 +33,18 @@ TEST_F(DialogTest, TheDecodingStageNeedsASourceAndRoomForAFrame) {
     stage.Attach(&source, false);
     ASSERT_EQ(stage.Open(), 0);
     EXPECT_EQ(stage.GetBufferSize(), 4608);
-    std::vector<uint8_t> frame(1000);
+    stage.SetTrim(1500, UINT64_MAX); // frames of 1152: the first goes, 348 of the second too
+    std::vector<uint8_t> pcm(4 * 4608);
+    std::iota(pcm.begin(), pcm.end(), uint8_t{0});
+    const std::vector<uint8_t> beyond(pcm.begin() + 4608, pcm.end());
     int got = 0;
+    while (got == 0) {
+        got = stage.Read(pcm.data(), 4608, nullptr);
+    }
+    EXPECT_EQ(got, (2304 - 1500) * 4);
+    EXPECT_TRUE(std::equal(beyond.begin(), beyond.end(), pcm.begin() + 4608));
+    std::vector<uint8_t> frame(1000);
+    got = 0;
     for (int calls = 0; got == 0 && calls < 100; ++calls) {
         got = stage.Read(frame.data(), 1000, nullptr);
     }

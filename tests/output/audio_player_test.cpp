@@ -164,15 +164,14 @@ protected:
 };
 
 TEST_F(AudioPlayerTest, OpenRefusesWhatTheDeviceCannotPlay) {
-    Mp3WaveFormat mp3;
-    ASSERT_TRUE(mp3.Build(128, 44100, 2));
-    const PcmFormat wide(44100, 2, 24), no_channels(44100, 0, 16), no_rate(0, 2, 16);
+    const PcmFormat wide(44100, 2, 24);
     const struct {
         const WaveFormatHolder* format;
         int32_t size;
-    } cases[] = {{nullptr, kFrameBytes}, {&mp3, kFrameBytes}, {&wide, kFrameBytes},
-                 {&no_channels, 4608},   {&no_rate, 4608},    {&cd, 3}, // not a sample frame
-                 {&cd, kFrameBytes}};                                   // the device fails
+    } cases[] = {{nullptr, kFrameBytes},
+                 {&wide, kFrameBytes},
+                 {&cd, 3},            // not a sample frame
+                 {&cd, kFrameBytes}}; // the device fails
     device.fail_open = true;
     for (const auto& c : cases) {
         EXPECT_EQ(player.Open(c.format, c.size), -1);
