@@ -47,7 +47,8 @@ TEST_F(DecodeTest, StartRefusalsLeaveTheDialogReadyAndATypedInputIsProbed) {
 }
 
 // Interactive use: a proposed or typed name that exists is asked about; a name chosen in
-// Save As (which asked itself) is not, but only for the next conversion.
+// Save As (which asked itself) is not, but only for the next conversion (the one after it
+// asks again: the window test).
 TEST_F(DecodeTest, InteractiveUseAsksBeforeReplacingAFileSaveAsDidNotConfirm) {
     std::string out = Scratch("out.wav");
     WriteFileBytes(out, {7});
@@ -65,11 +66,6 @@ TEST_F(DecodeTest, InteractiveUseAsksBeforeReplacingAFileSaveAsDidNotConfirm) {
     EXPECT_EQ(view.questions.size(), 1u);
     ASSERT_TRUE(WaitForEnd());
     ExpectCompleteWave(out, 44100, 2);
-
-    view.answers = {false}; // the next conversion to the same name asks again
-    dialog->OnDecode();
-    EXPECT_EQ(view.questions.size(), 2u);
-    EXPECT_FALSE(dialog->IsDecoding());
 }
 
 TEST_F(DecodeTest, AnUnknownExtensionIsAskedOncePerStart) {

@@ -95,6 +95,9 @@ struct Harness {
     }
 
     std::string Text(int id) const { return window.GetControlText(id); }
+    QString ScratchFolder() const {
+        return QDir(QString::fromStdString(scratch.Path().string())).canonicalPath();
+    }
 
     bool DecodeEnds() {
         return QTest::qWaitFor([this] { return !dialog.IsDecoding(); }, 60000);
@@ -203,6 +206,7 @@ TEST(WindowTest, KeysAndSaveAsThenDecodeRunToDoneAndAgainAskBeforeReplacing) {
     h.Key(kInputBrowse, Qt::Key_Enter);
     EXPECT_EQ(h.Probe(), kSongProbe);
     h.Click(kOutputBrowse);
+    EXPECT_EQ(h.folder, h.ScratchFolder()); // the folder of the proposed output
     EXPECT_EQ(h.dialogs.value(1), "save .wav confirm: WAV Files (*.wav);;All Files (*)");
     EXPECT_EQ(h.Text(kOutputEdit), (h.scratch / "chosen.wav").string());
     EXPECT_EQ(h.settings.ReadString("Settings", "DefaultSaveAsDir", ""),
@@ -309,7 +313,7 @@ TEST(WindowTest, MenuKeysAboutAndQuitStoringThePosition) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&h.window));
     QTest::keyClick(&h.window, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(h.dialogs.size(), 1); // the Open dialog, cancelled by the script
-    EXPECT_EQ(h.folder, QDir(QString::fromStdString(h.scratch.Path().string())).canonicalPath());
+    EXPECT_EQ(h.folder, h.ScratchFolder());
     h.window.MenuAction(kCommandAbout)->trigger();
     EXPECT_EQ(h.boxes, Strings({"About Sonarel MP3 Decoder"}));
     h.window.move(140, 90);
