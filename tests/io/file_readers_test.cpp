@@ -222,16 +222,25 @@ TEST(RiffWaveReader, FixturesOpenWithTheirFormatAndDataOrFailWithTheirCode) {
     EXPECT_EQ(empty.GetSize(), 0u);
 }
 
-// Sought to 0, a reader starts again at the first data byte; no other place can be sought.
-TEST(RiffWaveReader, RewindsToTheFirstDataByte) {
-    RiffWaveReader reader(Fixture("list_before_fmt.wav"));
-    uint8_t buffer[10];
+// A reader seeks whole seconds of its data by the byte rate (0: the first data byte), never
+// past the data, and nothing before it is open. Here 2.5 s of 8 kHz mono 8-bit.
+TEST(RiffWaveReader, SeeksWholeSecondsWithinTheData) {
+    const Bytes data = Payload(20000);
+    test::ScratchDir scratch;
+    test::WriteFileBytes(scratch / "s.wav",
+                         Text("RIFF") + test::LittleEndian32(36 + 20000) + Text("WAVEfmt ") +
+                             test::LittleEndian32(16) +
+                             Bytes{1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0} +
+                             Text("data") + test::LittleEndian32(20000) + data);
+    RiffWaveReader reader((scratch / "s.wav").string());
+    EXPECT_EQ(reader.Seek(0), 0);
     ASSERT_EQ(reader.Open(), 0);
-    ASSERT_EQ(reader.Read(buffer, 10, nullptr), 10);
+    ASSERT_EQ(reader.Seek(2), 1);
+    EXPECT_EQ(reader.GetPosition(), 16000u);
+    EXPECT_EQ(ReadAll(reader, -1), Bytes(data.begin() + 16000, data.end()));
     ASSERT_EQ(reader.Seek(0), 1);
-    EXPECT_EQ(reader.GetPosition(), 0u);
-    EXPECT_EQ(ReadAll(reader, -1), Payload(1000));
-    EXPECT_EQ(reader.Seek(1), -1); // a second lies past the chunk
+    EXPECT_EQ(ReadAll(reader, -1), data);
+    EXPECT_EQ(reader.Seek(3), -1);
 }
 
 } // namespace
