@@ -67,10 +67,9 @@ TEST(HyperlinkButton, OpensItsUrlOrCaptionLooksLikeALinkAndNeverHot) {
     ASSERT_EQ(link.CurrentLook(), ButtonLook::kFocused);
     EXPECT_GT(std::get<0>(Find(link, shadow, 1)), 20);
     EXPECT_LT(std::get<0>(Find(link, shadow, 1)), 140);
-    // Disabled: engraved in the light and shadow colours, no blue.
+    // Disabled: engraved, no blue.
     link.setEnabled(false);
     EXPECT_EQ(std::get<0>(Find(link, HyperlinkButton::kLinkColour, 18)), 0);
-    EXPECT_GT(std::get<0>(Find(link, link.palette().color(QPalette::Dark), 18)), 0);
 }
 
 } // namespace

@@ -179,6 +179,7 @@ TEST(MpegHeader, FrameLengthsRatesAndChannelsOfEveryVersionAndLayer) {
         {0xFFFDEA00, 1729, 384, 32000, 2}, // the longest accepted frame
         {0xFFF7E800, 768, 256, 16000, 2},  // MPEG-2 Layer I
         {0xFFF52000, 104, 16, 22050, 2},   // Layer II keeps 1152 samples
+        {0xFFF3E0C0, 522, 160, 22050, 1},  // MPEG-2 Layer III's highest rate
         {0xFFE314C0, 48, 8, 12000, 1},     // MPEG-2.5: 576 samples
     };
     for (const Case& c : cases) {

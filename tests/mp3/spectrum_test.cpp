@@ -100,6 +100,7 @@ TEST(Huffman, GranuleEdges) {
 TEST(Huffman, ShortBlocksCountTheBandsOfEachWindow) {
     BitRingBuffer reservoir(2048);
     Load(reservoir, "1111 0111 0 1111 0111 0");
+    EXPECT_FALSE(reservoir.Skip(0) || reservoir.Skip(-3)); // nothing moves: all 18 bits are read
     GranuleInfo gi{};
     gi.window_switching_flag = 1;
     gi.block_type = 2;

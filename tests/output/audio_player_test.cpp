@@ -115,6 +115,7 @@ TEST(PcmLevelTest, LevelsFollowTheRmsWithSilenceLowest) {
     } cases[] = {
         {Samples16({0, 0, 0, 0}), 16, kSilenceLevel},
         {{0x7F}, 16, kSilenceLevel}, // no whole sample
+        {{}, 16, kSilenceLevel},
         {Bytes(100, 128), 8, kSilenceLevel},
         {FullScaleSquare(8), 16, 0},
         {Samples16(std::vector<int16_t>(2304, -32768)), 16, 0}, // a whole frame: no overflow
