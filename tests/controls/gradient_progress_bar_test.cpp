@@ -64,10 +64,6 @@ TEST(GradientProgressBar, OverlayTextAndFilledWidth) {
 TEST(GradientProgressBar, PaintsRampBackgroundBorderAndText) {
     GradientProgressBar bar;
     bar.resize(202, 22);
-    // Never positioned nor coloured: full, quartic, red to blue.
-    const QImage plain = bar.grab().toImage();
-    EXPECT_EQ(plain.pixelColor(0, 11), kRed);
-    EXPECT_TRUE(plain.pixelColor(201, 11).blue() > 200 && plain.pixelColor(201, 11).red() < 30);
     // The main window's set-up: a sunken frame around a linear yellow to red ramp.
     bar.SetColours(kYellow, kRed);
     bar.SetMode(kLinearShading);

@@ -193,9 +193,10 @@ TEST(Antialias, SeamsFollowTheBlockKindAndTheOutputRate) {
     }
 }
 
-// An MPEG-2 mixed block of the intensity channel (compress 511: lengths 3 and 2 from row two)
-// reads 15 and 18 scale factors, the mixed counts; no conformance stream has such a block.
-TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
+// MPEG-2 scale factors that no conformance stream has: a mixed block (compress 511: lengths 3
+// and 2 from row two) reads 15 and 18, the mixed counts; the intensity channel's long block
+// (411: lengths 1, 2 and 1 from row four, six bands each) has lengths and a scale of its own.
+TEST(ScaleFactors, Mpeg2LengthsAndCountsFollowTheCompressValue) {
     std::string codes;
     for (auto [code, count] : {std::pair{"101", 6}, {"110", 9}, {"10", 18}}) {
         for (int n = 0; n < count; ++n) {
@@ -225,6 +226,13 @@ TEST(ScaleFactors, Mpeg2MixedBlockTakesTheMixedCounts) {
     EXPECT_EQ(sf.Short(2, 11), 2);
     EXPECT_EQ(sf.ShortLimit(11), 3);
     EXPECT_EQ(sf.ShortLimit(12), 1);
+    Load(reservoir, "111111 101010101010 000001");
+    gi = GranuleInfo{};
+    gi.scalefac_compress = 411;
+    ReadScaleFactors(reservoir, gi, sf, params, scfsi, 0, 1);
+    EXPECT_EQ(gi.intensity_scale, 1);
+    EXPECT_EQ(reservoir.ConsumedBits(), 24);
+    EXPECT_EQ(sf.Long(5) * 100 + sf.Long(6) * 10 + sf.Long(17), 121);
 }
 
 // Side information that gives a granule more big values than it has lines (288 pairs) is

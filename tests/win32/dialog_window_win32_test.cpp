@@ -211,8 +211,7 @@ TEST_F(DialogWindowTest, OpenProbeDecodeToTheConsolesBytesThenCloseSavesTheSetti
     EXPECT_EQ(Position(), 105);
     EXPECT_EQ(beeps_, 1);
     EXPECT_TRUE(asked_.empty());
-    // The full bar as painted: its middle row runs from yellow at the left end to red; its
-    // top edge is darker and its bottom edge paler than the middle.
+    // The full bar as painted: its middle row runs from yellow at the left end to red.
     HWND bar = Control(kProgressBar);
     UpdateWindow(bar);
     RECT client;
@@ -221,14 +220,10 @@ TEST_F(DialogWindowTest, OpenProbeDecodeToTheConsolesBytesThenCloseSavesTheSetti
     const LONG middle = client.bottom / 2;
     const COLORREF left = GetPixel(dc, 0, middle);
     const COLORREF right = GetPixel(dc, client.right - 1, middle);
-    const COLORREF top = GetPixel(dc, 0, 0);
-    const COLORREF bottom = GetPixel(dc, 0, client.bottom - 1);
     ReleaseDC(bar, dc);
     EXPECT_EQ(left, RGB(255, 255, 0));
     EXPECT_EQ(right & 0xFF00FF, RGB(255, 0, 0));
     EXPECT_LT(GetGValue(right), 16);
-    EXPECT_LT(GetRValue(top), 200);
-    EXPECT_GT(GetBValue(bottom), 64);
     EXPECT_EQ(test::ReadFileBytes(scratch_ / "song.wav"),
               ConsoleWave(Input(), scratch_ / "cli.wav"));
 
