@@ -5,21 +5,13 @@
 #include "app/dialog_texts.h"
 #include "app/input_file_reader.h"
 #include "dialog_fixture.h"
+#include "support/byte_strings.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace sonarel::test {
 namespace {
-
-std::vector<uint8_t> Samples(std::initializer_list<int16_t> values) {
-    std::vector<uint8_t> bytes;
-    for (int16_t v : values) {
-        bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
-    }
-    return bytes;
-}
 
 // Without a source the stage does not open; a trim that starts inside a later frame moves the
 // kept part to the front and writes nothing past the length given; a buffer too small for a
@@ -59,10 +51,11 @@ TEST(FitChannels, SpreadsMonoFoldsStereoAndRefusesWhatDoesNotFit) {
         int from, to, capacity;
         std::vector<uint8_t> out; // empty: refused, the input unchanged
     } cases[] = {
-        {Samples({1, -2, 32767}), 1, 2, 12, Samples({1, 1, -2, -2, 32767, 32767})},
-        {Samples({100, 300, -32768, -32768, 32767, -32768}), 2, 1, 12, Samples({200, -32768, -1})},
-        {Samples({5, 6}), 1, 2, 6, {}},
-        {Samples({5, 6}), 2, 2, 4, Samples({5, 6})},
+        {Samples16({1, -2, 32767}), 1, 2, 12, Samples16({1, 1, -2, -2, 32767, 32767})},
+        {Samples16({100, 300, -32768, -32768, 32767, -32768}), 2, 1, 12,
+         Samples16({200, -32768, -1})},
+        {Samples16({5, 6}), 1, 2, 6, {}},
+        {Samples16({5, 6}), 2, 2, 4, Samples16({5, 6})},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> pcm = c.in;

@@ -15,6 +15,7 @@ namespace sonarel {
 namespace {
 
 using test::Bytes;
+using test::LittleEndian32;
 using test::Text;
 using test::operator+;
 
@@ -51,12 +52,12 @@ Bytes Id3v1() {
 }
 
 Bytes Ape() {
-    const Bytes items = test::LittleEndian32(5) + test::LittleEndian32(0) + Text("Title") +
-                        Bytes{0} + Text("hello");
+    const Bytes items =
+        LittleEndian32(5) + LittleEndian32(0) + Text("Title") + Bytes{0} + Text("hello");
     auto block = [&](uint32_t flags) {
-        return Text("APETAGEX") + test::LittleEndian32(2000) +
-               test::LittleEndian32(uint32_t(items.size()) + 32) + test::LittleEndian32(1) +
-               test::LittleEndian32(flags) + Bytes(8, 0);
+        return Text("APETAGEX") + LittleEndian32(2000) +
+               LittleEndian32(uint32_t(items.size()) + 32) + LittleEndian32(1) +
+               LittleEndian32(flags) + Bytes(8, 0);
     };
     return block(0xA0000000u) + items + block(0x80000000u);
 }
@@ -79,9 +80,8 @@ TEST(RawFileReader, ThePayloadIsTheAudioBetweenTheTags) {
     // "TAG" 100 bytes before the end is no ID3v1 tag; an APE footer claiming more than
     // the file holds is none either; nor is a tag header with a size byte above 0x7F.
     const Bytes tag_like = Bytes(500, 1) + Text("TAG") + Bytes(97, 2);
-    const Bytes broken_ape = Text("APETAGEX") + test::LittleEndian32(2000) +
-                             test::LittleEndian32(99999) + test::LittleEndian32(1) +
-                             test::LittleEndian32(0) + Bytes(8, 0);
+    const Bytes broken_ape = Text("APETAGEX") + LittleEndian32(2000) + LittleEndian32(99999) +
+                             LittleEndian32(1) + LittleEndian32(0) + Bytes(8, 0);
     const Bytes long_tag = Id3v2(1000);
     const Bytes not_id3 = Text("ID3") + Bytes{4, 0, 0, 0x80, 0, 0, 0, 1, 2, 3};
     const struct Case {
@@ -228,10 +228,10 @@ TEST(RiffWaveReader, SeeksWholeSecondsWithinTheData) {
     const Bytes data = Payload(20000);
     test::ScratchDir scratch;
     test::WriteFileBytes(scratch / "s.wav",
-                         Text("RIFF") + test::LittleEndian32(36 + 20000) + Text("WAVEfmt ") +
-                             test::LittleEndian32(16) +
+                         Text("RIFF") + LittleEndian32(36 + 20000) + Text("WAVEfmt ") +
+                             LittleEndian32(16) +
                              Bytes{1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0} +
-                             Text("data") + test::LittleEndian32(20000) + data);
+                             Text("data") + LittleEndian32(20000) + data);
     RiffWaveReader reader((scratch / "s.wav").string());
     EXPECT_EQ(reader.Seek(0), 0);
     ASSERT_EQ(reader.Open(), 0);

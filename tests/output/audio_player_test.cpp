@@ -2,6 +2,7 @@
 // played time and level it reports (and the level of any PCM), flushing and refusals.
 #include "output/audio_player.h"
 #include "output/pcm_level.h"
+#include "support/byte_strings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +15,8 @@
 namespace sonarel {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
+using test::Samples16;
 using namespace std::chrono_literals;
 
 constexpr int32_t kFrameBytes = 4608; // one MPEG-1 frame of 16-bit stereo
@@ -75,15 +77,6 @@ struct FakeDevice : SoundDevice {
     int refuse_after = -1; // refuse Submit once this many were taken
     bool fail_open = false, instant = false;
 };
-
-Bytes Samples16(const std::vector<int16_t>& samples) {
-    Bytes bytes;
-    for (const int16_t s : samples) {
-        bytes.push_back(static_cast<uint8_t>(s & 0xFF));
-        bytes.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
-    }
-    return bytes;
-}
 
 // `length` bytes of 16-bit samples alternating between the two extremes: 0 dB.
 Bytes FullScaleSquare(int32_t length) {

@@ -1,5 +1,5 @@
 // Byte strings for inputs the tests build by hand: joined with +, numbers in either byte
-// order, and text.
+// order, 16-bit PCM samples, and text.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,16 @@ inline Bytes LittleEndian32(uint32_t v) {
 
 inline Bytes BigEndian32(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+}
+
+// Signed 16-bit samples as PCM stores them: little-endian.
+inline Bytes Samples16(const std::vector<int16_t>& samples) {
+    Bytes bytes;
+    for (const int16_t s : samples) {
+        bytes.push_back(static_cast<uint8_t>(s));
+        bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8));
+    }
+    return bytes;
 }
 
 inline Bytes Text(const std::string& text) {
